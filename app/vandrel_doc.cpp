@@ -1,0 +1,10 @@
+#include "vandrel_doc.h"
+
+IMPLEMENT_DYNCREATE(CVandrelDoc, CDocument)
+
+BEGIN_MESSAGE_MAP(CVandrelDoc, CDocument)
+END_MESSAGE_MAP()
+
+BOOL CVandrelDoc::OnNewDocument() {
+    return CDocument::OnNewDocument() ? TRUE : FALSE;
+}

@@ -1,0 +1,22 @@
+// The QWidget that stands for a plain window or view: paints through its CWnd.
+// Used by CWnd::Attach callers; the CWnd owns the widget and outlives its events.
+#pragma once
+
+#include <QPainter>
+#include <QWidget>
+
+#include "wnd.h"
+
+class CWidgetHost : public QWidget {
+public:
+    CWidgetHost(CWnd* owner, QWidget* parent) : QWidget(parent), m_owner(owner) {}
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override {
+        QPainter painter(this);
+        m_owner->PaintWidget(painter);
+    }
+
+private:
+    CWnd* m_owner;
+};

@@ -1,0 +1,104 @@
+// A window: a QWidget driven through the framework's window calls and message map.
+// Base of frames and views; user-interface thread only. The CWnd owns its widget.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <QPointer>
+#include <QWidget>
+
+#include "cmd_target.h"
+#include "dc.h"
+
+class QPainter;
+class QTimer;
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+using LPCRECT = const RECT*;
+
+inline constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
+
+struct CREATESTRUCT {
+    void* lpCreateParams = nullptr;
+    int cy = CW_USEDEFAULT;
+    int cx = CW_USEDEFAULT;
+    int y = CW_USEDEFAULT;
+    int x = CW_USEDEFAULT;
+    LONG style = 0;
+    LPCSTR lpszName = nullptr;
+    DWORD dwExStyle = 0;
+};
+using LPCREATESTRUCT = CREATESTRUCT*;
+
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOW = 5;
+
+class CWnd : public CCmdTarget {
+    DECLARE_DYNAMIC(CWnd)
+public:
+    CWnd();
+    ~CWnd() override;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    QWidget* GetSafeHwnd() const { return m_hWnd; }
+
+    BOOL ShowWindow(int nCmdShow);
+    void UpdateWindow();
+    // A null rectangle means the whole client area; erasing clears what GetDC drew.
+    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
+    void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
+
+    // Timer nIDEvent sends WM_TIMER to this window every nElapse ms until the window dies.
+    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void (*lpfnTimer)() = nullptr);
+    BOOL KillTimer(UINT_PTR nIDEvent);
+
+    // The returned context draws onto the window's retained surface until ReleaseDC.
+    CDC* GetDC();
+    int ReleaseDC(CDC* pDC);
+    // What GetDC contexts drew since the last erase, in drawing order.
+    const std::vector<DrawnText>& GetRetainedSurface() const { return m_surface; }
+
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    virtual BOOL DestroyWindow();
+
+    // Called by the widget host: paints the retained surface, then OnPaintClient.
+    void PaintWidget(QPainter& painter);
+
+protected:
+    // Takes ownership of the widget that stands for this window.
+    void Attach(QWidget* widget);
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Default();
+    virtual void OnPaintClient(CDC* /*pDC*/) {}
+
+    int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    void OnTimer(UINT_PTR nIDEvent);
+
+    QPointer<QWidget> m_hWnd;
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    struct CurrentMessage {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    CurrentMessage m_currentMessage{};
+    std::vector<DrawnText> m_surface;
+    std::map<UINT_PTR, QTimer*> m_timers;
+    std::unique_ptr<CDC> m_pDC;
+};

@@ -1,0 +1,26 @@
+// The kernel's per-interface byte counters, read in one netlink RTM_GETLINK dump.
+// Used by the performance-data stand-in; the parser takes bytes so tests can replay dumps.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+struct InterfaceSample {
+    std::string name;
+    std::uint64_t rxBytes = 0;
+    std::uint64_t txBytes = 0;
+    std::uint64_t bandwidthBitsPerSec = 0;  // 0 where the kernel knows no link speed
+};
+
+// Appends one sample per RTM_NEWLINK message of a dump reply to `out`, in message order.
+// Returns true once NLMSG_DONE is seen, false while more reply datagrams are due.
+// A malformed message or an NLMSG_ERROR sets `failed` and returns true.
+bool ParseLinkDump(std::span<const std::byte> reply, std::vector<InterfaceSample>& out,
+                   bool& failed);
+
+// One dump of every interface in the kernel's (ifindex) order, with link speeds from sysfs.
+// Returns std::nullopt, with errno set, when the kernel cannot be asked.
+std::optional<std::vector<InterfaceSample>> ReadLinkStats();

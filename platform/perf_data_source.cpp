@@ -1,0 +1,102 @@
+#include "perf_data_source.h"
+
+#include <unistd.h>
+
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "perf_data.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Snapshot {
+    std::vector<std::byte> block;
+    Clock::time_point takenAt;
+    bool valid = false;
+};
+
+struct State {
+    std::mutex lock;
+    Snapshot snapshot;
+    std::chrono::nanoseconds reuse = kDefaultSnapshotReuse;
+    InterfaceSampleSource samples;
+    RawPerfDataSource raw;
+};
+
+State& TheState() {
+    static State state;
+    return state;
+}
+
+std::u16string HostName() {
+    char name[256] = {};
+    gethostname(name, sizeof name - 1);
+    std::u16string out;
+    for (const char* p = name; *p != '\0'; ++p) {
+        out.push_back(static_cast<unsigned char>(*p));
+    }
+    return out;
+}
+
+std::optional<std::vector<std::byte>> TakeBlock(State& state) {
+    if (state.raw) {
+        return state.raw();
+    }
+    auto samples = state.samples ? state.samples() : ReadLinkStats();
+    if (!samples) {
+        return std::nullopt;
+    }
+    static const std::u16string hostName = HostName();
+    return BuildPerfDataBlock(*samples, hostName);
+}
+
+}  // namespace
+
+DWORD QueryPerfData(LPBYTE data, LPDWORD size) {
+    if (size == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    State& state = TheState();
+    std::lock_guard guard(state.lock);
+    const auto now = Clock::now();
+    if (!state.snapshot.valid || now - state.snapshot.takenAt > state.reuse) {
+        auto block = TakeBlock(state);
+        if (!block) {
+            state.snapshot.valid = false;
+            return ERROR_FILE_NOT_FOUND;
+        }
+        state.snapshot = {std::move(*block), now, true};
+    }
+    const auto& block = state.snapshot.block;
+    if (data == nullptr || *size < block.size()) {
+        *size = static_cast<DWORD>(block.size());
+        return ERROR_MORE_DATA;
+    }
+    std::memcpy(data, block.data(), block.size());
+    *size = static_cast<DWORD>(block.size());
+    return ERROR_SUCCESS;
+}
+
+void SetPerfDataSnapshotReuse(std::chrono::nanoseconds maxAge) {
+    State& state = TheState();
+    std::lock_guard guard(state.lock);
+    state.reuse = maxAge;
+    state.snapshot.valid = false;
+}
+
+void SetInterfaceSampleSource(InterfaceSampleSource source) {
+    State& state = TheState();
+    std::lock_guard guard(state.lock);
+    state.samples = std::move(source);
+    state.snapshot.valid = false;
+}
+
+void SetRawPerfDataSource(RawPerfDataSource source) {
+    State& state = TheState();
+    std::lock_guard guard(state.lock);
+    state.raw = std::move(source);
+    state.snapshot.valid = false;
+}

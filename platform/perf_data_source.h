@@ -1,0 +1,31 @@
+// Serves HKEY_PERFORMANCE_DATA queries from a snapshot of the kernel's interface counters.
+// Used by the registry stand-in; tests and benchmarks replace the source through the seams.
+// Thread-safe: one lock guards the snapshot and the seams.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "link_stats.h"
+#include "win_types.h"
+
+// Copies the current object-510 block into `data` and sets *size to its length.
+// Returns ERROR_SUCCESS; ERROR_MORE_DATA, with *size set to the need and `data` untouched,
+// when `data` is null or *size is too small; ERROR_FILE_NOT_FOUND when the kernel's
+// counters cannot be read.
+DWORD QueryPerfData(LPBYTE data, LPDWORD size);
+
+// A view draws every interface with two queries each, a few microseconds apart. One
+// kernel read serves every query within this age, so a pass costs one read, not 2n.
+inline constexpr std::chrono::milliseconds kDefaultSnapshotReuse{200};
+void SetPerfDataSnapshotReuse(std::chrono::nanoseconds maxAge);
+
+// Seams. An empty function restores the kernel as the source. Setting either drops the
+// current snapshot. A raw source's bytes are returned as they are, malformed or not.
+using InterfaceSampleSource = std::function<std::optional<std::vector<InterfaceSample>>()>;
+void SetInterfaceSampleSource(InterfaceSampleSource source);
+using RawPerfDataSource = std::function<std::optional<std::vector<std::byte>>()>;
+void SetRawPerfDataSource(RawPerfDataSource source);

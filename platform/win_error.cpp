@@ -1,0 +1,47 @@
+#include "win_error.h"
+
+#include <cerrno>
+
+namespace {
+thread_local DWORD t_lastError = ERROR_SUCCESS;
+}
+
+DWORD GetLastError() {
+    return t_lastError;
+}
+
+void SetLastError(DWORD code) {
+    t_lastError = code;
+}
+
+DWORD WinErrorFromErrno(int err) {
+    switch (err) {
+        case 0:
+            return ERROR_SUCCESS;
+        case ENOENT:
+            return ERROR_FILE_NOT_FOUND;
+        case ENOTDIR:
+            return ERROR_PATH_NOT_FOUND;
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+        case EROFS:
+            return ERROR_ACCESS_DENIED;
+        case EBADF:
+            return ERROR_INVALID_HANDLE;
+        case ENOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
+        case EWOULDBLOCK:
+            return ERROR_SHARING_VIOLATION;
+        case ENOSPC:
+        case EFBIG:
+        case EDQUOT:
+            return ERROR_DISK_FULL;
+        case EEXIST:
+            return ERROR_ALREADY_EXISTS;
+        case EINVAL:
+        case ENAMETOOLONG:
+        default:
+            return ERROR_INVALID_PARAMETER;
+    }
+}

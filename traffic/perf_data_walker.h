@@ -1,0 +1,21 @@
+// Walks a performance-data block as the traffic counter reads it, never outside its bytes.
+// Used by CTrafficCounter and its fuzz target; pure, no allocation beyond the name scratch.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <span>
+
+#include "win_types.h"
+
+enum class PerfWalkResult {
+    Walked,          // every object was visited, or the visitor stopped the walk
+    CounterMissing,  // an object 510 defines no counter with the wanted index
+    Malformed,       // an offset, length or count points outside the data, or would loop
+};
+
+// Visits each instance of each object 510 in data order with its NUL-terminated UTF-16
+// name (valid during the call) and the 32-bit value of counter `counterIndex`; the last
+// matching counter definition wins. The visitor returns false to end the walk.
+PerfWalkResult WalkPerfData(std::span<const BYTE> data, DWORD counterIndex,
+                            const std::function<bool(LPCWSTR name, DWORD value)>& visit);
