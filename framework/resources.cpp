@@ -32,6 +32,24 @@ bool AfxLoadString(UINT nID, CString& out) {
     return true;
 }
 
+const AFX_DLGTEMPLATE* AfxFindDialogTemplate(UINT nID) {
+    for (const auto& dialog : AfxGetResources().dialogs) {
+        if (dialog.nID == nID) {
+            return &dialog;
+        }
+    }
+    return nullptr;
+}
+
+QIcon AfxLoadIcon(UINT nID) {
+    for (const auto& icon : AfxGetResources().icons) {
+        if (icon.nID == nID) {
+            return QIcon(QString::fromUtf8(icon.lpszPath));
+        }
+    }
+    return {};
+}
+
 CString AfxLoadStringField(UINT nID, int nField) {
     CString text;
     if (!AfxLoadString(nID, text)) {

@@ -1,5 +1,8 @@
 #include "wnd.h"
 
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTimer>
 

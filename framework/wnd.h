@@ -53,6 +53,12 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     QWidget* GetSafeHwnd() const { return m_hWnd; }
+    // Binds this object to a widget that another window owns (a dialog's control).
+    void SubclassWidget(QWidget* widget);
+
+    // The text of an edit, label or button; the caption of a top-level window.
+    void SetWindowText(LPCSTR lpszString);
+    void GetWindowText(CString& rString) const;
 
     BOOL ShowWindow(int nCmdShow);
     void UpdateWindow();
@@ -101,4 +107,5 @@ private:
     std::vector<DrawnText> m_surface;
     std::map<UINT_PTR, QTimer*> m_timers;
     std::unique_ptr<CDC> m_pDC;
+    bool m_bOwnsWidget = true;
 };

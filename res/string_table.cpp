@@ -1,6 +1,5 @@
-// The program's string table.
 #include "resource.h"
-#include "resources.h"
+#include "resource_tables.h"
 
 namespace {
 
@@ -12,10 +11,6 @@ constexpr AFX_STRING_RESOURCE kStrings[] = {
     {AFX_IDS_IDLEMESSAGE, "就绪"},
 };
 
-constexpr AFX_RESOURCES kResources = {kStrings};
-
 }  // namespace
 
-const AFX_RESOURCES& AfxGetResources() {
-    return kResources;
-}
+const std::span<const AFX_STRING_RESOURCE> g_stringTable = kStrings;

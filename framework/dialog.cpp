@@ -1,0 +1,180 @@
+#include "dialog.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+
+#include "dialog_units.h"
+#include "resources.h"
+#include "win_app.h"
+
+namespace {
+
+// Escape and the close box both reject a QDialog; both mean IDCANCEL to the dialog.
+class CDialogHost : public QDialog {
+public:
+    CDialogHost(CDialog* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {}
+
+    void reject() override { m_owner->OnCancel(); }
+
+private:
+    CDialog* m_owner;
+};
+
+QPixmap ProgramIcon(UINT nIconID, int size) {
+    return AfxLoadIcon(nIconID).pixmap(size, size);
+}
+
+}  // namespace
+
+IMPLEMENT_DYNAMIC(CDialog, CWnd)
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+ON_COMMAND(IDOK, CDialog::OnOK)
+ON_COMMAND(IDCANCEL, CDialog::OnCancel)
+END_MESSAGE_MAP()
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
+    : m_nIDHelp(nIDTemplate), m_pParentWnd(pParentWnd) {}
+
+CDialog::~CDialog() = default;
+
+INT_PTR CDialog::DoModal() {
+    const AFX_DLGTEMPLATE* dialogTemplate = AfxFindDialogTemplate(m_nIDHelp);
+    if (dialogTemplate == nullptr) {
+        return -1;
+    }
+    QWidget* parent = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
+    if (parent == nullptr && AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd != nullptr) {
+        parent = AfxGetApp()->m_pMainWnd->GetSafeHwnd();
+    }
+    auto* host = new CDialogHost(this, parent);
+    Attach(host);
+    host->setWindowTitle(QString::fromUtf8(dialogTemplate->lpszCaption));
+    host->setFont(DialogFont(*dialogTemplate));
+    const DialogBaseUnits units = BaseUnitsOf(host->font());
+    host->setFixedSize(DluToPixels(units, 0, 0, dialogTemplate->cx, dialogTemplate->cy).size());
+    if ((dialogTemplate->style & WS_SYSMENU) == 0) {
+        host->setWindowFlag(Qt::WindowCloseButtonHint, false);
+    }
+    QWidget* firstTabStop = CreateControls(*dialogTemplate);
+    if (OnInitDialog() && firstTabStop != nullptr) {
+        firstTabStop->setFocus();  // as Windows does when OnInitDialog returns TRUE
+    }
+    const int result = host->exec();
+    m_controls.clear();
+    delete host;
+    return result;
+}
+
+QWidget* CDialog::CreateControls(const AFX_DLGTEMPLATE& dialogTemplate) {
+    QWidget* host = GetSafeHwnd();
+    const DialogBaseUnits units = BaseUnitsOf(host->font());
+    QWidget* firstTabStop = nullptr;
+    QWidget* previousTabStop = nullptr;
+    for (const AFX_DLGITEM& item : dialogTemplate.items) {
+        QWidget* control = nullptr;
+        const QString text = QString::fromUtf8(item.lpszText != nullptr ? item.lpszText : "");
+        switch (item.kind) {
+            case DlgControlKind::PushButton: {
+                auto* button = new QPushButton(text, host);
+                button->setDefault((item.style & BS_DEFPUSHBUTTON) != 0);
+                button->setAutoDefault(false);
+                const int id = item.nID;
+                QObject::connect(button, &QPushButton::clicked, host, [this, id] {
+                    OnCmdMsg(static_cast<UINT>(id), BN_CLICKED, nullptr);
+                });
+                control = button;
+                break;
+            }
+            case DlgControlKind::Edit: {
+                auto* edit = new QLineEdit(text, host);
+                if ((item.style & ES_NUMBER) != 0) {
+                    edit->setValidator(
+                        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
+                }
+                control = edit;
+                break;
+            }
+            case DlgControlKind::StaticText: {
+                auto* label = new QLabel(host);
+                label->setTextFormat(Qt::PlainText);
+                label->setText((item.style & SS_NOPREFIX) != 0 ? text : QString(text).remove('&'));
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                control = label;
+                break;
+            }
+            case DlgControlKind::StaticIcon: {
+                auto* label = new QLabel(host);
+                label->setPixmap(ProgramIcon(item.nIconID, 32));
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                control = label;
+                break;
+            }
+        }
+        QRect geometry = DluToPixels(units, item.x, item.y, item.cx, item.cy);
+        if (item.kind == DlgControlKind::StaticIcon) {
+            geometry.setSize({32, 32});  // an icon control sizes itself to its icon
+        }
+        control->setGeometry(geometry);
+        if ((item.style & WS_TABSTOP) != 0) {
+            control->setFocusPolicy(Qt::StrongFocus);
+            if (previousTabStop != nullptr) {
+                QWidget::setTabOrder(previousTabStop, control);
+            } else {
+                firstTabStop = control;
+            }
+            previousTabStop = control;
+        } else {
+            control->setFocusPolicy(Qt::NoFocus);
+        }
+        if (item.nID != IDC_STATIC) {
+            m_controls[item.nID] = control;
+        }
+    }
+    return firstTabStop;
+}
+
+void CDialog::EndDialog(int nResult) {
+    if (auto* host = qobject_cast<QDialog*>(GetSafeHwnd())) {
+        host->done(nResult);
+    }
+}
+
+QWidget* CDialog::GetDlgItem(int nID) const {
+    const auto it = m_controls.find(nID);
+    return it != m_controls.end() ? it->second : nullptr;
+}
+
+BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(&dx);
+    return TRUE;
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE)) {
+        return;
+    }
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
+    if (rControl.GetSafeHwnd() != nullptr) {
+        return;
+    }
+    if (QWidget* control = pDX->m_pDlgWnd->GetDlgItem(nIDC)) {
+        rControl.SubclassWidget(control);
+    }
+}

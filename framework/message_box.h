@@ -1,0 +1,15 @@
+// Modal message boxes captioned with the application's name, callable from any thread.
+// A worker's call is carried to the user-interface thread and waits there until dismissed.
+#pragma once
+
+#include "win_types.h"
+
+inline constexpr UINT MB_OK = 0x0;
+inline constexpr UINT MB_ICONERROR = 0x10;
+inline constexpr UINT MB_ICONWARNING = 0x30;
+
+// Shows lpszText with an OK button; returns IDOK once dismissed, or 0 when no box could be
+// shown (no application, or it is shutting down).
+int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+// The same with string nIDPrompt of the program's string table.
+int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));

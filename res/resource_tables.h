@@ -1,0 +1,10 @@
+// The program's resource tables, one file each, gathered by AfxGetResources().
+#pragma once
+
+#include <span>
+
+#include "resources.h"
+
+extern const std::span<const AFX_STRING_RESOURCE> g_stringTable;
+extern const std::span<const AFX_DLGTEMPLATE> g_dialogTemplates;
+extern const std::span<const AFX_IMAGE_RESOURCE> g_iconResources;

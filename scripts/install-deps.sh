@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing Vandrel need.
+# Does nothing when they are all present; needs root otherwise.
+set -euo pipefail
+
+packages=(
+    # build
+    g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
+    # tests, benchmarks, fuzzing
+    libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+    # a display and fonts for the window, screenshots, Qt's Chinese texts
+    xvfb xauth x11-apps imagemagick fonts-dejavu-core fonts-noto-cjk qt6-translations-l10n
+    # network namespaces and the receivers the capture is compared with
+    iproute2 socat multicat
+    # desktop integration checks
+    desktop-file-utils appstream
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "vandrel: these packages are missing; run as root to install them: ${missing[*]}" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
