@@ -17,11 +17,46 @@ CWnd::~CWnd() {
     for (auto& [id, timer] : m_timers) {
         delete timer;
     }
-    delete m_hWnd.data();
+    if (m_bOwnsWidget) {
+        delete m_hWnd.data();
+    }
 }
 
 void CWnd::Attach(QWidget* widget) {
     m_hWnd = widget;
+    m_bOwnsWidget = true;
+}
+
+void CWnd::SubclassWidget(QWidget* widget) {
+    m_hWnd = widget;
+    m_bOwnsWidget = false;
+}
+
+void CWnd::SetWindowText(LPCSTR lpszString) {
+    const QString text = QString::fromUtf8(lpszString != nullptr ? lpszString : "");
+    if (auto* edit = qobject_cast<QLineEdit*>(m_hWnd.data())) {
+        edit->setText(text);
+    } else if (auto* label = qobject_cast<QLabel*>(m_hWnd.data())) {
+        label->setText(text);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(m_hWnd.data())) {
+        button->setText(text);
+    } else if (m_hWnd != nullptr) {
+        m_hWnd->setWindowTitle(text);
+    }
+}
+
+void CWnd::GetWindowText(CString& rString) const {
+    QString text;
+    if (auto* edit = qobject_cast<QLineEdit*>(m_hWnd.data())) {
+        text = edit->text();
+    } else if (auto* label = qobject_cast<QLabel*>(m_hWnd.data())) {
+        text = label->text();
+    } else if (auto* button = qobject_cast<QAbstractButton*>(m_hWnd.data())) {
+        text = button->text();
+    } else if (m_hWnd != nullptr) {
+        text = m_hWnd->windowTitle();
+    }
+    rString = text.toUtf8().toStdString();
 }
 
 BOOL CWnd::ShowWindow(int nCmdShow) {
