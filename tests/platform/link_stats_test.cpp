@@ -27,7 +27,9 @@ struct Attr {
 template <typename T>
 Attr Raw(unsigned short type, const T& value, std::size_t size = sizeof(T)) {
     Attr attr{type, std::vector<std::byte>(size)};
-    std::memcpy(attr.payload.data(), &value, std::min(size, sizeof(T)));
+    if (size > 0) {
+        std::memcpy(attr.payload.data(), &value, std::min(size, sizeof(T)));
+    }
     return attr;
 }
 

@@ -68,6 +68,10 @@ TEST_F(PerfDataSourceTest, ARawSourceIsServedAsItIsAndDropsTheSnapshot) {
     EXPECT_EQ(size, 3u);
     EXPECT_EQ(data[2], 7);
     EXPECT_EQ(data[3], 0);
+    SetRawPerfDataSource([] { return std::vector<std::byte>(); });
+    size = sizeof data;
+    EXPECT_EQ(QueryPerfData(data, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 0u);
     SetRawPerfDataSource({});
     EXPECT_EQ(Size(), built);
 }
