@@ -4,14 +4,11 @@
 
 #include <string>
 
-#include "cmd_ui.h"
-
 namespace {
 
 constexpr UINT kBoth = 100;
 constexpr UINT kBaseOnly = 101;
-constexpr UINT kDuplicated = 102;
-constexpr UINT kUpdated = 103;
+constexpr UINT kTwice = 102;
 constexpr UINT kUnknown = 999;
 
 class BaseTarget : public CCmdTarget {
@@ -19,75 +16,44 @@ public:
     std::string calls;
 
 protected:
-    void OnBoth() { calls += "base-both "; }
-    void OnBaseOnly() { calls += "base-only "; }
+    void OnBoth() { calls += "base-both"; }
+    void OnBaseOnly() { calls += "base-only"; }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(BaseTarget, CCmdTarget)
 ON_COMMAND(kBoth, BaseTarget::OnBoth)
 ON_COMMAND(kBaseOnly, BaseTarget::OnBaseOnly)
-ON_COMMAND(kUpdated, BaseTarget::OnBaseOnly)
 END_MESSAGE_MAP()
 
 class DerivedTarget : public BaseTarget {
 protected:
-    void OnBoth() { calls += "derived-both "; }
-    void OnFirst() { calls += "first "; }
-    void OnSecond() { calls += "second "; }
-    void OnUpdate(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
+    void OnBoth() { calls += "derived-both"; }
+    void OnFirst() { calls += "first"; }
+    void OnSecond() { calls += "second"; }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(DerivedTarget, BaseTarget)
 ON_COMMAND(kBoth, DerivedTarget::OnBoth)
-ON_COMMAND(kDuplicated, DerivedTarget::OnFirst)
-ON_COMMAND(kDuplicated, DerivedTarget::OnSecond)
-ON_UPDATE_COMMAND_UI(kUpdated, DerivedTarget::OnUpdate)
+ON_COMMAND(kTwice, DerivedTarget::OnFirst)
+ON_COMMAND(kTwice, DerivedTarget::OnSecond)
 END_MESSAGE_MAP()
 
-TEST(MessageMap, DerivedEntriesWinAndTheBaseMapIsTheFallback) {
-    struct Case {
-        UINT id;
-        BOOL handled;
-        const char* calls;
-    };
-    const Case cases[] = {
-        {kBoth, TRUE, "derived-both "},
-        {kBaseOnly, TRUE, "base-only "},
-        {kDuplicated, TRUE, "first "},
+TEST(MessageMap, TheFirstEntryWinsAndTheBaseMapIsTheFallback) {
+    const std::tuple<UINT, BOOL, const char*> cases[] = {
+        {kBoth, TRUE, "derived-both"},
+        {kBaseOnly, TRUE, "base-only"},
+        {kTwice, TRUE, "first"},
         {kUnknown, FALSE, ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& [id, handled, calls] : cases) {
         DerivedTarget target;
-        EXPECT_EQ(target.OnCmdMsg(c.id, CN_COMMAND, nullptr), c.handled) << c.id;
-        EXPECT_EQ(target.calls, c.calls) << c.id;
+        EXPECT_EQ(target.OnCmdMsg(id, CN_COMMAND, nullptr), handled) << id;
+        EXPECT_EQ(target.calls, calls) << id;
     }
     BaseTarget base;
-    EXPECT_EQ(base.OnCmdMsg(kDuplicated, CN_COMMAND, nullptr), FALSE);
-    EXPECT_EQ(base.OnCmdMsg(kBoth, CN_COMMAND, nullptr), TRUE);
-    EXPECT_EQ(base.calls, "base-both ");
-}
-
-TEST(MessageMap, UpdateHandlersDecideAndCommandsAloneEnable) {
-    struct Case {
-        UINT id;
-        BOOL handled;
-        bool enabled;
-    };
-    // kUpdated: the derived update handler disables it even though the base has a command.
-    const Case cases[] = {
-        {kUpdated, TRUE, false},
-        {kBaseOnly, TRUE, true},
-        {kUnknown, FALSE, false},
-    };
-    for (const Case& c : cases) {
-        DerivedTarget target;
-        CCmdUI ui(c.id);
-        EXPECT_EQ(target.OnCmdMsg(c.id, CN_UPDATE_COMMAND_UI, &ui), c.handled) << c.id;
-        EXPECT_EQ(ui.m_bEnabled, c.enabled) << c.id;
-        EXPECT_EQ(target.calls, "") << "an update never runs the command";
-    }
+    EXPECT_EQ(base.OnCmdMsg(kTwice, CN_COMMAND, nullptr), FALSE);
 }
 
 }  // namespace

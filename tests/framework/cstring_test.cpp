@@ -34,14 +34,4 @@ TEST(CStringFormat, OutputsOfAnyLengthAreWholeAtTheSmallBufferBoundary) {
     }
 }
 
-TEST(CString, ComparesAsStrcmpAndTreatsNullAsEmpty) {
-    const CString s = "eth0";
-    EXPECT_EQ(s.Compare("eth0"), 0);
-    EXPECT_LT(s.Compare("eth1"), 0);
-    EXPECT_GT(s.Compare("eth"), 0);
-    EXPECT_NE(s.Compare("ETH0"), 0);
-    const CString none = static_cast<const char*>(nullptr);
-    EXPECT_TRUE(none.IsEmpty());
-}
-
 }  // namespace
