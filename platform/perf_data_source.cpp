@@ -75,7 +75,9 @@ DWORD QueryPerfData(LPBYTE data, LPDWORD size) {
         *size = static_cast<DWORD>(block.size());
         return ERROR_MORE_DATA;
     }
-    std::memcpy(data, block.data(), block.size());
+    if (!block.empty()) {  // an empty vector's data() may be null, which memcpy must not get
+        std::memcpy(data, block.data(), block.size());
+    }
     *size = static_cast<DWORD>(block.size());
     return ERROR_SUCCESS;
 }

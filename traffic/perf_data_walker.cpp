@@ -4,35 +4,40 @@
 #include <optional>
 #include <string>
 
+#include "perf_records.h"
+
 namespace {
 
 constexpr DWORD kNetworkInterfaceObject = 510;
 
-// Field offsets within the published records.
+// Field offsets within the published records. Every record but the block starts with
+// its own length.
+constexpr std::uint64_t kBlockTotalByteLength = 20;
 constexpr std::uint64_t kBlockHeaderLength = 24;
 constexpr std::uint64_t kBlockNumObjectTypes = 28;
-constexpr std::uint64_t kObjectTotalByteLength = 0;
 constexpr std::uint64_t kObjectDefinitionLength = 4;
 constexpr std::uint64_t kObjectHeaderLength = 8;
 constexpr std::uint64_t kObjectNameTitleIndex = 12;
 constexpr std::uint64_t kObjectNumCounters = 32;
 constexpr std::uint64_t kObjectNumInstances = 40;
-constexpr std::uint64_t kCounterByteLength = 0;
 constexpr std::uint64_t kCounterNameTitleIndex = 4;
 constexpr std::uint64_t kCounterOffset = 36;
-constexpr std::uint64_t kInstanceByteLength = 0;
 constexpr std::uint64_t kInstanceNameOffset = 16;
-constexpr std::uint64_t kCounterBlockByteLength = 0;
 
-// A well-formed block visits each record once, and no record is smaller than 16 bytes;
-// more visits than that mean lengths that loop back over the same bytes.
-constexpr std::uint64_t kMinRecordBytes = 16;
+// No name fits the reader's 255 bytes past this, so longer names are cut here.
 constexpr std::size_t kMaxNameUnits = 1024;
+
+using Visitor = std::function<bool(LPCWSTR name, DWORD value)>;
+
+// [begin, end): the bytes that a record and everything it holds must lie in.
+struct Extent {
+    std::uint64_t begin;
+    std::uint64_t end;
+};
 
 class Reader {
 public:
-    explicit Reader(std::span<const BYTE> data)
-        : m_data(data), m_visitsLeft(data.size() / kMinRecordBytes + 1) {}
+    explicit Reader(std::span<const BYTE> data) : m_data(data) {}
 
     // Positions are 64-bit so that sums of 32-bit offsets never wrap.
     std::optional<DWORD> U32(std::uint64_t position) const {
@@ -47,111 +52,144 @@ public:
         const auto value = U32(position);
         return value ? std::optional<LONG>(static_cast<LONG>(*value)) : std::nullopt;
     }
-    bool Visit() { return m_visitsLeft-- > 0; }
 
-    // Copies the NUL-terminated UTF-16 text at `position` into `out`; false if the data end
-    // first. No name fits the reader's 255 bytes past kMaxNameUnits, so the scan stops there.
-    bool Utf16(std::uint64_t position, std::u16string& out) const {
+    // The record at `position`, sized by its leading length, if it lies within `outer` and
+    // is long enough for its fields. Every record thus moves the walk on by `minimum` or more,
+    // so no count can make it loop.
+    std::optional<Extent> Record(const Extent& outer, std::uint64_t position,
+                                 std::uint64_t minimum) const {
+        const auto length = U32(position);
+        if (!length || *length < minimum || position < outer.begin || position > outer.end ||
+            outer.end - position < *length) {
+            return std::nullopt;
+        }
+        return Extent{position, position + *length};
+    }
+
+    // Copies the UTF-16 text at `position` into `out`; false unless its NUL comes before `end`.
+    bool Utf16(std::uint64_t position, std::uint64_t end, std::u16string& out) const {
         out.clear();
-        for (; position <= m_data.size() && m_data.size() - position >= 2; position += 2) {
-            if (out.size() == kMaxNameUnits) {
-                return true;
-            }
+        for (; position < end && end - position >= 2; position += 2) {
             char16_t unit;
             std::memcpy(&unit, m_data.data() + position, sizeof unit);
             if (unit == 0) {
                 return true;
             }
-            out.push_back(unit);
+            if (out.size() < kMaxNameUnits) {
+                out.push_back(unit);
+            }
         }
         return false;
     }
 
 private:
     std::span<const BYTE> m_data;
-    std::uint64_t m_visitsLeft;
 };
 
 // The value offset of the last definition of `counterIndex`, nullopt if none; sets
-// `malformed` when the definitions run outside the data.
-std::optional<DWORD> FindCounter(Reader& reader, std::uint64_t object, DWORD counterIndex,
-                                 bool& malformed) {
-    const auto headerLength = reader.U32(object + kObjectHeaderLength);
-    const auto numCounters = reader.I32(object + kObjectNumCounters);
-    if (!headerLength || !numCounters) {
-        malformed = true;
-        return std::nullopt;
-    }
+// `malformed` when a definition lies outside `definitions`.
+std::optional<DWORD> FindCounter(const Reader& reader, const Extent& definitions, LONG numCounters,
+                                 DWORD counterIndex, bool& malformed) {
     std::optional<DWORD> valueOffset;
-    std::uint64_t definition = object + *headerLength;
-    for (LONG i = 0; i < *numCounters; ++i) {
-        const auto byteLength = reader.U32(definition + kCounterByteLength);
-        const auto titleIndex = reader.U32(definition + kCounterNameTitleIndex);
-        const auto offset = reader.U32(definition + kCounterOffset);
-        if (!reader.Visit() || !byteLength || !titleIndex || !offset) {
+    std::uint64_t position = definitions.begin;
+    for (LONG i = 0; i < numCounters; ++i) {
+        const auto definition =
+            reader.Record(definitions, position, sizeof(PERF_COUNTER_DEFINITION));
+        const auto titleIndex = reader.U32(position + kCounterNameTitleIndex);
+        const auto offset = reader.U32(position + kCounterOffset);
+        if (!definition || !titleIndex || !offset) {
             malformed = true;
             return std::nullopt;
         }
         if (*titleIndex == counterIndex) {
             valueOffset = *offset;
         }
-        definition += *byteLength;
+        position = definition->end;
     }
     return valueOffset;
+}
+
+// Walks one object 510. A result ends the whole walk; nullopt goes on to the next object.
+std::optional<PerfWalkResult> WalkObject(const Reader& reader, const Extent& object,
+                                         DWORD counterIndex, const Visitor* visit) {
+    const auto headerLength = reader.U32(object.begin + kObjectHeaderLength);
+    const auto definitionLength = reader.U32(object.begin + kObjectDefinitionLength);
+    const auto numCounters = reader.I32(object.begin + kObjectNumCounters);
+    const auto numInstances = reader.I32(object.begin + kObjectNumInstances);
+    if (!headerLength || !definitionLength || !numCounters || !numInstances ||
+        *headerLength < sizeof(PERF_OBJECT_TYPE) || *headerLength > *definitionLength ||
+        *definitionLength > object.end - object.begin) {
+        return PerfWalkResult::Malformed;
+    }
+    const Extent definitions{object.begin + *headerLength, object.begin + *definitionLength};
+    const Extent instances{definitions.end, object.end};
+    bool malformed = false;
+    const auto valueOffset =
+        FindCounter(reader, definitions, *numCounters, counterIndex, malformed);
+    if (malformed) {
+        return PerfWalkResult::Malformed;
+    }
+    if (!valueOffset) {
+        return PerfWalkResult::CounterMissing;
+    }
+    thread_local std::u16string name;
+    std::uint64_t position = instances.begin;
+    for (LONG i = 0; i < *numInstances; ++i) {
+        const auto instance = reader.Record(instances, position, sizeof(PERF_INSTANCE_DEFINITION));
+        const auto nameOffset = reader.U32(position + kInstanceNameOffset);
+        if (!instance || !nameOffset) {
+            return PerfWalkResult::Malformed;
+        }
+        const auto counters = reader.Record(instances, instance->end, sizeof(PERF_COUNTER_BLOCK));
+        if (!counters ||
+            std::uint64_t{*valueOffset} + sizeof(DWORD) > counters->end - counters->begin ||
+            !reader.Utf16(instance->begin + *nameOffset, instance->end, name)) {
+            return PerfWalkResult::Malformed;
+        }
+        const auto value = reader.U32(counters->begin + *valueOffset);
+        if (!value) {
+            return PerfWalkResult::Malformed;
+        }
+        if (visit != nullptr && !(*visit)(name.c_str(), *value)) {
+            return PerfWalkResult::Walked;
+        }
+        position = counters->end;
+    }
+    return std::nullopt;
+}
+
+// One pass over the block; without a visitor it only checks the block.
+PerfWalkResult Walk(std::span<const BYTE> data, DWORD counterIndex, const Visitor* visit) {
+    const Reader reader(data);
+    const auto totalByteLength = reader.U32(kBlockTotalByteLength);
+    const auto headerLength = reader.U32(kBlockHeaderLength);
+    const auto numObjectTypes = reader.I32(kBlockNumObjectTypes);
+    if (!totalByteLength || !headerLength || !numObjectTypes || *totalByteLength > data.size() ||
+        *headerLength < sizeof(PERF_DATA_BLOCK) || *headerLength > *totalByteLength) {
+        return PerfWalkResult::Malformed;
+    }
+    const Extent block{0, *totalByteLength};
+    std::uint64_t position = *headerLength;
+    for (LONG i = 0; i < *numObjectTypes; ++i) {
+        const auto object = reader.Record(block, position, sizeof(PERF_OBJECT_TYPE));
+        const auto titleIndex = reader.U32(position + kObjectNameTitleIndex);
+        if (!object || !titleIndex) {
+            return PerfWalkResult::Malformed;
+        }
+        if (*titleIndex == kNetworkInterfaceObject) {
+            if (const auto result = WalkObject(reader, *object, counterIndex, visit)) {
+                return *result;
+            }
+        }
+        position = object->end;
+    }
+    return PerfWalkResult::Walked;
 }
 
 }  // namespace
 
 PerfWalkResult WalkPerfData(std::span<const BYTE> data, DWORD counterIndex,
                             const std::function<bool(LPCWSTR name, DWORD value)>& visit) {
-    Reader reader(data);
-    const auto blockHeaderLength = reader.U32(kBlockHeaderLength);
-    const auto numObjectTypes = reader.I32(kBlockNumObjectTypes);
-    if (!blockHeaderLength || !numObjectTypes) {
-        return PerfWalkResult::Malformed;
-    }
-    thread_local std::u16string name;
-    std::uint64_t object = *blockHeaderLength;
-    for (LONG i = 0; i < *numObjectTypes; ++i) {
-        const auto totalByteLength = reader.U32(object + kObjectTotalByteLength);
-        const auto titleIndex = reader.U32(object + kObjectNameTitleIndex);
-        if (!reader.Visit() || !totalByteLength || !titleIndex) {
-            return PerfWalkResult::Malformed;
-        }
-        if (*titleIndex == kNetworkInterfaceObject) {
-            bool malformed = false;
-            const auto valueOffset = FindCounter(reader, object, counterIndex, malformed);
-            if (malformed) {
-                return PerfWalkResult::Malformed;
-            }
-            if (!valueOffset) {
-                return PerfWalkResult::CounterMissing;
-            }
-            const auto definitionLength = reader.U32(object + kObjectDefinitionLength);
-            const auto numInstances = reader.I32(object + kObjectNumInstances);
-            if (!definitionLength || !numInstances) {
-                return PerfWalkResult::Malformed;
-            }
-            std::uint64_t instance = object + *definitionLength;
-            for (LONG j = 0; j < *numInstances; ++j) {
-                const auto byteLength = reader.U32(instance + kInstanceByteLength);
-                const auto nameOffset = reader.U32(instance + kInstanceNameOffset);
-                if (!reader.Visit() || !byteLength || !nameOffset) {
-                    return PerfWalkResult::Malformed;
-                }
-                const std::uint64_t counterBlock = instance + *byteLength;
-                const auto blockLength = reader.U32(counterBlock + kCounterBlockByteLength);
-                const auto value = reader.U32(counterBlock + *valueOffset);
-                if (!blockLength || !value || !reader.Utf16(instance + *nameOffset, name)) {
-                    return PerfWalkResult::Malformed;
-                }
-                if (!visit(name.c_str(), *value)) {
-                    return PerfWalkResult::Walked;
-                }
-                instance = counterBlock + *blockLength;
-            }
-        }
-        object += *totalByteLength;
-    }
-    return PerfWalkResult::Walked;
+    const PerfWalkResult checked = Walk(data, counterIndex, nullptr);
+    return checked == PerfWalkResult::Walked ? Walk(data, counterIndex, &visit) : checked;
 }

@@ -11,11 +11,12 @@
 enum class PerfWalkResult {
     Walked,          // every object was visited, or the visitor stopped the walk
     CounterMissing,  // an object 510 defines no counter with the wanted index
-    Malformed,       // an offset, length or count points outside the data, or would loop
+    Malformed,       // a record lies outside the one holding it, or is shorter than its fields
 };
 
 // Visits each instance of each object 510 in data order with its NUL-terminated UTF-16
 // name (valid during the call) and the 32-bit value of counter `counterIndex`; the last
-// matching counter definition wins. The visitor returns false to end the walk.
+// matching counter definition wins. The visitor returns false to end the walk. A block
+// that is malformed anywhere, even past where the visitor would stop, is never visited.
 PerfWalkResult WalkPerfData(std::span<const BYTE> data, DWORD counterIndex,
                             const std::function<bool(LPCWSTR name, DWORD value)>& visit);

@@ -1,0 +1,12 @@
+// Any bytes as one netlink dump reply datagram.
+#include <cstdint>
+#include <span>
+
+#include "link_stats.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::vector<InterfaceSample> samples;
+    bool failed = false;
+    ParseLinkDump(std::as_bytes(std::span(data, size)), samples, failed);
+    return 0;
+}

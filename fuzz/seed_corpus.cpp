@@ -1,0 +1,72 @@
+// Writes the fuzzers' seed inputs: valid blocks and a valid dump, for mutations to start from.
+#include <linux/if_link.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "perf_data.h"
+
+namespace {
+
+void Write(const std::filesystem::path& file, const std::vector<std::byte>& bytes) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+void Append(std::vector<std::byte>& out, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const std::byte*>(data);
+    out.insert(out.end(), bytes, bytes + size);
+    out.resize(RTA_ALIGN(out.size()));
+}
+
+void AppendAttribute(std::vector<std::byte>& out, unsigned short type, const void* data,
+                     std::size_t size) {
+    const rtattr header{static_cast<unsigned short>(RTA_LENGTH(size)), type};
+    Append(out, &header, sizeof header);
+    Append(out, data, size);
+}
+
+std::vector<std::byte> LinkMessage(const std::string& name, std::uint64_t rx, std::uint64_t tx) {
+    std::vector<std::byte> out(NLMSG_HDRLEN);
+    const ifinfomsg info{};
+    Append(out, &info, sizeof info);
+    AppendAttribute(out, IFLA_IFNAME, name.c_str(), name.size() + 1);
+    rtnl_link_stats64 stats64{};
+    stats64.rx_bytes = rx;
+    stats64.tx_bytes = tx;
+    AppendAttribute(out, IFLA_STATS64, &stats64, sizeof stats64);
+    rtnl_link_stats stats{};
+    AppendAttribute(out, IFLA_STATS, &stats, sizeof stats);
+    const nlmsghdr header{static_cast<std::uint32_t>(out.size()), RTM_NEWLINK, NLM_F_MULTI, 1, 0};
+    std::memcpy(out.data(), &header, sizeof header);
+    return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        return 2;
+    }
+    const std::filesystem::path root = argv[1];
+    Write(root / "perf_data_walker" / "none", BuildPerfDataBlock({}, u""));
+    Write(root / "perf_data_walker" / "three",
+          BuildPerfDataBlock({{"lo", 1, 2, 0}, {"eth0", 3, 4, 1'000'000'000}, {"wlan0", 5, 6, 0}},
+                             u"HOST"));
+
+    std::vector<std::byte> dump = LinkMessage("lo", 1, 2);
+    const auto second = LinkMessage("eth0", 3, 4);
+    dump.insert(dump.end(), second.begin(), second.end());
+    const nlmsghdr done{NLMSG_HDRLEN + sizeof(int), NLMSG_DONE, NLM_F_MULTI, 1, 0};
+    Append(dump, &done, sizeof done);
+    const int status = 0;
+    Append(dump, &status, sizeof status);
+    Write(root / "link_stats" / "two_links", dump);
+    return 0;
+}

@@ -1,0 +1,73 @@
+#include "registry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "perf_data_source.h"
+#include "perf_records.h"
+
+namespace {
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetInterfaceSampleSource([] {
+            return std::optional(std::vector<InterfaceSample>{{"eth0", 1, 2, 0}, {"lo", 3, 4, 0}});
+        });
+    }
+    void TearDown() override { SetInterfaceSampleSource({}); }
+};
+
+TEST_F(RegistryTest, ShortBuffersGetMoreDataAndTheSizeAndStayUntouched) {
+    const auto query = [](std::vector<BYTE>& buffer, DWORD& size, DWORD* type = nullptr) {
+        size = static_cast<DWORD>(buffer.size());
+        return RegQueryValueExA(HKEY_PERFORMANCE_DATA, "510", nullptr, type,
+                                buffer.empty() ? nullptr : buffer.data(), &size);
+    };
+    std::vector<BYTE> buffer;
+    DWORD needed = 0;
+    ASSERT_EQ(query(buffer, needed), static_cast<LONG>(ERROR_MORE_DATA));
+    ASSERT_GT(needed, sizeof(PERF_DATA_BLOCK));
+
+    buffer.assign(needed - 1, 0xAB);
+    DWORD size = 0;
+    EXPECT_EQ(query(buffer, size), static_cast<LONG>(ERROR_MORE_DATA));
+    EXPECT_EQ(size, needed);
+    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](BYTE b) { return b == 0xAB; }));
+
+    buffer.assign(needed + 8, 0xAB);
+    DWORD type = 0;
+    EXPECT_EQ(query(buffer, size, &type), static_cast<LONG>(ERROR_SUCCESS));
+    EXPECT_EQ(size, needed);
+    EXPECT_EQ(type, REG_BINARY);
+    EXPECT_EQ(std::memcmp(buffer.data(), u"PERF", 8), 0);
+    EXPECT_EQ(buffer[needed], 0xAB);
+}
+
+TEST_F(RegistryTest, BadArgumentsGetTheirWindowsCodes) {
+    DWORD reserved = 0;
+    DWORD size = 0;
+    struct Case {
+        HKEY key;
+        LPCSTR name;
+        LPDWORD reserved;
+        LPDWORD size;
+        DWORD expected;
+    };
+    const Case cases[] = {
+        {HKEY_PERFORMANCE_DATA, "511", nullptr, &size, ERROR_FILE_NOT_FOUND},
+        {HKEY_PERFORMANCE_DATA, nullptr, nullptr, &size, ERROR_FILE_NOT_FOUND},
+        {HKEY_LOCAL_MACHINE, "510", nullptr, &size, ERROR_INVALID_HANDLE},
+        {HKEY_PERFORMANCE_DATA, "510", &reserved, &size, ERROR_INVALID_PARAMETER},
+        {HKEY_PERFORMANCE_DATA, "510", nullptr, nullptr, ERROR_INVALID_PARAMETER},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RegQueryValueExA(c.key, c.name, c.reserved, nullptr, nullptr, c.size),
+                  static_cast<LONG>(c.expected))
+            << (c.name != nullptr ? c.name : "(null)");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,153 @@
+#include "perf_data_walker.h"
+
+#include <gtest/gtest.h>
+
+#include "perf_records.h"
+#include "perf_source_fixture.h"
+#include "traffic_counter.h"
+
+namespace {
+
+// Three equal-length names keep every record at a fixed offset.
+constexpr std::size_t kObject = 104;  // 88-byte header and u"HOST", rounded up to 8
+constexpr std::size_t kCounter0 = kObject + sizeof(PERF_OBJECT_TYPE);
+constexpr std::size_t kInstance0 = kCounter0 + 4 * sizeof(PERF_COUNTER_DEFINITION);
+constexpr std::size_t kStride = 80;  // 24 + u"ethN" padded to 40, then 40 of counters
+constexpr std::size_t kSize = kInstance0 + 3 * kStride;
+constexpr std::size_t Instance(std::size_t i) {
+    return kInstance0 + i * kStride;
+}
+constexpr std::size_t Counters(std::size_t i) {
+    return Instance(i) + 40;
+}
+
+std::vector<std::byte> ValidBlock() {
+    return BuildPerfDataBlock({{"eth0", 10, 11, 1}, {"eth1", 20, 21, 2}, {"eth2", 30, 31, 0}},
+                              u"HOST");
+}
+
+using Visits = std::vector<std::pair<std::u16string, DWORD>>;
+
+// Walks an exact-size copy, so that a read past the data is a sanitizer error.
+PerfWalkResult WalkCopy(std::span<const std::byte> bytes, DWORD counter, Visits* visits = nullptr) {
+    const auto* begin = reinterpret_cast<const BYTE*>(bytes.data());
+    const std::vector<BYTE> copy(begin, begin + bytes.size());
+    return WalkPerfData(copy, counter, [&](LPCWSTR name, DWORD value) {
+        if (visits != nullptr) {
+            visits->emplace_back(name, value);
+        }
+        return true;
+    });
+}
+
+TEST(WalkPerfData, VisitsEveryInstanceOfAValidBlock) {
+    auto block = ValidBlock();
+    ASSERT_EQ(block.size(), kSize);
+    Visits visits;
+    EXPECT_EQ(WalkCopy(block, 264, &visits), PerfWalkResult::Walked);
+    EXPECT_EQ(visits, (Visits{{u"eth0", 10}, {u"eth1", 20}, {u"eth2", 30}}));
+    EXPECT_EQ(WalkCopy(block, 999), PerfWalkResult::CounterMissing);
+    // Bytes after the block's own length are not part of it.
+    block.resize(block.size() + 16, std::byte{0xFF});
+    visits.clear();
+    EXPECT_EQ(WalkCopy(block, 520, &visits), PerfWalkResult::Walked);
+    EXPECT_EQ(visits.size(), 3u);
+}
+
+using Patches = std::vector<std::pair<std::size_t, DWORD>>;
+
+Patches EveryCounter(std::size_t field, DWORD value) {
+    Patches patches;
+    for (std::size_t i = 0; i < 4; ++i) {
+        patches.emplace_back(kCounter0 + i * sizeof(PERF_COUNTER_DEFINITION) + field, value);
+    }
+    return patches;
+}
+
+const std::pair<const char*, Patches> kMalformations[] = {
+    {"block TotalByteLength past the data", {{20, kSize + 1}}},
+    {"block TotalByteLength max", {{20, 0xFFFFFFFF}}},
+    {"block TotalByteLength zero", {{20, 0}}},
+    {"block TotalByteLength inside the last instance", {{20, kSize - 8}}},
+    {"block HeaderLength at the end", {{24, kSize}}},
+    {"block HeaderLength zero", {{24, 0}}},
+    {"NumObjectTypes one too many", {{28, 2}}},
+    {"NumObjectTypes huge", {{28, 0x7FFFFFFF}}},
+    {"object TotalByteLength zero", {{kObject, 0}}},
+    {"object TotalByteLength zero, many objects", {{kObject, 0}, {28, 0x7FFFFFFF}}},
+    {"object TotalByteLength past the data", {{kObject, kSize - kObject + 8}}},
+    {"object TotalByteLength short of its instances", {{kObject, Instance(1) - kObject}}},
+    {"object DefinitionLength zero", {{kObject + 4, 0}}},
+    {"object DefinitionLength inside its header", {{kObject + 4, 60}}},
+    {"object HeaderLength zero", {{kObject + 8, 0}}},
+    {"object HeaderLength past DefinitionLength", {{kObject + 8, 232}}},
+    {"NumCounters one too many", {{kObject + 32, 5}}},
+    {"NumCounters huge", {{kObject + 32, 0x7FFFFFFF}}},
+    {"NumInstances one too many", {{kObject + 40, 4}}},
+    {"NumInstances huge", {{kObject + 40, 0x7FFFFFFF}}},
+    {"counter ByteLength zero", EveryCounter(0, 0)},
+    {"counter ByteLength short", EveryCounter(0, 36)},
+    {"CounterOffset past the counter block", EveryCounter(36, 40)},
+    {"CounterOffset straddling the counter block's end", EveryCounter(36, 37)},
+    {"CounterOffset max", EveryCounter(36, 0xFFFFFFFF)},
+    {"instance ByteLength zero", {{Instance(0), 0}}},
+    {"instance ByteLength short of its fields", {{Instance(0), 20}}},
+    {"instance ByteLength max", {{Instance(0), 0xFFFFFFFF}}},
+    {"last instance ByteLength past the data", {{Instance(2), 48}}},
+    {"NameOffset past the instance", {{Instance(0) + 16, 40}}},
+    {"name unterminated", {{Instance(0) + 32, 0x00410041}, {Instance(0) + 36, 0x00410041}}},
+    {"last name unterminated", {{Instance(2) + 32, 0x00410041}, {Instance(2) + 36, 0x00410041}}},
+    {"counter block ByteLength zero", {{Counters(0), 0}}},
+    {"counter block ByteLength short", {{Counters(0), 3}}},
+    {"last counter block past the data", {{Counters(2), 48}}},
+    {"zero lengths everywhere", {{Instance(0), 0}, {Counters(0), 0}, {kObject, 0}}},
+};
+
+class MalformedBlockTest : public PerfSourceTest {
+protected:
+    // A counter of bytes sent with three interfaces listed and sampled from the valid block.
+    void SetUp() override {
+        PerfSourceTest::SetUp();
+        ServeRaw(ValidBlock());
+        m_listed.SetCounterIndex(506);
+        ASSERT_EQ(m_listed.EnumInterfaces(), 1);
+        ASSERT_EQ(m_listed.GetTraffic(2), 0.0);
+    }
+
+    // Whatever is wrong, nothing is listed and no rate is reported.
+    void ExpectRejected(const std::vector<std::byte>& bad) {
+        EXPECT_EQ(WalkCopy(bad, 520), PerfWalkResult::Malformed);
+        EXPECT_EQ(WalkCopy(bad, 506), PerfWalkResult::Malformed);
+        ServeRaw(bad);
+        EXPECT_EQ(m_listed.GetTraffic(2), 1.0);
+        CTrafficCounter fresh;
+        EXPECT_EQ(fresh.EnumInterfaces(), 0);
+        EXPECT_EQ(fresh.GetInterfaceCount(), -1);
+    }
+
+    CTrafficCounter m_listed;
+};
+
+TEST_F(MalformedBlockTest, EveryOutOfRangeFieldIsRejected) {
+    for (const auto& [what, patches] : kMalformations) {
+        SCOPED_TRACE(what);
+        auto bad = ValidBlock();
+        for (const auto& [at, value] : patches) {
+            Patch(bad, at, value);
+        }
+        ExpectRejected(bad);
+    }
+}
+
+TEST_F(MalformedBlockTest, EveryTruncationIsRejectedAndKeepsThePreviousSample) {
+    const auto valid = ValidBlock();
+    for (std::size_t length = 0; length < valid.size() && !HasFailure(); ++length) {
+        SCOPED_TRACE(length);
+        ExpectRejected({valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(length)});
+    }
+    samples = {{"eth0", 0, 11, 0}, {"eth1", 0, 21, 0}, {"eth2", 0, 31 + 600, 0}};
+    ServeSamples();
+    EXPECT_EQ(m_listed.GetTraffic(2), 600.0);
+}
+
+}  // namespace
