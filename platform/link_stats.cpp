@@ -10,8 +10,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
 
 namespace {
 
@@ -82,20 +85,108 @@ std::uint64_t ReadLinkSpeed(const std::string& name) {
     return mbits > 0 ? static_cast<std::uint64_t>(mbits) * 1'000'000u : 0;
 }
 
-class FdCloser {
+// One netlink socket for the life of the process: opening one costs as much as the dump.
+// A failed dump closes it, so no stale reply part is ever read by the next dump.
+class RouteSocket {
 public:
-    explicit FdCloser(int fd) : m_fd(fd) {}
-    ~FdCloser() {
+    ~RouteSocket() { Close(); }
+
+    int Get() {
+        if (m_fd < 0) {
+            m_fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+            if (m_fd >= 0) {
+                // A kernel that never answers must not hang the user-interface thread.
+                const timeval timeout{1, 0};
+                setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+            }
+        }
+        return m_fd;
+    }
+    void Close() {
         if (m_fd >= 0) {
             close(m_fd);
+            m_fd = -1;
         }
     }
-    FdCloser(const FdCloser&) = delete;
-    FdCloser& operator=(const FdCloser&) = delete;
 
 private:
-    int m_fd;
+    int m_fd = -1;
 };
+
+// Link speeds change only on renegotiation; reading sysfs for each interface on every
+// query would cost more than the dump itself.
+class LinkSpeedCache {
+public:
+    std::uint64_t Get(const std::string& name) {
+        const auto now = std::chrono::steady_clock::now();
+        auto [it, added] = m_entries.try_emplace(name);
+        if (added || now - it->second.readAt > kMaxAge) {
+            it->second = {ReadLinkSpeed(name), now};
+        }
+        return it->second.bitsPerSec;
+    }
+
+private:
+    static constexpr std::chrono::seconds kMaxAge{10};
+    struct Entry {
+        std::uint64_t bitsPerSec = 0;
+        std::chrono::steady_clock::time_point readAt;
+    };
+    std::unordered_map<std::string, Entry> m_entries;
+};
+
+struct LinkReader {
+    std::mutex lock;
+    RouteSocket socket;
+    LinkSpeedCache speeds;
+    std::uint32_t sequence = 0;
+    // The kernel sends dump parts of at most 32 KiB; a larger buffer never truncates one.
+    alignas(nlmsghdr) std::byte buffer[64 * 1024];
+};
+
+LinkReader& TheLinkReader() {
+    static LinkReader reader;
+    return reader;
+}
+
+// One dump into `samples`; false, with errno set, when the kernel cannot be asked.
+bool DumpLinks(LinkReader& reader, std::vector<InterfaceSample>& samples) {
+    const int fd = reader.socket.Get();
+    if (fd < 0) {
+        return false;
+    }
+    struct {
+        nlmsghdr header;
+        ifinfomsg body;
+    } request{};
+    request.header.nlmsg_len = sizeof request;
+    request.header.nlmsg_type = RTM_GETLINK;
+    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.header.nlmsg_seq = ++reader.sequence;
+    request.body.ifi_family = AF_UNSPEC;
+    if (send(fd, &request, sizeof request, 0) < 0) {
+        return false;
+    }
+    bool failed = false;
+    for (int part = 0; part < 100000; ++part) {
+        const ssize_t n = recv(fd, reader.buffer, sizeof reader.buffer, 0);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (n == 0 ||
+            ParseLinkDump(std::span(reader.buffer, static_cast<std::size_t>(n)), samples, failed)) {
+            break;
+        }
+    }
+    if (failed) {
+        errno = EIO;
+        return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -131,51 +222,17 @@ bool ParseLinkDump(std::span<const std::byte> reply, std::vector<InterfaceSample
 }
 
 std::optional<std::vector<InterfaceSample>> ReadLinkStats() {
-    const int fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    FdCloser closer(fd);
-    // A kernel that never answers must not hang the user-interface thread.
-    const timeval timeout{1, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-
-    struct {
-        nlmsghdr header;
-        ifinfomsg body;
-    } request{};
-    request.header.nlmsg_len = sizeof request;
-    request.header.nlmsg_type = RTM_GETLINK;
-    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    request.header.nlmsg_seq = 1;
-    request.body.ifi_family = AF_UNSPEC;
-    if (send(fd, &request, sizeof request, 0) < 0) {
-        return std::nullopt;
-    }
-
-    // The kernel sends dump parts of at most 32 KiB; a larger buffer never truncates one.
-    alignas(nlmsghdr) static thread_local std::byte buffer[64 * 1024];
+    LinkReader& reader = TheLinkReader();
+    std::lock_guard guard(reader.lock);
     std::vector<InterfaceSample> samples;
-    bool failed = false;
-    for (int part = 0; part < 100000; ++part) {
-        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return std::nullopt;
-        }
-        if (n == 0 ||
-            ParseLinkDump(std::span(buffer, static_cast<std::size_t>(n)), samples, failed)) {
-            break;
-        }
-    }
-    if (failed) {
-        errno = EIO;
+    if (!DumpLinks(reader, samples)) {
+        const int err = errno;
+        reader.socket.Close();
+        errno = err;
         return std::nullopt;
     }
     for (auto& sample : samples) {
-        sample.bandwidthBitsPerSec = ReadLinkSpeed(sample.name);
+        sample.bandwidthBitsPerSec = reader.speeds.Get(sample.name);
     }
     return samples;
 }

@@ -21,6 +21,7 @@ struct InterfaceSample {
 bool ParseLinkDump(std::span<const std::byte> reply, std::vector<InterfaceSample>& out,
                    bool& failed);
 
-// One dump of every interface in the kernel's (ifindex) order, with link speeds from sysfs.
+// One dump of every interface in the kernel's (ifindex) order, with link speeds from sysfs
+// (re-read every 10 s). Thread-safe.
 // Returns std::nullopt, with errno set, when the kernel cannot be asked.
 std::optional<std::vector<InterfaceSample>> ReadLinkStats();
