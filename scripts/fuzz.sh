@@ -11,7 +11,8 @@ cmake --build --preset fuzz
 for target in build/fuzz/fuzz/*_fuzzer; do
     name="$(basename "$target" _fuzzer)"
     corpus="$(mktemp -d)"
-    [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
+    seeds="build/fuzz/fuzz/corpus/$name"
+    [ -d "$seeds" ] && cp -r "$seeds/." "$corpus/"
     echo "fuzzing $name for ${seconds}s"
     log="$(mktemp)"
     if ! "$target" -max_total_time="$seconds" "$corpus" >"$log" 2>&1; then
