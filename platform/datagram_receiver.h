@@ -1,0 +1,66 @@
+// A bound datagram socket whose own thread drains the kernel into a DatagramQueue, so that
+// a busy consumer loses nothing the queue can hold. Used by the framework's CAsyncSocket.
+// Open/Start/Stop/Receive from one (consumer) thread; the notifier runs on the reader thread.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "datagram_queue.h"
+#include "winsock.h"
+
+class DatagramReceiver {
+public:
+    DatagramReceiver();
+    ~DatagramReceiver();
+    DatagramReceiver(const DatagramReceiver&) = delete;
+    DatagramReceiver& operator=(const DatagramReceiver&) = delete;
+
+    // A datagram socket with the largest receive buffer allowed, bound to port on every
+    // local address. Returns ERROR_SUCCESS or the Windows code of the failure (socket
+    // left closed).
+    DWORD Open(WORD port);
+    SOCKET GetSocket() const { return m_socket; }
+    // The port the socket is bound to; ERROR_SUCCESS or the Windows code.
+    DWORD GetLocalPort(WORD& port) const;
+
+    // setsockopt; an SO_RCVBUF smaller than the socket has is accepted and ignored.
+    // Returns ERROR_SUCCESS or the Windows code.
+    DWORD SetOption(int level, int name, const void* value, int length);
+
+    // Starts the reader thread. notify runs on it whenever datagrams arrive and no earlier
+    // notification is outstanding (see TakeNotification).
+    DWORD Start(std::function<void()> notify);
+    // Stops the reader, moves what the kernel still holds into the queue and closes the
+    // socket. Datagrams already queued stay readable.
+    void Stop();
+
+    // Consumer: marks the outstanding notification as handled; call before reading.
+    void TakeNotification() { m_notifyPending.store(false, std::memory_order_seq_cst); }
+    // Consumer: one datagram into lpBuf. Returns its size, or SOCKET_ERROR with GetLastError
+    // WSAEWOULDBLOCK (queue empty) or WSAEMSGSIZE (longer than nBufLen; nothing of it is
+    // copied and it is discarded).
+    int Receive(void* lpBuf, int nBufLen);
+
+    uint64_t GetWaitingCount() const { return m_queue ? m_queue->GetWaitingCount() : 0; }
+    // Datagrams lost: the queue was full, or the kernel's buffer overflowed before the
+    // reader came.
+    uint64_t GetDroppedCount() const;
+
+private:
+    struct Batch;
+    void ReaderLoop();
+    // Returns false when the socket failed for good.
+    bool DrainKernel();
+
+    SOCKET m_socket = INVALID_SOCKET;
+    int m_stopEvent = -1;
+    std::unique_ptr<DatagramQueue> m_queue;
+    std::unique_ptr<Batch> m_batch;
+    std::function<void()> m_notify;
+    std::atomic<bool> m_notifyPending{false};
+    std::atomic<uint32_t> m_kernelDropped{0};
+    std::thread m_reader;
+};
