@@ -1,0 +1,91 @@
+#include "async_socket.h"
+
+#include <QCoreApplication>
+#include <QObject>
+
+#include "win_error.h"
+
+CAsyncSocket::CAsyncSocket() = default;
+
+CAsyncSocket::~CAsyncSocket() {
+    Close();
+    delete m_pNotifier;  // pending notifications go with it
+}
+
+BOOL CAsyncSocket::Create(UINT nSocketPort, int nSocketType, long /*lEvent*/,
+                          LPCSTR lpszSocketAddress) {
+    if (nSocketType != SOCK_DGRAM || lpszSocketAddress != nullptr || m_hSocket != INVALID_SOCKET) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    DWORD code = m_receiver.Open(static_cast<WORD>(nSocketPort));
+    if (code != ERROR_SUCCESS) {
+        SetLastError(code);
+        return FALSE;
+    }
+    if (m_pNotifier == nullptr) {
+        m_pNotifier = new QObject;
+    }
+    QObject* notifier = m_pNotifier;
+    // The reader thread asks for one queued call at a time; it serves every datagram waiting.
+    code = m_receiver.Start([this, notifier] {
+        QMetaObject::invokeMethod(
+            notifier, [this] { DispatchReceive(); }, Qt::QueuedConnection);
+    });
+    if (code != ERROR_SUCCESS) {
+        m_receiver.Stop();
+        SetLastError(code);
+        return FALSE;
+    }
+    m_hSocket = m_receiver.GetSocket();
+    return TRUE;
+}
+
+BOOL CAsyncSocket::SetSockOpt(int nOptionName, const void* lpOptionValue, int nOptionLen,
+                              int nLevel) {
+    if (m_hSocket == INVALID_SOCKET) {
+        SetLastError(WSAENOTSOCK);
+        return FALSE;
+    }
+    const DWORD code = m_receiver.SetOption(nLevel, nOptionName, lpOptionValue, nOptionLen);
+    if (code != ERROR_SUCCESS) {
+        SetLastError(code);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CAsyncSocket::GetSockName(CString& rSocketAddress, UINT& rSocketPort) {
+    WORD port = 0;
+    if (m_hSocket == INVALID_SOCKET) {
+        SetLastError(WSAENOTSOCK);
+        return FALSE;
+    }
+    if (const DWORD code = m_receiver.GetLocalPort(port); code != ERROR_SUCCESS) {
+        SetLastError(code);
+        return FALSE;
+    }
+    rSocketAddress = "0.0.0.0";
+    rSocketPort = port;
+    return TRUE;
+}
+
+int CAsyncSocket::Receive(void* lpBuf, int nBufLen, int /*nFlags*/) {
+    return m_receiver.Receive(lpBuf, nBufLen);
+}
+
+void CAsyncSocket::Close() {
+    m_receiver.Stop();
+    m_hSocket = INVALID_SOCKET;
+}
+
+void CAsyncSocket::OnReceive(int /*nErrorCode*/) {}
+
+// Hot: runs once per batch of datagrams on the UI thread. Changes need bench/capture.
+void CAsyncSocket::DispatchReceive() {
+    m_receiver.TakeNotification();
+    // Only those waiting now: a fast sender must not keep the UI thread here for ever.
+    for (uint64_t n = m_receiver.GetWaitingCount(); n > 0; --n) {
+        OnReceive(0);
+    }
+}
