@@ -1,6 +1,8 @@
 #include "datagram_receiver.h"
 
+#include <linux/sock_diag.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -37,13 +39,23 @@ void EnlargeReceiveBuffer(SOCKET s) {
     setsockopt(s, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
 }
 
+// Datagrams the kernel dropped because the socket's buffer was full.
+uint32_t ReadKernelDrops(SOCKET s) {
+    uint32_t meminfo[SK_MEMINFO_VARS] = {};
+    socklen_t length = sizeof meminfo;
+    if (getsockopt(s, SOL_SOCKET, SO_MEMINFO, meminfo, &length) != 0 ||
+        length <= SK_MEMINFO_DROPS * sizeof(uint32_t)) {
+        return 0;
+    }
+    return meminfo[SK_MEMINFO_DROPS];
+}
+
 }  // namespace
 
 struct DatagramReceiver::Batch {
     std::vector<std::byte> payload = std::vector<std::byte>(kBatchSize * kMaxDatagram);
     mmsghdr headers[kBatchSize]{};
     iovec vectors[kBatchSize]{};
-    alignas(cmsghdr) char controls[kBatchSize][CMSG_SPACE(sizeof(uint32_t))]{};
 };
 
 DatagramReceiver::DatagramReceiver() = default;
@@ -59,8 +71,6 @@ DWORD DatagramReceiver::Open(WORD port) {
         return WinErrorFromErrno(errno);
     }
     EnlargeReceiveBuffer(s);
-    const int on = 1;
-    setsockopt(s, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -115,7 +125,10 @@ DWORD DatagramReceiver::Start(std::function<void()> notify) {
         m_batch = std::make_unique<Batch>();
     }
     m_notify = std::move(notify);
-    m_reader = std::thread([this] { ReaderLoop(); });
+    m_reader = std::thread([this] {
+        pthread_setname_np(pthread_self(), "socket reader");
+        ReaderLoop();
+    });
     return ERROR_SUCCESS;
 }
 
@@ -132,6 +145,7 @@ void DatagramReceiver::Stop() {
         m_stopEvent = -1;
     }
     if (m_socket != INVALID_SOCKET) {
+        m_kernelDropped = ReadKernelDrops(m_socket);
         close(m_socket);
         m_socket = INVALID_SOCKET;
     }
@@ -161,8 +175,6 @@ bool DatagramReceiver::DrainKernel() {
             b.headers[i].msg_hdr = {};
             b.headers[i].msg_hdr.msg_iov = &b.vectors[i];
             b.headers[i].msg_hdr.msg_iovlen = 1;
-            b.headers[i].msg_hdr.msg_control = b.controls[i];
-            b.headers[i].msg_hdr.msg_controllen = sizeof b.controls[i];
         }
         const int count = recvmmsg(m_socket, b.headers, kBatchSize, MSG_DONTWAIT, nullptr);
         if (count < 0) {
@@ -173,14 +185,6 @@ bool DatagramReceiver::DrainKernel() {
             // Larger than 64 KiB is impossible over IPv4; kept as a guard all the same.
             if ((header.msg_flags & MSG_TRUNC) == 0) {
                 m_queue->Push(b.vectors[i].iov_base, b.headers[i].msg_len);
-            }
-            for (const cmsghdr* c = CMSG_FIRSTHDR(&header); c != nullptr;
-                 c = CMSG_NXTHDR(const_cast<msghdr*>(&header), const_cast<cmsghdr*>(c))) {
-                if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL) {
-                    uint32_t dropped = 0;
-                    std::memcpy(&dropped, CMSG_DATA(c), sizeof dropped);
-                    m_kernelDropped.store(dropped, std::memory_order_relaxed);
-                }
             }
         }
         if (count > 0 && !m_notifyPending.exchange(true) && m_notify) {
@@ -211,5 +215,5 @@ int DatagramReceiver::Receive(void* lpBuf, int nBufLen) {
 
 uint64_t DatagramReceiver::GetDroppedCount() const {
     const uint64_t queued = m_queue ? m_queue->GetDroppedCount() : 0;
-    return queued + m_kernelDropped.load(std::memory_order_relaxed);
+    return queued + (m_socket != INVALID_SOCKET ? ReadKernelDrops(m_socket) : m_kernelDropped);
 }

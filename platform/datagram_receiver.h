@@ -61,6 +61,6 @@ private:
     std::unique_ptr<Batch> m_batch;
     std::function<void()> m_notify;
     std::atomic<bool> m_notifyPending{false};
-    std::atomic<uint32_t> m_kernelDropped{0};
+    uint32_t m_kernelDropped = 0;  // as the socket was closed
     std::thread m_reader;
 };
