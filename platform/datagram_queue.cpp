@@ -5,8 +5,12 @@
 
 namespace {
 
-// A length word with this value says the rest of the ring is unused: go back to offset 0.
-constexpr uint64_t kWrapMarker = ~uint64_t{0};
+// A size with this value says the rest of the ring is unused: go on at offset 0.
+constexpr uint32_t kWrapMarker = ~uint32_t{0};
+
+size_t RecordSize(size_t payload) {
+    return (DatagramQueue::kHeader + payload + 7) & ~size_t{7};
+}
 
 }  // namespace
 
@@ -15,59 +19,77 @@ DatagramQueue::DatagramQueue(size_t capacity)
     assert(capacity % 8 == 0 && capacity >= 16);
 }
 
-// Hot: runs for every datagram on the reader thread. Changes need bench/capture.
-bool DatagramQueue::Push(const void* data, size_t size) {
-    const size_t need = RecordSize(size);
+// Hot: once per batch of datagrams on the reader thread. Changes need bench/capture.
+std::byte* DatagramQueue::Reserve(size_t bytes) {
     const uint64_t head = m_head.load(std::memory_order_relaxed);
     const uint64_t tail = m_tail.load(std::memory_order_acquire);
     const size_t offset = head % m_capacity;
     const size_t toEnd = m_capacity - offset;
-    // A record never wraps: when it does not fit before the end, the end is skipped.
-    const size_t skip = need > toEnd ? toEnd : 0;
-    if (need > m_capacity || head + skip + need - tail > m_capacity) {
-        m_dropped.fetch_add(1, std::memory_order_relaxed);
-        return false;
+    // Records never wrap: when they do not fit before the end, the end is skipped.
+    const size_t skip = bytes > toEnd ? toEnd : 0;
+    if (bytes > m_capacity || head + skip + bytes - tail > m_capacity) {
+        return nullptr;
     }
     if (skip != 0) {
-        std::memcpy(&m_ring[offset], &kWrapMarker, sizeof kWrapMarker);
+        WriteHeader(&m_ring[offset], kWrapMarker, 0);
     }
-    std::byte* record = &m_ring[(head + skip) % m_capacity];
-    const uint64_t length = size;
-    std::memcpy(record, &length, sizeof length);
+    m_pendingSkip = skip;
+    return &m_ring[(head + skip) % m_capacity];
+}
+
+void DatagramQueue::WriteHeader(std::byte* record, uint32_t size, uint32_t advance) {
+    std::memcpy(record, &size, sizeof size);
+    std::memcpy(record + sizeof size, &advance, sizeof advance);
+}
+
+void DatagramQueue::Commit(size_t bytes, uint64_t records) {
+    if (records == 0) {
+        return;
+    }
+    const uint64_t head = m_head.load(std::memory_order_relaxed);
+    m_head.store(head + m_pendingSkip + bytes, std::memory_order_release);
+    m_pushed.fetch_add(records, std::memory_order_release);
+}
+
+bool DatagramQueue::Push(const void* data, size_t size) {
+    const size_t need = RecordSize(size);
+    std::byte* record = Reserve(need);
+    if (record == nullptr) {
+        CountDropped(1);
+        return false;
+    }
+    WriteHeader(record, static_cast<uint32_t>(size), static_cast<uint32_t>(need));
     if (size != 0) {
-        std::memcpy(record + sizeof length, data, size);
+        std::memcpy(record + kHeader, data, size);
     }
-    m_head.store(head + skip + need, std::memory_order_release);
-    m_pushed.fetch_add(1, std::memory_order_release);
+    Commit(need, 1);
     return true;
 }
 
+uint64_t DatagramQueue::TailRecord() const {
+    const uint64_t tail = m_tail.load(std::memory_order_relaxed);
+    uint32_t size = 0;
+    std::memcpy(&size, &m_ring[tail % m_capacity], sizeof size);
+    return size == kWrapMarker ? tail + (m_capacity - tail % m_capacity) : tail;
+}
+
 bool DatagramQueue::Front(const std::byte*& data, size_t& size) const {
-    uint64_t tail = m_tail.load(std::memory_order_relaxed);
-    const uint64_t head = m_head.load(std::memory_order_acquire);
-    if (tail == head) {
+    if (m_tail.load(std::memory_order_relaxed) == m_head.load(std::memory_order_acquire)) {
         return false;
     }
-    uint64_t length = 0;
-    std::memcpy(&length, &m_ring[tail % m_capacity], sizeof length);
-    if (length == kWrapMarker) {
-        tail += m_capacity - tail % m_capacity;
-        std::memcpy(&length, &m_ring[0], sizeof length);
-    }
-    data = &m_ring[tail % m_capacity] + sizeof length;
-    size = static_cast<size_t>(length);
+    const std::byte* record = &m_ring[TailRecord() % m_capacity];
+    uint32_t length = 0;
+    std::memcpy(&length, record, sizeof length);
+    data = record + kHeader;
+    size = length;
     return true;
 }
 
 void DatagramQueue::Pop() {
-    uint64_t tail = m_tail.load(std::memory_order_relaxed);
-    uint64_t length = 0;
-    std::memcpy(&length, &m_ring[tail % m_capacity], sizeof length);
-    if (length == kWrapMarker) {
-        tail += m_capacity - tail % m_capacity;
-        std::memcpy(&length, &m_ring[0], sizeof length);
-    }
-    m_tail.store(tail + RecordSize(static_cast<size_t>(length)), std::memory_order_release);
+    const uint64_t record = TailRecord();
+    uint32_t advance = 0;
+    std::memcpy(&advance, &m_ring[record % m_capacity] + sizeof(uint32_t), sizeof advance);
+    m_tail.store(record + advance, std::memory_order_release);
     m_popped.fetch_add(1, std::memory_order_release);
 }
 

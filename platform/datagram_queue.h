@@ -1,6 +1,6 @@
 // A bounded queue of whole datagrams in one preallocated byte ring.
-// Used by DatagramReceiver: one producer thread (Push), one consumer thread (Front/Pop).
-// Never allocates after construction; what does not fit is dropped and counted.
+// Used by DatagramReceiver: one producer thread (Reserve/Commit, Push), one consumer thread
+// (Front/Pop). Never allocates after construction.
 #pragma once
 
 #include <atomic>
@@ -10,14 +10,22 @@
 
 class DatagramQueue {
 public:
-    // capacity: bytes of the ring, a multiple of 8; each datagram takes 8 + its size,
-    // rounded up to 8.
+    // Each record is an 8-byte header (size, distance to the next record) and the payload.
+    static constexpr size_t kHeader = 8;
+
+    // capacity: bytes of the ring, a multiple of 8.
     explicit DatagramQueue(size_t capacity);
     DatagramQueue(const DatagramQueue&) = delete;
     DatagramQueue& operator=(const DatagramQueue&) = delete;
 
-    // Producer. Returns false, counting a drop, when the datagram does not fit.
+    // Producer: bytes (a multiple of 8) of contiguous free ring, or null when they do not fit.
+    // The caller writes records there with WriteHeader and publishes them with Commit.
+    std::byte* Reserve(size_t bytes);
+    static void WriteHeader(std::byte* record, uint32_t size, uint32_t advance);
+    void Commit(size_t bytes, uint64_t records);
+    // Producer: copies one datagram in. Returns false, counting a drop, when it does not fit.
     bool Push(const void* data, size_t size);
+    void CountDropped(uint64_t count) { m_dropped.fetch_add(count, std::memory_order_relaxed); }
 
     // Consumer. The oldest datagram, or false when the queue is empty.
     bool Front(const std::byte*& data, size_t& size) const;
@@ -28,16 +36,16 @@ public:
     uint64_t GetDroppedCount() const { return m_dropped.load(std::memory_order_relaxed); }
 
 private:
-    size_t RecordSize(size_t payload) const {
-        return (sizeof(uint64_t) + payload + 7) & ~size_t{7};
-    }
+    // The consumer's next record, past a wrap marker.
+    uint64_t TailRecord() const;
 
     const size_t m_capacity;
     std::unique_ptr<std::byte[]> m_ring;
+    size_t m_pendingSkip = 0;  // producer only: ring end skipped by the last Reserve
     // Monotonic byte positions; position % capacity is the offset in the ring.
     alignas(64) std::atomic<uint64_t> m_head{0};  // written by the producer
-    alignas(64) std::atomic<uint64_t> m_tail{0};  // written by the consumer
-    alignas(64) std::atomic<uint64_t> m_pushed{0};
+    std::atomic<uint64_t> m_pushed{0};
     std::atomic<uint64_t> m_dropped{0};
-    alignas(64) std::atomic<uint64_t> m_popped{0};
+    alignas(64) std::atomic<uint64_t> m_tail{0};  // written by the consumer
+    std::atomic<uint64_t> m_popped{0};
 };

@@ -3,6 +3,7 @@
 #include <linux/sock_diag.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sched.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -15,10 +16,13 @@
 
 namespace {
 
-// A second of a 1 Gbit/s stream; the ring is touched only as it fills.
-constexpr size_t kQueueBytes = size_t{128} << 20;
+// Two seconds of a 1 Gbit/s stream in 1,316-byte datagrams; pages are touched as it fills.
+constexpr size_t kQueueBytes = size_t{256} << 20;
 constexpr int kKernelBufferBytes = 16 << 20;
 constexpr unsigned kBatchSize = 64;
+// A slot takes a datagram of up to 1,528 bytes, what an Ethernet frame carries unfragmented.
+constexpr unsigned kSlot = 1536;
+constexpr unsigned kSlotPayload = kSlot - DatagramQueue::kHeader;
 // The largest UDP payload: whole datagrams are read so a long one can be refused whole.
 constexpr size_t kMaxDatagram = 65536;
 
@@ -52,10 +56,13 @@ uint32_t ReadKernelDrops(SOCKET s) {
 
 }  // namespace
 
+// Datagrams land straight in the queue, one slot each; a longer one spills into its own
+// overflow area and is then copied in whole.
 struct DatagramReceiver::Batch {
-    std::vector<std::byte> payload = std::vector<std::byte>(kBatchSize * kMaxDatagram);
+    std::vector<std::byte> overflow = std::vector<std::byte>(kBatchSize * kMaxDatagram);
+    std::vector<std::byte> staging = std::vector<std::byte>(kBatchSize * kMaxDatagram);
     mmsghdr headers[kBatchSize]{};
-    iovec vectors[kBatchSize]{};
+    iovec vectors[kBatchSize][2]{};
 };
 
 DatagramReceiver::DatagramReceiver() = default;
@@ -127,6 +134,10 @@ DWORD DatagramReceiver::Start(std::function<void()> notify) {
     m_notify = std::move(notify);
     m_reader = std::thread([this] {
         pthread_setname_np(pthread_self(), "socket reader");
+        // The kernel's buffer may hold only milliseconds of a stream: where the user may
+        // (CAP_SYS_NICE or an rtprio limit), the reader is not kept waiting by busy threads.
+        const sched_param priority{1};
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
         ReaderLoop();
     });
     return ERROR_SUCCESS;
@@ -138,7 +149,7 @@ void DatagramReceiver::Stop() {
         [[maybe_unused]] const ssize_t n = write(m_stopEvent, &one, sizeof one);
         m_reader.join();
         // What arrived before the stop is kept: nothing received is lost at the end.
-        DrainKernel();
+        DrainKernel(true);
     }
     if (m_stopEvent >= 0) {
         close(m_stopEvent);
@@ -160,39 +171,80 @@ void DatagramReceiver::ReaderLoop() {
         if ((fds[1].revents & POLLIN) != 0) {
             return;
         }
-        if (fds[0].revents != 0 && !DrainKernel()) {
+        if (fds[0].revents == 0) {
+            continue;
+        }
+        const Drain result = DrainKernel(false);
+        if (result == Drain::Failed) {
             return;
+        }
+        if (result == Drain::QueueFull) {
+            usleep(1000);  // until the consumer makes room
         }
     }
 }
 
 // Hot: the reader's whole work per datagram. Changes need bench/capture.
-bool DatagramReceiver::DrainKernel() {
+DatagramReceiver::Drain DatagramReceiver::DrainKernel(bool discardWhenFull) {
     Batch& b = *m_batch;
     for (;;) {
-        for (unsigned i = 0; i < kBatchSize; ++i) {
-            b.vectors[i] = {&b.payload[i * kMaxDatagram], kMaxDatagram};
-            b.headers[i].msg_hdr = {};
-            b.headers[i].msg_hdr.msg_iov = &b.vectors[i];
-            b.headers[i].msg_hdr.msg_iovlen = 1;
+        unsigned slots = kBatchSize;
+        std::byte* region = nullptr;
+        while (slots > 0 && (region = m_queue->Reserve(slots * kSlot)) == nullptr) {
+            slots /= 2;
         }
-        const int count = recvmmsg(m_socket, b.headers, kBatchSize, MSG_DONTWAIT, nullptr);
-        if (count < 0) {
-            return errno == EAGAIN || errno == EINTR;
-        }
-        for (int i = 0; i < count; ++i) {
-            const msghdr& header = b.headers[i].msg_hdr;
-            // Larger than 64 KiB is impossible over IPv4; kept as a guard all the same.
-            if ((header.msg_flags & MSG_TRUNC) == 0) {
-                m_queue->Push(b.vectors[i].iov_base, b.headers[i].msg_len);
+        if (region == nullptr) {
+            if (!discardWhenFull) {
+                return Drain::QueueFull;  // the kernel's buffer holds them meanwhile
             }
+            region = b.staging.data();  // read only to count them
+            slots = kBatchSize;
+        }
+        for (unsigned i = 0; i < slots; ++i) {
+            b.vectors[i][0] = {region + i * kSlot + DatagramQueue::kHeader, kSlotPayload};
+            b.vectors[i][1] = {&b.overflow[i * kMaxDatagram], kMaxDatagram - kSlotPayload};
+            b.headers[i].msg_hdr = {};
+            b.headers[i].msg_hdr.msg_iov = b.vectors[i];
+            b.headers[i].msg_hdr.msg_iovlen = 2;
+        }
+        const int count = recvmmsg(m_socket, b.headers, slots, MSG_DONTWAIT, nullptr);
+        if (count < 0) {
+            return errno == EAGAIN || errno == EINTR ? Drain::Empty : Drain::Failed;
+        }
+        if (region == b.staging.data()) {
+            m_queue->CountDropped(static_cast<uint64_t>(count));
+        } else {
+            Store(region, static_cast<unsigned>(count));
         }
         if (count > 0 && !m_notifyPending.exchange(true) && m_notify) {
             m_notify();
         }
-        if (count < static_cast<int>(kBatchSize)) {
-            return true;
+        if (count < static_cast<int>(slots)) {
+            return Drain::Empty;
         }
+    }
+}
+
+// Publishes the datagrams received into the slots at region. Those longer than a slot, and
+// every one after the first of them, are moved to staging first and then copied in whole.
+void DatagramReceiver::Store(std::byte* region, unsigned count) {
+    Batch& b = *m_batch;
+    unsigned inPlace = 0;
+    while (inPlace < count && b.headers[inPlace].msg_len <= kSlotPayload) {
+        DatagramQueue::WriteHeader(region + inPlace * kSlot, b.headers[inPlace].msg_len, kSlot);
+        ++inPlace;
+    }
+    m_queue->Commit(size_t{inPlace} * kSlot, inPlace);
+    for (unsigned i = inPlace; i < count; ++i) {
+        const size_t size = b.headers[i].msg_len;
+        std::byte* staged = &b.staging[i * kMaxDatagram];
+        std::memcpy(staged, b.vectors[i][0].iov_base, std::min<size_t>(size, kSlotPayload));
+        if (size > kSlotPayload) {
+            std::memcpy(staged + kSlotPayload, b.vectors[i][1].iov_base, size - kSlotPayload);
+        }
+    }
+    for (unsigned i = inPlace; i < count; ++i) {
+        m_queue->Push(&b.staging[i * kMaxDatagram], b.headers[i].msg_len);
     }
 }
 

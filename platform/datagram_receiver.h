@@ -51,9 +51,12 @@ public:
 
 private:
     struct Batch;
+    enum class Drain { Empty, QueueFull, Failed };
     void ReaderLoop();
-    // Returns false when the socket failed for good.
-    bool DrainKernel();
+    // Moves what the kernel holds into the queue; when the queue is full, either leaves the
+    // rest in the kernel or reads and counts it as dropped.
+    Drain DrainKernel(bool discardWhenFull);
+    void Store(std::byte* region, unsigned count);
 
     SOCKET m_socket = INVALID_SOCKET;
     int m_stopEvent = -1;

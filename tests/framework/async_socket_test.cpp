@@ -95,6 +95,27 @@ TEST_F(AsyncSocket, ADatagramLongerThanTheBufferIsAnErrorAndNothingOfItIsCopied)
     EXPECT_EQ(GetLastError(), WSAEWOULDBLOCK);
 }
 
+TEST_F(AsyncSocket, DatagramsLongerThanASlotKeepTheirPlaceAndBytes) {
+    std::vector<std::string> sent;
+    for (int i = 0; i < 200; ++i) {
+        const size_t size = (i % 3 == 0) ? 1528 + static_cast<size_t>(i) * 97 : 1316;
+        std::string data(size, '\0');
+        for (size_t k = 0; k < size; ++k) {
+            data[k] = static_cast<char>(i + k * 7);
+        }
+        Send(data);
+        sent.push_back(data);
+    }
+    m_socket.Close();
+    std::vector<char> buffer(65536);
+    for (const std::string& expected : sent) {
+        const int n = m_socket.Receive(buffer.data(), static_cast<int>(buffer.size()));
+        ASSERT_EQ(n, static_cast<int>(expected.size()));
+        ASSERT_TRUE(std::string(buffer.data(), static_cast<size_t>(n)) == expected);
+    }
+    EXPECT_EQ(m_socket.Receive(buffer.data(), static_cast<int>(buffer.size())), SOCKET_ERROR);
+}
+
 TEST_F(AsyncSocket, ASmallReceiveBufferIsAcceptedButNeverShrinksTheSocket) {
     int before = 0;
     socklen_t length = sizeof before;
