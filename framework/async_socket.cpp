@@ -1,6 +1,7 @@
 #include "async_socket.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QObject>
 
 #include "win_error.h"
@@ -84,8 +85,13 @@ void CAsyncSocket::OnReceive(int /*nErrorCode*/) {}
 // Hot: runs once per batch of datagrams on the UI thread. Changes need bench/capture.
 void CAsyncSocket::DispatchReceive() {
     m_receiver.TakeNotification();
-    // Only those waiting now: a fast sender must not keep the UI thread here for ever.
-    for (uint64_t n = m_receiver.GetWaitingCount(); n > 0; --n) {
-        OnReceive(0);
-    }
+    // Those that arrive meanwhile are served too, for at most a few milliseconds: fewer
+    // wake-ups, and a fast sender still cannot keep the UI thread here.
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        for (uint64_t n = m_receiver.GetWaitingCount(); n > 0; --n) {
+            OnReceive(0);
+        }
+    } while (m_receiver.GetWaitingCount() > 0 && clock.elapsed() < 5);
 }
