@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QObject>
+#include <QSocketNotifier>
 
 #include "win_error.h"
 
@@ -10,7 +10,7 @@ CAsyncSocket::CAsyncSocket() = default;
 
 CAsyncSocket::~CAsyncSocket() {
     Close();
-    delete m_pNotifier;  // pending notifications go with it
+    delete m_pNotifier;  // before the receiver closes the event it watches
 }
 
 BOOL CAsyncSocket::Create(UINT nSocketPort, int nSocketType, long /*lEvent*/,
@@ -24,20 +24,16 @@ BOOL CAsyncSocket::Create(UINT nSocketPort, int nSocketType, long /*lEvent*/,
         SetLastError(code);
         return FALSE;
     }
-    if (m_pNotifier == nullptr) {
-        m_pNotifier = new QObject;
-    }
-    QObject* notifier = m_pNotifier;
-    // The reader thread asks for one queued call at a time; it serves every datagram waiting.
-    code = m_receiver.Start([this, notifier] {
-        QMetaObject::invokeMethod(
-            notifier, [this] { DispatchReceive(); }, Qt::QueuedConnection);
-    });
+    code = m_receiver.Start();
     if (code != ERROR_SUCCESS) {
         m_receiver.Stop();
         SetLastError(code);
         return FALSE;
     }
+    // The framework's notification window: one wake-up serves every datagram waiting.
+    delete m_pNotifier;
+    m_pNotifier = new QSocketNotifier(m_receiver.GetReadyEvent(), QSocketNotifier::Read);
+    QObject::connect(m_pNotifier, &QSocketNotifier::activated, [this] { DispatchReceive(); });
     m_hSocket = m_receiver.GetSocket();
     return TRUE;
 }

@@ -9,7 +9,7 @@
 #include "datagram_receiver.h"
 #include "runtime_class.h"
 
-class QObject;
+class QSocketNotifier;
 
 class CAsyncSocket : public CObject {
 public:
@@ -45,5 +45,5 @@ private:
     void DispatchReceive();
 
     DatagramReceiver m_receiver;
-    QObject* m_pNotifier = nullptr;
+    QSocketNotifier* m_pNotifier = nullptr;
 };

@@ -69,6 +69,9 @@ DatagramReceiver::DatagramReceiver() = default;
 
 DatagramReceiver::~DatagramReceiver() {
     Stop();
+    if (m_readyEvent >= 0) {
+        close(m_readyEvent);
+    }
 }
 
 DWORD DatagramReceiver::Open(WORD port) {
@@ -119,7 +122,7 @@ DWORD DatagramReceiver::SetOption(int level, int name, const void* value, int le
     return ERROR_SUCCESS;
 }
 
-DWORD DatagramReceiver::Start(std::function<void()> notify) {
+DWORD DatagramReceiver::Start() {
     if (m_socket == INVALID_SOCKET) {
         return WSAENOTSOCK;
     }
@@ -131,7 +134,15 @@ DWORD DatagramReceiver::Start(std::function<void()> notify) {
         m_queue = std::make_unique<DatagramQueue>(kQueueBytes);
         m_batch = std::make_unique<Batch>();
     }
-    m_notify = std::move(notify);
+    if (m_readyEvent < 0) {
+        m_readyEvent = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (m_readyEvent < 0) {
+            const DWORD code = WinErrorFromErrno(errno);
+            close(m_stopEvent);
+            m_stopEvent = -1;
+            return code;
+        }
+    }
     m_reader = std::thread([this] {
         pthread_setname_np(pthread_self(), "socket reader");
         // The kernel's buffer may hold only milliseconds of a stream: where the user may
@@ -216,8 +227,9 @@ DatagramReceiver::Drain DatagramReceiver::DrainKernel(bool discardWhenFull) {
         } else {
             Store(region, static_cast<unsigned>(count));
         }
-        if (count > 0 && !m_notifyPending.exchange(true) && m_notify) {
-            m_notify();
+        if (count > 0 && !m_notifyPending.exchange(true)) {
+            const uint64_t one = 1;
+            [[maybe_unused]] const ssize_t n = write(m_readyEvent, &one, sizeof one);
         }
         if (count < static_cast<int>(slots)) {
             return Drain::Empty;
@@ -246,6 +258,13 @@ void DatagramReceiver::Store(std::byte* region, unsigned count) {
     for (unsigned i = inPlace; i < count; ++i) {
         m_queue->Push(&b.staging[i * kMaxDatagram], b.headers[i].msg_len);
     }
+}
+
+void DatagramReceiver::TakeNotification() {
+    // In this order: a datagram queued after the flag is cleared writes the event again.
+    uint64_t count = 0;
+    [[maybe_unused]] const ssize_t n = read(m_readyEvent, &count, sizeof count);
+    m_notifyPending.store(false, std::memory_order_seq_cst);
 }
 
 int DatagramReceiver::Receive(void* lpBuf, int nBufLen) {

@@ -1,10 +1,9 @@
 // A bound datagram socket whose own thread drains the kernel into a DatagramQueue, so that
 // a busy consumer loses nothing the queue can hold. Used by the framework's CAsyncSocket.
-// Open/Start/Stop/Receive from one (consumer) thread; the notifier runs on the reader thread.
+// Everything but the reader thread itself runs on one (consumer) thread.
 #pragma once
 
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <thread>
 
@@ -30,15 +29,17 @@ public:
     // Returns ERROR_SUCCESS or the Windows code.
     DWORD SetOption(int level, int name, const void* value, int length);
 
-    // Starts the reader thread. notify runs on it whenever datagrams arrive and no earlier
-    // notification is outstanding (see TakeNotification).
-    DWORD Start(std::function<void()> notify);
+    // Starts the reader thread. It makes GetReadyEvent() readable whenever datagrams arrive
+    // and no earlier notification is outstanding.
+    DWORD Start();
+    // An event descriptor for the consumer's event loop to watch; valid from Start on.
+    int GetReadyEvent() const { return m_readyEvent; }
     // Stops the reader, moves what the kernel still holds into the queue and closes the
     // socket. Datagrams already queued stay readable.
     void Stop();
 
     // Consumer: marks the outstanding notification as handled; call before reading.
-    void TakeNotification() { m_notifyPending.store(false, std::memory_order_seq_cst); }
+    void TakeNotification();
     // Consumer: one datagram into lpBuf. Returns its size, or SOCKET_ERROR with GetLastError
     // WSAEWOULDBLOCK (queue empty) or WSAEMSGSIZE (longer than nBufLen; nothing of it is
     // copied and it is discarded).
@@ -62,7 +63,7 @@ private:
     int m_stopEvent = -1;
     std::unique_ptr<DatagramQueue> m_queue;
     std::unique_ptr<Batch> m_batch;
-    std::function<void()> m_notify;
+    int m_readyEvent = -1;
     std::atomic<bool> m_notifyPending{false};
     uint32_t m_kernelDropped = 0;  // as the socket was closed
     std::thread m_reader;
