@@ -121,7 +121,7 @@ void CVandrelView::ReportCreateError(WORD nPort, DWORD dwError) {
         strError.Format(
             "Could not Create UDP Port %u, error = %lu !\nOn Linux only a privileged program "
             "may use a port below %lu: choose a port from %lu up, or give the program the "
-            "right to (see \"Capture\" in the README).",
+            "right to (see \"Ports below 1024\" in the README).",
             nPort, static_cast<unsigned long>(dwError), static_cast<unsigned long>(dwFirstFree),
             static_cast<unsigned long>(dwFirstFree));
     } else {

@@ -495,7 +495,8 @@ int main(int argc, char** argv) {
     double seconds = 3;
     bool stall = false;
     std::string only;
-    std::vector<double> rates = {100, 200, 400, 800, 1200, 1600, 2000, 2400};
+    std::vector<double> rates = {100,  200,  400,  800,  1200, 1600, 2000, 2400,
+                                 2800, 3200, 3600, 4000, 4400, 4800, 5200};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--stall") {

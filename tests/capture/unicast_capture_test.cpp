@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QElapsedTimer>
 #include <atomic>
 #include <chrono>
@@ -144,6 +145,14 @@ TEST_F(UnicastCapture, CancelKeepsThePortAndASecondCaptureOnlyChangesIt) {
     g_nRecvPort = 77;
     m_driver.AnswerDialog("5", ModalDriver::End::Escape);
     m_pView->SendMessage(WM_COMMAND, ID_UNICAST_RECEIVED);
+    EXPECT_EQ(g_nRecvPort.load(), 77u);
+    EXPECT_EQ(m_pView->Socket(), nullptr);
+
+    // Ended with neither OK nor Cancel: m_nPort has no value, so nothing changes either.
+    m_driver.m_onDialog = [](QDialog* dialog) { dialog->done(7); };
+    m_driver.AnswerDialog("5", ModalDriver::End::None);
+    m_pView->SendMessage(WM_COMMAND, ID_UNICAST_RECEIVED);
+    m_driver.m_onDialog = nullptr;
     EXPECT_EQ(g_nRecvPort.load(), 77u);
     EXPECT_EQ(m_pView->Socket(), nullptr);
 
