@@ -23,6 +23,8 @@ constexpr unsigned kBatchSize = 64;
 // A slot takes a datagram of up to 1,528 bytes, what an Ethernet frame carries unfragmented.
 constexpr unsigned kSlot = 1536;
 constexpr unsigned kSlotPayload = kSlot - DatagramQueue::kHeader;
+// What the kernel charges a socket's buffer at least for one datagram.
+constexpr unsigned kSmallestDatagramCost = 512;
 // The largest UDP payload: whole datagrams are read so a long one can be refused whole.
 constexpr size_t kMaxDatagram = 65536;
 
@@ -159,8 +161,12 @@ void DatagramReceiver::Stop() {
         const uint64_t one = 1;
         [[maybe_unused]] const ssize_t n = write(m_stopEvent, &one, sizeof one);
         m_reader.join();
-        // What arrived before the stop is kept: nothing received is lost at the end.
-        DrainKernel(true);
+        // What arrived before the stop is kept: nothing received is lost at the end. Bounded
+        // by what the kernel's buffer can hold, so a sender that goes on cannot hold us here.
+        int held = 0;
+        socklen_t length = sizeof held;
+        getsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &held, &length);
+        DrainKernel(true, static_cast<unsigned>(held) / kSmallestDatagramCost / kBatchSize + 1);
     }
     if (m_stopEvent >= 0) {
         close(m_stopEvent);
@@ -185,7 +191,7 @@ void DatagramReceiver::ReaderLoop() {
         if (fds[0].revents == 0) {
             continue;
         }
-        const Drain result = DrainKernel(false);
+        const Drain result = DrainKernel(false, UINT32_MAX);
         if (result == Drain::Failed) {
             return;
         }
@@ -196,9 +202,9 @@ void DatagramReceiver::ReaderLoop() {
 }
 
 // Hot: the reader's whole work per datagram. Changes need bench/capture.
-DatagramReceiver::Drain DatagramReceiver::DrainKernel(bool discardWhenFull) {
+DatagramReceiver::Drain DatagramReceiver::DrainKernel(bool discardWhenFull, unsigned maxBatches) {
     Batch& b = *m_batch;
-    for (;;) {
+    for (unsigned batch = 0; batch < maxBatches; ++batch) {
         unsigned slots = kBatchSize;
         std::byte* region = nullptr;
         while (slots > 0 && (region = m_queue->Reserve(slots * kSlot)) == nullptr) {
@@ -235,6 +241,7 @@ DatagramReceiver::Drain DatagramReceiver::DrainKernel(bool discardWhenFull) {
             return Drain::Empty;
         }
     }
+    return Drain::Empty;
 }
 
 // Publishes the datagrams received into the slots at region. Those longer than a slot, and

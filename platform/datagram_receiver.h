@@ -54,9 +54,9 @@ private:
     struct Batch;
     enum class Drain { Empty, QueueFull, Failed };
     void ReaderLoop();
-    // Moves what the kernel holds into the queue; when the queue is full, either leaves the
-    // rest in the kernel or reads and counts it as dropped.
-    Drain DrainKernel(bool discardWhenFull);
+    // Moves what the kernel holds into the queue, at most maxBatches reads; when the queue
+    // is full, either leaves the rest in the kernel or reads and counts it as dropped.
+    Drain DrainKernel(bool discardWhenFull, unsigned maxBatches);
     void Store(std::byte* region, unsigned count);
 
     SOCKET m_socket = INVALID_SOCKET;
