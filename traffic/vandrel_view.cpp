@@ -120,12 +120,12 @@ void CVandrelView::ReportCreateError(WORD nPort, DWORD dwError) {
     if (dwError == ERROR_ACCESS_DENIED && nPort != 0 && nPort < dwFirstFree) {
         strError.Format(
             "Could not Create UDP Port %u, error = %lu !\nOn Linux only a privileged program "
-            "may use a port below %lu: choose a port from %lu up, or give the program the "
-            "right to (see \"Ports below 1024\" in the README).",
-            nPort, static_cast<unsigned long>(dwError), static_cast<unsigned long>(dwFirstFree),
-            static_cast<unsigned long>(dwFirstFree));
+            "may use a port below %lu: choose a port from %lu up, or allow the program these "
+            "ports (see \"Ports below 1024\" in the README).",
+            static_cast<unsigned>(nPort), static_cast<unsigned long>(dwError),
+            static_cast<unsigned long>(dwFirstFree), static_cast<unsigned long>(dwFirstFree));
     } else {
-        strError.Format("Could not Create UDP Port %u, error = %lu !", nPort,
+        strError.Format("Could not Create UDP Port %u, error = %lu !", static_cast<unsigned>(nPort),
                         static_cast<unsigned long>(dwError));
     }
     AfxMessageBox(strError, MB_OK, 0);
