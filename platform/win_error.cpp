@@ -39,6 +39,18 @@ DWORD WinErrorFromErrno(int err) {
             return ERROR_DISK_FULL;
         case EEXIST:
             return ERROR_ALREADY_EXISTS;
+        case EMSGSIZE:
+            return WSAEMSGSIZE;
+        case EAFNOSUPPORT:
+            return WSAEAFNOSUPPORT;
+        case EADDRINUSE:
+            return WSAEADDRINUSE;
+        case EADDRNOTAVAIL:
+            return WSAEADDRNOTAVAIL;
+        case ENOTSOCK:
+            return WSAENOTSOCK;
+        case ENOBUFS:
+            return WSAENOBUFS;
         case EINVAL:
         case ENAMETOOLONG:
         default:

@@ -19,6 +19,10 @@ using LPDWORD = DWORD*;
 using LPSTR = char*;
 using LPCSTR = const char*;
 using LPCWSTR = const WCHAR*;
+using HANDLE = void*;
+using LPVOID = void*;
+
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
 
 #ifndef TRUE
 #define TRUE 1
@@ -44,6 +48,15 @@ inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
+
+// Windows Sockets codes, reported through GetLastError as WSAGetLastError does.
+inline constexpr DWORD WSAEWOULDBLOCK = 10035;
+inline constexpr DWORD WSAENOTSOCK = 10038;
+inline constexpr DWORD WSAEMSGSIZE = 10040;
+inline constexpr DWORD WSAEAFNOSUPPORT = 10047;
+inline constexpr DWORD WSAEADDRINUSE = 10048;
+inline constexpr DWORD WSAEADDRNOTAVAIL = 10049;
+inline constexpr DWORD WSAENOBUFS = 10055;
 
 inline constexpr UINT CP_ACP = 0;
 inline constexpr UINT CP_UTF8 = 65001;

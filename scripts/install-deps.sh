@@ -11,7 +11,7 @@ packages=(
     # a display and fonts for the window, screenshots, Qt's Chinese texts
     xvfb xauth x11-apps imagemagick fonts-dejavu-core fonts-noto-cjk qt6-translations-l10n
     # network namespaces and the receivers the capture is compared with
-    iproute2 socat multicat
+    iproute2 socat multicat util-linux
     # desktop integration checks
     desktop-file-utils appstream
 )

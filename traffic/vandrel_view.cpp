@@ -3,6 +3,12 @@
 #include <chrono>
 #include <thread>
 
+#include "message_box.h"
+#include "resource.h"
+#include "udp_dia.h"
+#include "udp_receive_socket.h"
+#include "win_error.h"
+
 std::atomic<DWORD> g_nRecvPort{0};
 
 namespace {
@@ -19,6 +25,7 @@ IMPLEMENT_DYNCREATE(CVandrelView, CView)
 
 BEGIN_MESSAGE_MAP(CVandrelView, CView)
 ON_WM_TIMER()
+ON_COMMAND(ID_UNICAST_RECEIVED, CVandrelView::OnUnicastReceived)
 END_MESSAGE_MAP()
 
 CVandrelView::CVandrelView() {
@@ -26,6 +33,10 @@ CVandrelView::CVandrelView() {
 }
 
 CVandrelView::~CVandrelView() {
+    if (m_hSocket != nullptr) {
+        delete m_hSocket;
+        m_hSocket = nullptr;
+    }
     g_nRecvPort = 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
@@ -75,4 +86,47 @@ void CVandrelView::OnTimer(UINT_PTR nIDEvent) {
     }
     ReleaseDC(pDC);
     CView::OnTimer(nIDEvent);
+}
+
+void CVandrelView::OnUnicastReceived() {
+    CUDPDia dlg(nullptr);
+    // Only OK gives m_nPort a value: any other end counts as Cancel.
+    if (dlg.DoModal() != IDOK) {
+        return;
+    }
+    g_nRecvPort = static_cast<DWORD>(dlg.m_nPort);
+    if (m_hSocket != nullptr) {
+        AfxMessageBox("m_hSocket Thread was run!", MB_OK, 0);
+        return;
+    }
+    m_hSocket = new CUdpReceiveSocket(this);
+    if (!m_hSocket->Create(g_nRecvPort, SOCK_DGRAM, 63, nullptr)) {
+        // Dropped, so that a later "UniCast Received" can try again.
+        const DWORD dwError = GetLastError();
+        delete m_hSocket;
+        m_hSocket = nullptr;
+        ReportCreateError(static_cast<WORD>(g_nRecvPort), dwError);
+        return;
+    }
+    int nRecvBuf = 8192;
+    if (!m_hSocket->SetSockOpt(SO_RCVBUF, &nRecvBuf, sizeof(nRecvBuf), SOL_SOCKET)) {
+        AfxMessageBox("Could not SetSockOpt(SO_RCVBUF!", MB_OK, 0);
+    }
+}
+
+void CVandrelView::ReportCreateError(WORD nPort, DWORD dwError) {
+    CString strError;
+    const DWORD dwFirstFree = GetUnprivilegedPortStart();
+    if (dwError == ERROR_ACCESS_DENIED && nPort != 0 && nPort < dwFirstFree) {
+        strError.Format(
+            "Could not Create UDP Port %u, error = %lu !\nOn Linux only a privileged program "
+            "may use a port below %lu: choose a port from %lu up, or allow the program these "
+            "ports (see \"Ports below 1024\" in the README).",
+            static_cast<unsigned>(nPort), static_cast<unsigned long>(dwError),
+            static_cast<unsigned long>(dwFirstFree), static_cast<unsigned long>(dwFirstFree));
+    } else {
+        strError.Format("Could not Create UDP Port %u, error = %lu !", static_cast<unsigned>(nPort),
+                        static_cast<unsigned long>(dwError));
+    }
+    AfxMessageBox(strError, MB_OK, 0);
 }

@@ -7,6 +7,8 @@
 #include "traffic_counter.h"
 #include "view.h"
 
+class CUdpReceiveSocket;
+
 // The capture port, also the multicast receiver's run flag: 0 stops it.
 extern std::atomic<DWORD> g_nRecvPort;
 
@@ -24,10 +26,13 @@ public:
 
     // One drawing pass, whatever the timer id.
     void OnTimer(UINT_PTR nIDEvent);
+    // Asks for a port and captures what arrives on it until the view is destroyed.
+    void OnUnicastReceived();
 
 protected:
     CVandrelView();
 
+    CUdpReceiveSocket* m_hSocket = nullptr;
     CString m_strInterface;
     CTrafficCounter m_sendCounter;
     CString m_strOutRate;
@@ -35,4 +40,7 @@ protected:
     CString m_strInRate;
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    void ReportCreateError(WORD nPort, DWORD dwError);
 };

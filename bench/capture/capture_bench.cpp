@@ -1,0 +1,522 @@
+// The loss-free rate of the unicast capture (a ticking CVandrelView, offscreen) beside socat,
+// multicat and a bare recvmmsg loop (the ceiling), and the capture through a one-second stall
+// of the user-interface thread. Run by scripts/bench-capture.sh; prints figures, asserts none.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/udp.h>
+#include <pthread.h>
+#include <sched.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "resource.h"
+#include "ts_stream.h"
+#include "udp_receive_socket.h"
+#include "vandrel_view.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kSenderCore = 0;
+constexpr int kReceiverCore = 1;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void PinThisThread(int core) {
+    if (std::thread::hardware_concurrency() < 2) {
+        return;
+    }
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(core, &set);
+    pthread_setaffinity_np(pthread_self(), sizeof set, &set);
+}
+
+// Every receiver and the sender run in the lowest real-time class where allowed, as the
+// capture's reader does, so that other load on the machine disturbs the figures less.
+void SetRealtime(bool on) {
+    const sched_param priority{on ? 1 : 0};
+    pthread_setschedparam(pthread_self(), on ? SCHED_FIFO : SCHED_OTHER, &priority);
+}
+
+uint16_t FreePort() {
+    const int s = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    close(s);
+    return ntohs(address.sin_port);
+}
+
+// Paced sender on its own core: sendmmsg in batches, due counts taken from the clock.
+class Sender {
+public:
+    void Start(uint16_t port, double mbps, double seconds) {
+        m_done = false;
+        m_thread = std::thread([=, this] { Run(port, mbps, seconds); });
+    }
+    bool Done() const { return m_done; }
+    void Join() { m_thread.join(); }
+    uint64_t m_sent = 0;
+    double m_seconds = 0;
+
+private:
+    void Run(uint16_t port, double mbps, double seconds) {
+        PinThisThread(kSenderCore);
+        pthread_setname_np(pthread_self(), "sender");
+        SetRealtime(true);
+        // Segmentation offload: one send carries up to 48 datagrams, which the kernel splits
+        // before they reach the receiver, so the sender is not the first to give up.
+        constexpr unsigned kBatch = 48;
+        const int s = socket(AF_INET, SOCK_DGRAM, 0);
+        const int sendBuffer = 4 << 20;
+        setsockopt(s, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+        const int segment = kDatagram;
+        setsockopt(s, SOL_UDP, UDP_SEGMENT, &segment, sizeof segment);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        std::vector<uint8_t> payload(kBatch * kDatagram);
+        const double perSecond = mbps * 1e6 / 8 / kDatagram;
+        const auto total = static_cast<uint64_t>(perSecond * seconds);
+        const auto start = Clock::now();
+        uint64_t sent = 0;
+        double nextAllowed = 0;
+        while (sent < total && SecondsSince(start) < seconds + 2) {
+            const double now = SecondsSince(start);
+            const auto due = std::min(total, static_cast<uint64_t>(now * perSecond));
+            // Spinning keeps the pace exact; after a delay it catches up at twice the rate at
+            // most, as a network would deliver it, not in one burst.
+            if (due <= sent || now < nextAllowed) {
+                continue;
+            }
+            const auto n = static_cast<unsigned>(std::min<uint64_t>(kBatch, due - sent));
+            for (unsigned i = 0; i < n; ++i) {
+                FillDatagram(&payload[i * kDatagram], sent + i);
+            }
+            if (send(s, payload.data(), n * kDatagram, 0) == static_cast<ssize_t>(n * kDatagram)) {
+                sent += n;
+                nextAllowed = now + n / (2 * perSecond);
+            }
+        }
+        m_seconds = SecondsSince(start);
+        m_sent = sent;
+        close(s);
+        m_done = true;
+    }
+    std::thread m_thread;
+    std::atomic<bool> m_done{false};
+};
+
+struct Outcome {
+    uint64_t sent = 0;
+    double mbps = 0;  // achieved by the sender
+    uint64_t lost = 0;
+    uint64_t duplicated = 0;
+    uint64_t reordered = 0;
+    uint64_t corrupt = 0;
+    uint64_t dropped = -1ULL;  // what the receiver itself counted, where it can
+    bool lossFree = false;
+};
+
+Outcome Check(const Sender& sender, const std::string& path) {
+    Outcome o;
+    o.sent = sender.m_sent;
+    o.mbps = sender.m_sent * kDatagram * 8 / 1e6 / sender.m_seconds;
+    StreamCheck check(sender.m_sent);
+    std::ifstream file(path, std::ios::binary);
+    std::vector<uint8_t> chunk(kTsPacket * 5000);  // whole packets per read
+    while (file.read(reinterpret_cast<char*>(chunk.data()),
+                     static_cast<std::streamsize>(chunk.size())) ||
+           file.gcount() > 0) {
+        check.AddBytes(chunk.data(), static_cast<size_t>(file.gcount()));
+    }
+    o.lost = check.Lost();
+    o.duplicated = check.m_duplicated;
+    o.reordered = check.m_reordered;
+    o.corrupt = check.m_corrupt;
+    o.lossFree = check.LossFree();
+    return o;
+}
+
+long long SizeOf(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? 0 : static_cast<long long>(size);
+}
+
+// Runs the event loop as the program's would (sleeping when idle) until done() holds or
+// limitSeconds pass; step() runs every 20 ms.
+void RunEventLoopUntil(const std::function<bool()>& done, double limitSeconds,
+                       const std::function<void()>& step = {}) {
+    QEventLoop loop;
+    QTimer poll;
+    const auto start = Clock::now();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (step) {
+            step();
+        }
+        if (done() || SecondsSince(start) > limitSeconds) {
+            loop.quit();
+        }
+    });
+    poll.start(20);
+    loop.exec();
+}
+
+// Waits (bounded) until count() stops changing for 300 ms, the event loop running.
+void WaitQuiet(const std::function<long long()>& count) {
+    long long last = -1;
+    auto stableSince = Clock::now();
+    RunEventLoopUntil(
+        [&] {
+            const long long now = count();
+            if (now != last) {
+                last = now;
+                stableSince = Clock::now();
+            }
+            return SecondsSince(stableSince) > 0.3;
+        },
+        15);
+}
+
+// Waits (bounded) until some socket is bound to the UDP port.
+void WaitBound(uint16_t port) {
+    char needle[16];
+    std::snprintf(needle, sizeof needle, ":%04X ", port);
+    for (int i = 0; i < 250; ++i) {
+        std::ifstream table("/proc/net/udp");
+        for (std::string line; std::getline(table, line);) {
+            if (line.find(needle) != std::string::npos && line.find(needle) < 30) {
+                return;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+// --- the receivers -----------------------------------------------------------------------
+
+class BenchView : public CVandrelView {
+public:
+    CUdpReceiveSocket* Socket() const { return m_hSocket; }
+};
+
+// Answers the port dialog through its widgets and prints any message box.
+class DialogAnswer {
+public:
+    explicit DialogAnswer(uint16_t port) : m_port(QString::number(port)) {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                std::fprintf(stderr, "capture says: %s\n", box->text().toUtf8().constData());
+                box->accept();
+            } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                dialog->findChild<QLineEdit*>()->setText(m_port);
+                dialog->findChild<QPushButton*>()->click();
+            }
+        });
+        m_timer.start(5);
+    }
+
+private:
+    QString m_port;
+    QTimer m_timer;
+};
+
+Outcome RunCapture(const std::string& prefix, double mbps, double seconds, bool stall,
+                   int* pReceiveBuffer = nullptr) {
+    const uint16_t port = FreePort();
+    auto* view = new BenchView;
+    view->Create(nullptr, nullptr);
+    view->OnInitialUpdate();  // timer 2 ticks as in the program
+    {
+        DialogAnswer answer(port);
+        view->SendMessage(WM_COMMAND, ID_UNICAST_RECEIVED);
+    }
+    if (view->Socket() == nullptr) {
+        delete view;
+        return {};
+    }
+    if (pReceiveBuffer != nullptr) {
+        socklen_t length = sizeof *pReceiveBuffer;
+        getsockopt(view->Socket()->m_hSocket, SOL_SOCKET, SO_RCVBUF, pReceiveBuffer, &length);
+    }
+    const std::string path = prefix + "/drives/d/ReceivedUDP.ts";
+    Sender sender;
+    sender.Start(port, mbps, seconds);
+    const auto start = Clock::now();
+    bool stalled = false;
+    RunEventLoopUntil(
+        [&] { return sender.Done(); }, seconds + 5,
+        [&] {
+            if (stall && !stalled && SecondsSince(start) > 1.0) {
+                stalled = true;
+                std::this_thread::sleep_for(std::chrono::seconds(1));  // the UI thread is held
+            }
+        });
+    sender.Join();
+    WaitQuiet([&] { return SizeOf(path) + g_nRecvFill; });
+    const uint64_t dropped = view->Socket()->GetDroppedCount();
+    delete view;  // writes what is still held
+    Outcome o = Check(sender, path);
+    o.dropped = dropped;
+    return o;
+}
+
+Outcome RunCeiling(double mbps, double seconds) {
+    const uint16_t port = FreePort();
+    const int s = socket(AF_INET, SOCK_DGRAM, 0);
+    int size = 8 << 20;
+    if (setsockopt(s, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0) {
+        setsockopt(s, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    }
+    timeval timeout{0, 50000};
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    Sender sender;
+    sender.Start(port, mbps, seconds);
+    constexpr unsigned kBatch = 64;
+    std::vector<uint8_t> payload(kBatch * 2048);
+    mmsghdr headers[kBatch]{};
+    iovec vectors[kBatch]{};
+    std::vector<std::vector<uint8_t>> keep;
+    const uint64_t expected = static_cast<uint64_t>(mbps * 1e6 / 8 / kDatagram * seconds);
+    StreamCheck check(expected);
+    auto quietSince = Clock::now();
+    SetRealtime(true);
+    while (!sender.Done() || SecondsSince(quietSince) < 0.3) {
+        for (unsigned i = 0; i < kBatch; ++i) {
+            vectors[i] = {&payload[i * 2048], 2048};
+            headers[i].msg_hdr.msg_iov = &vectors[i];
+            headers[i].msg_hdr.msg_iovlen = 1;
+        }
+        const int n = recvmmsg(s, headers, kBatch, MSG_WAITFORONE, nullptr);
+        for (int i = 0; i < n; ++i) {
+            check.AddBytes(&payload[static_cast<size_t>(i) * 2048], headers[i].msg_len);
+        }
+        if (n > 0) {
+            quietSince = Clock::now();
+        }
+    }
+    SetRealtime(false);
+    sender.Join();
+    close(s);
+    Outcome o;
+    o.sent = sender.m_sent;
+    o.mbps = sender.m_sent * kDatagram * 8 / 1e6 / sender.m_seconds;
+    o.lost = check.Lost() - (expected - sender.m_sent) * kPacketsPerDatagram;
+    o.duplicated = check.m_duplicated;
+    o.reordered = check.m_reordered;
+    o.corrupt = check.m_corrupt;
+    o.lossFree =
+        o.lost == 0 && check.m_duplicated == 0 && check.m_reordered == 0 && check.m_corrupt == 0;
+    return o;
+}
+
+Outcome RunTool(const std::string& tool, const std::string& folder, double mbps, double seconds) {
+    const uint16_t port = FreePort();
+    const std::string path = folder + "/" + tool + ".ts";
+    std::filesystem::remove(path);
+    std::vector<std::string> args = {"chrt",    "-f", "1",
+                                     "taskset", "-c", std::to_string(kReceiverCore)};
+    if (tool == "socat") {
+        for (const char* a : {"socat", "-u"}) {
+            args.emplace_back(a);
+        }
+        args.push_back("UDP-RECV:" + std::to_string(port));
+        args.push_back("OPEN:" + path + ",creat,trunc");
+    } else {
+        for (const char* a : {"multicat", "-u", "-U"}) {
+            args.emplace_back(a);
+        }
+        args.push_back("@127.0.0.1:" + std::to_string(port));
+        args.push_back(path);
+    }
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "chrt", nullptr, nullptr, argv.data(), environ) != 0) {
+        return {};
+    }
+    WaitBound(port);
+    Sender sender;
+    sender.Start(port, mbps, seconds);
+    while (!sender.Done()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    sender.Join();
+    WaitQuiet([&] { return SizeOf(path); });
+    kill(pid, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 100 && waitpid(pid, &status, WNOHANG) == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (waitpid(pid, &status, WNOHANG) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    Outcome o = Check(sender, path);
+    std::filesystem::remove(path);
+    return o;
+}
+
+// --- the report ------------------------------------------------------------------------------
+
+void PrintOutcome(const char* receiver, double target, const Outcome& o) {
+    std::printf(
+        "%-9s target %6.0f Mbit/s  sent %6.0f Mbit/s %9llu dgrams  lost %llu pkts  dup %llu"
+        "  reord %llu  corrupt %llu",
+        receiver, target, o.mbps, static_cast<unsigned long long>(o.sent),
+        static_cast<unsigned long long>(o.lost), static_cast<unsigned long long>(o.duplicated),
+        static_cast<unsigned long long>(o.reordered), static_cast<unsigned long long>(o.corrupt));
+    if (o.dropped != -1ULL) {
+        std::printf("  counted-dropped %llu", static_cast<unsigned long long>(o.dropped));
+    }
+    std::printf("  %s\n", o.lossFree ? "LOSS-FREE" : "LOSSY");
+    std::fflush(stdout);
+}
+
+int RunRates(const std::string& prefix, const std::vector<double>& rates, double seconds,
+             const std::string& only) {
+    std::vector<std::string> receivers = {"ceiling", "capture", "socat", "multicat"};
+    if (!only.empty()) {
+        receivers = {only};
+    }
+    std::map<std::string, double> lossFree;
+    std::map<std::string, bool> failed;
+    for (const double rate : rates) {
+        for (const std::string& r : receivers) {
+            if (failed[r]) {
+                continue;
+            }
+            // Other load on the machine disturbs sender and receivers alike: a step counts as
+            // loss-free when one of three tries at the full rate is.
+            Outcome o;
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                if (r == "ceiling") {
+                    o = RunCeiling(rate, seconds);
+                } else if (r == "capture") {
+                    o = RunCapture(prefix, rate, seconds, false);
+                } else {
+                    o = RunTool(r, prefix, rate, seconds);
+                }
+                PrintOutcome(r.c_str(), rate, o);
+                if (o.lossFree && o.mbps >= 0.95 * rate) {
+                    break;
+                }
+            }
+            if (o.lossFree && o.mbps >= 0.95 * rate) {
+                lossFree[r] = rate;
+            } else {
+                failed[r] = true;
+                if (o.lossFree) {
+                    std::printf("%-9s stopped: the sender could not reach %.0f Mbit/s\n", r.c_str(),
+                                rate);
+                }
+            }
+        }
+    }
+    std::printf(
+        "\nloss-free rate (Mbit/s, highest step with nothing lost in one of three tries):\n");
+    for (const std::string& r : receivers) {
+        std::printf("  %-9s %6.0f\n", r.c_str(), lossFree[r]);
+    }
+    const double ratio = lossFree["ceiling"] > 0 ? lossFree["capture"] / lossFree["ceiling"] : 0;
+    std::printf("capture / ceiling = %.2f (goal >= 0.80), capture >= 1000 Mbit/s: %s\n", ratio,
+                lossFree["capture"] >= 1000 ? "yes" : "no");
+    return 0;
+}
+
+int RunStall(const std::string& prefix, double seconds) {
+    std::ifstream rmem("/proc/sys/net/core/rmem_max");
+    long rmemMax = 0;
+    rmem >> rmemMax;
+    int receiveBuffer = 0;
+    const Outcome o = RunCapture(prefix, 200, seconds, true, &receiveBuffer);
+    std::printf(
+        "stall: UI thread held 1 s at 200 Mbit/s; net.core.rmem_max %ld, socket "
+        "SO_RCVBUF %d\n",
+        rmemMax, receiveBuffer);
+    PrintOutcome("capture", 200, o);
+    return 0;
+}
+
+}  // namespace
+
+void PrintLoad(const char* when) {
+    std::ifstream file("/proc/loadavg");
+    std::string load;
+    std::getline(file, load);
+    std::printf("load average %s: %s\n", when, load.c_str());
+}
+
+int main(int argc, char** argv) {
+    PinThisThread(kReceiverCore);  // every thread made from here on shares this core
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    char folder[] = "/tmp/vandrel-bench-XXXXXX";
+    const std::string prefix = mkdtemp(folder);
+    setenv("VANDREL_PREFIX", prefix.c_str(), 1);
+    double seconds = 3;
+    bool stall = false;
+    std::string only;
+    std::vector<double> rates = {100,  200,  400,  800,  1200, 1600, 2000, 2400,
+                                 2800, 3200, 3600, 4000, 4400, 4800, 5200};
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--stall") {
+            stall = true;
+        } else if (arg == "--only" && i + 1 < argc) {
+            only = argv[++i];
+        } else if (arg == "--seconds" && i + 1 < argc) {
+            seconds = std::stod(argv[++i]);
+        } else if (arg == "--rates" && i + 1 < argc) {
+            rates.clear();
+            std::stringstream list(argv[++i]);
+            for (std::string rate; std::getline(list, rate, ',');) {
+                rates.push_back(std::stod(rate));
+            }
+        }
+    }
+    QApplication application(argc, argv);
+    PrintLoad("before");
+    const int result = stall ? RunStall(prefix, seconds) : RunRates(prefix, rates, seconds, only);
+    PrintLoad("after");
+    std::filesystem::remove_all(prefix);
+    return result;
+}

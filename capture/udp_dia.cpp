@@ -1,0 +1,32 @@
+#include "udp_dia.h"
+
+#include <cstdlib>
+
+#include "resource.h"
+
+IMPLEMENT_DYNAMIC(CUDPDia, CDialog)
+
+CUDPDia::CUDPDia(CWnd* pParent) : CDialog(IDD_UDP_PORT, pParent) {}
+
+void CUDPDia::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_UDP_PORT, m_editPort);
+}
+
+BEGIN_MESSAGE_MAP(CUDPDia, CDialog)
+ON_BN_CLICKED(IDOK, CUDPDia::OnBnClickedOk)
+END_MESSAGE_MAP()
+
+BOOL CUDPDia::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_editPort.SetWindowText("1002");
+    return TRUE;
+}
+
+void CUDPDia::OnBnClickedOk() {
+    UpdateData(TRUE);
+    CString strPort;
+    m_editPort.GetWindowText(strPort);
+    m_nPort = std::atoi(strPort);
+    CDialog::OnOK();
+}

@@ -1,0 +1,51 @@
+// A bounded queue of whole datagrams in one preallocated byte ring.
+// Used by DatagramReceiver: one producer thread (Reserve/Commit, Push), one consumer thread
+// (Front/Pop). Never allocates after construction.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+class DatagramQueue {
+public:
+    // Each record is an 8-byte header (size, distance to the next record) and the payload.
+    static constexpr size_t kHeader = 8;
+
+    // capacity: bytes of the ring, a multiple of 8.
+    explicit DatagramQueue(size_t capacity);
+    DatagramQueue(const DatagramQueue&) = delete;
+    DatagramQueue& operator=(const DatagramQueue&) = delete;
+
+    // Producer: bytes (a multiple of 8) of contiguous free ring, or null when they do not fit.
+    // The caller writes records there with WriteHeader and publishes them with Commit.
+    std::byte* Reserve(size_t bytes);
+    static void WriteHeader(std::byte* record, uint32_t size, uint32_t advance);
+    void Commit(size_t bytes, uint64_t records);
+    // Producer: copies one datagram in. Returns false, counting a drop, when it does not fit.
+    bool Push(const void* data, size_t size);
+    void CountDropped(uint64_t count) { m_dropped.fetch_add(count, std::memory_order_relaxed); }
+
+    // Consumer. The oldest datagram, or false when the queue is empty.
+    bool Front(const std::byte*& data, size_t& size) const;
+    void Pop();
+
+    // Either thread.
+    uint64_t GetWaitingCount() const;
+    uint64_t GetDroppedCount() const { return m_dropped.load(std::memory_order_relaxed); }
+
+private:
+    // The consumer's next record, past a wrap marker.
+    uint64_t TailRecord() const;
+
+    const size_t m_capacity;
+    std::unique_ptr<std::byte[]> m_ring;
+    size_t m_pendingSkip = 0;  // producer only: ring end skipped by the last Reserve
+    // Monotonic byte positions; position % capacity is the offset in the ring.
+    alignas(64) std::atomic<uint64_t> m_head{0};  // written by the producer
+    std::atomic<uint64_t> m_pushed{0};
+    std::atomic<uint64_t> m_dropped{0};
+    alignas(64) std::atomic<uint64_t> m_tail{0};  // written by the consumer
+    std::atomic<uint64_t> m_popped{0};
+};

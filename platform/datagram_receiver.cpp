@@ -1,0 +1,303 @@
+#include "datagram_receiver.h"
+
+#include <linux/sock_diag.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "win_error.h"
+
+namespace {
+
+// Two seconds of a 1 Gbit/s stream in 1,316-byte datagrams; pages are touched as it fills.
+constexpr size_t kQueueBytes = size_t{256} << 20;
+constexpr int kKernelBufferBytes = 16 << 20;
+constexpr unsigned kBatchSize = 64;
+// A slot takes a datagram of up to 1,528 bytes, what an Ethernet frame carries unfragmented.
+constexpr unsigned kSlot = 1536;
+constexpr unsigned kSlotPayload = kSlot - DatagramQueue::kHeader;
+// Even at 5 Gbit/s this is 31 KB, a fraction of the smallest kernel buffer (208 KiB).
+constexpr unsigned kGatherMicroseconds = 50;
+// What the kernel charges a socket's buffer at least for one datagram.
+constexpr unsigned kSmallestDatagramCost = 512;
+// The largest UDP payload: whole datagrams are read so a long one can be refused whole.
+constexpr size_t kMaxDatagram = 65536;
+
+int ReadRmemMax() {
+    std::ifstream file("/proc/sys/net/core/rmem_max");
+    int value = 0;
+    return file >> value ? value : 0;
+}
+
+// SO_RCVBUFFORCE passes rmem_max for a process with CAP_NET_ADMIN; otherwise rmem_max.
+void EnlargeReceiveBuffer(SOCKET s) {
+    int size = kKernelBufferBytes;
+    if (setsockopt(s, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) == 0) {
+        return;
+    }
+    const int rmemMax = ReadRmemMax();
+    size = rmemMax > 0 && rmemMax < kKernelBufferBytes ? rmemMax : kKernelBufferBytes;
+    setsockopt(s, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+}
+
+// Datagrams the kernel dropped because the socket's buffer was full.
+uint32_t ReadKernelDrops(SOCKET s) {
+    uint32_t meminfo[SK_MEMINFO_VARS] = {};
+    socklen_t length = sizeof meminfo;
+    if (getsockopt(s, SOL_SOCKET, SO_MEMINFO, meminfo, &length) != 0 ||
+        length <= SK_MEMINFO_DROPS * sizeof(uint32_t)) {
+        return 0;
+    }
+    return meminfo[SK_MEMINFO_DROPS];
+}
+
+}  // namespace
+
+// Datagrams land straight in the queue, one slot each; a longer one spills into its own
+// overflow area and is then copied in whole.
+struct DatagramReceiver::Batch {
+    std::vector<std::byte> overflow = std::vector<std::byte>(kBatchSize * kMaxDatagram);
+    std::vector<std::byte> staging = std::vector<std::byte>(kBatchSize * kMaxDatagram);
+    mmsghdr headers[kBatchSize]{};
+    iovec vectors[kBatchSize][2]{};
+};
+
+DatagramReceiver::DatagramReceiver() = default;
+
+DatagramReceiver::~DatagramReceiver() {
+    Stop();
+    if (m_readyEvent >= 0) {
+        close(m_readyEvent);
+    }
+}
+
+DWORD DatagramReceiver::Open(WORD port) {
+    Stop();
+    const SOCKET s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (s < 0) {
+        return WinErrorFromErrno(errno);
+    }
+    EnlargeReceiveBuffer(s);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        const DWORD code = WinErrorFromErrno(errno);
+        close(s);
+        return code;
+    }
+    m_socket = s;
+    return ERROR_SUCCESS;
+}
+
+DWORD DatagramReceiver::GetLocalPort(WORD& port) const {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        return WinErrorFromErrno(errno);
+    }
+    port = ntohs(address.sin_port);
+    return ERROR_SUCCESS;
+}
+
+DWORD DatagramReceiver::SetOption(int level, int name, const void* value, int length) {
+    if (level == SOL_SOCKET && name == SO_RCVBUF && length == sizeof(int)) {
+        int asked = 0;
+        std::memcpy(&asked, value, sizeof asked);
+        int current = 0;
+        socklen_t currentLength = sizeof current;
+        // Linux reports twice what was set; the reader needs every byte of it.
+        if (getsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &current, &currentLength) == 0 &&
+            current / 2 >= asked) {
+            return ERROR_SUCCESS;
+        }
+    }
+    if (setsockopt(m_socket, level, name, value, static_cast<socklen_t>(length)) != 0) {
+        return WinErrorFromErrno(errno);
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD DatagramReceiver::Start() {
+    if (m_socket == INVALID_SOCKET) {
+        return WSAENOTSOCK;
+    }
+    m_stopEvent = eventfd(0, EFD_CLOEXEC);
+    if (m_stopEvent < 0) {
+        return WinErrorFromErrno(errno);
+    }
+    if (!m_queue) {
+        m_queue = std::make_unique<DatagramQueue>(kQueueBytes);
+        m_batch = std::make_unique<Batch>();
+    }
+    if (m_readyEvent < 0) {
+        m_readyEvent = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (m_readyEvent < 0) {
+            const DWORD code = WinErrorFromErrno(errno);
+            close(m_stopEvent);
+            m_stopEvent = -1;
+            return code;
+        }
+    }
+    m_reader = std::thread([this] {
+        pthread_setname_np(pthread_self(), "socket reader");
+        // The kernel's buffer may hold only milliseconds of a stream: where the user may
+        // (CAP_SYS_NICE or an rtprio limit), the reader is not kept waiting by busy threads.
+        const sched_param priority{1};
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
+        ReaderLoop();
+    });
+    return ERROR_SUCCESS;
+}
+
+void DatagramReceiver::Stop() {
+    if (m_reader.joinable()) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = write(m_stopEvent, &one, sizeof one);
+        m_reader.join();
+        // What arrived before the stop is kept: nothing received is lost at the end. Bounded
+        // by what the kernel's buffer can hold, so a sender that goes on cannot hold us here.
+        int held = 0;
+        socklen_t length = sizeof held;
+        getsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &held, &length);
+        DrainKernel(true, static_cast<unsigned>(held) / kSmallestDatagramCost / kBatchSize + 1);
+    }
+    if (m_stopEvent >= 0) {
+        close(m_stopEvent);
+        m_stopEvent = -1;
+    }
+    if (m_socket != INVALID_SOCKET) {
+        m_kernelDropped = ReadKernelDrops(m_socket);
+        close(m_socket);
+        m_socket = INVALID_SOCKET;
+    }
+}
+
+void DatagramReceiver::ReaderLoop() {
+    pollfd fds[2] = {{m_socket, POLLIN, 0}, {m_stopEvent, POLLIN, 0}};
+    for (;;) {
+        if (poll(fds, 2, -1) < 0 && errno != EINTR) {
+            return;
+        }
+        if ((fds[1].revents & POLLIN) != 0) {
+            return;
+        }
+        if (fds[0].revents == 0) {
+            continue;
+        }
+        const Drain result = DrainKernel(false, UINT32_MAX);
+        if (result == Drain::Failed) {
+            return;
+        }
+        if (result == Drain::QueueFull) {
+            usleep(1000);  // until the consumer makes room
+        } else {
+            // A stream wakes the reader for every few datagrams; a pause lets them gather
+            // into full batches, with a third of the switches to and from the UI thread.
+            usleep(kGatherMicroseconds);
+        }
+    }
+}
+
+// Hot: the reader's whole work per datagram. Changes need bench/capture.
+DatagramReceiver::Drain DatagramReceiver::DrainKernel(bool discardWhenFull, unsigned maxBatches) {
+    Batch& b = *m_batch;
+    for (unsigned batch = 0; batch < maxBatches; ++batch) {
+        unsigned slots = kBatchSize;
+        std::byte* region = nullptr;
+        while (slots > 0 && (region = m_queue->Reserve(slots * kSlot)) == nullptr) {
+            slots /= 2;
+        }
+        if (region == nullptr) {
+            if (!discardWhenFull) {
+                return Drain::QueueFull;  // the kernel's buffer holds them meanwhile
+            }
+            region = b.staging.data();  // read only to count them
+            slots = kBatchSize;
+        }
+        for (unsigned i = 0; i < slots; ++i) {
+            b.vectors[i][0] = {region + i * kSlot + DatagramQueue::kHeader, kSlotPayload};
+            b.vectors[i][1] = {&b.overflow[i * kMaxDatagram], kMaxDatagram - kSlotPayload};
+            b.headers[i].msg_hdr = {};
+            b.headers[i].msg_hdr.msg_iov = b.vectors[i];
+            b.headers[i].msg_hdr.msg_iovlen = 2;
+        }
+        const int count = recvmmsg(m_socket, b.headers, slots, MSG_DONTWAIT, nullptr);
+        if (count < 0) {
+            return errno == EAGAIN || errno == EINTR ? Drain::Empty : Drain::Failed;
+        }
+        if (region == b.staging.data()) {
+            m_queue->CountDropped(static_cast<uint64_t>(count));
+        } else {
+            Store(region, static_cast<unsigned>(count));
+        }
+        if (count > 0 && !m_notifyPending.exchange(true)) {
+            const uint64_t one = 1;
+            [[maybe_unused]] const ssize_t n = write(m_readyEvent, &one, sizeof one);
+        }
+        if (count < static_cast<int>(slots)) {
+            return Drain::Empty;
+        }
+    }
+    return Drain::Empty;
+}
+
+// Publishes the datagrams received into the slots at region. Those longer than a slot, and
+// every one after the first of them, are moved to staging first and then copied in whole.
+void DatagramReceiver::Store(std::byte* region, unsigned count) {
+    Batch& b = *m_batch;
+    unsigned inPlace = 0;
+    while (inPlace < count && b.headers[inPlace].msg_len <= kSlotPayload) {
+        DatagramQueue::WriteHeader(region + inPlace * kSlot, b.headers[inPlace].msg_len, kSlot);
+        ++inPlace;
+    }
+    m_queue->Commit(size_t{inPlace} * kSlot, inPlace);
+    for (unsigned i = inPlace; i < count; ++i) {
+        const size_t size = b.headers[i].msg_len;
+        std::byte* staged = &b.staging[i * kMaxDatagram];
+        std::memcpy(staged, b.vectors[i][0].iov_base, std::min<size_t>(size, kSlotPayload));
+        if (size > kSlotPayload) {
+            std::memcpy(staged + kSlotPayload, b.vectors[i][1].iov_base, size - kSlotPayload);
+        }
+    }
+    for (unsigned i = inPlace; i < count; ++i) {
+        m_queue->Push(&b.staging[i * kMaxDatagram], b.headers[i].msg_len);
+    }
+}
+
+void DatagramReceiver::TakeNotification() {
+    // In this order: a datagram queued after the flag is cleared writes the event again.
+    uint64_t count = 0;
+    [[maybe_unused]] const ssize_t n = read(m_readyEvent, &count, sizeof count);
+    m_notifyPending.store(false, std::memory_order_seq_cst);
+}
+
+int DatagramReceiver::Receive(void* lpBuf, int nBufLen) {
+    const std::byte* data = nullptr;
+    size_t size = 0;
+    if (!m_queue || !m_queue->Front(data, size)) {
+        SetLastError(WSAEWOULDBLOCK);
+        return SOCKET_ERROR;
+    }
+    if (size > static_cast<size_t>(nBufLen)) {
+        m_queue->Pop();
+        SetLastError(WSAEMSGSIZE);
+        return SOCKET_ERROR;
+    }
+    std::memcpy(lpBuf, data, size);
+    m_queue->Pop();
+    return static_cast<int>(size);
+}
+
+uint64_t DatagramReceiver::GetDroppedCount() const {
+    const uint64_t queued = m_queue ? m_queue->GetDroppedCount() : 0;
+    return queued + (m_socket != INVALID_SOCKET ? ReadKernelDrops(m_socket) : m_kernelDropped);
+}

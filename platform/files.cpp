@@ -1,0 +1,94 @@
+#include "files.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <string>
+
+#include "drive_paths.h"
+#include "win_error.h"
+
+namespace {
+
+int FdOf(HANDLE h) {
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(h));
+}
+
+HANDLE HandleOf(int fd) {
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd));
+}
+
+HANDLE Fail(DWORD code, int fd = -1) {
+    if (fd >= 0) {
+        close(fd);
+    }
+    SetLastError(code);
+    return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                   LPVOID /*lpSecurityAttributes*/, DWORD dwCreationDisposition,
+                   DWORD /*dwFlagsAndAttributes*/, HANDLE /*hTemplateFile*/) {
+    std::string path;
+    if (const DWORD code = MapDrivePath(lpFileName, path); code != ERROR_SUCCESS) {
+        return Fail(code);
+    }
+    const bool read = (dwDesiredAccess & GENERIC_READ) != 0;
+    const bool write = (dwDesiredAccess & GENERIC_WRITE) != 0;
+    int flags = O_CLOEXEC | (read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY);
+    if (dwCreationDisposition == CREATE_ALWAYS) {
+        flags |= O_CREAT;  // emptied below, once the lock says nobody else has it open
+    } else if (dwCreationDisposition != OPEN_EXISTING) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    const int fd = open(path.c_str(), flags, 0644);
+    if (fd < 0) {
+        return Fail(WinErrorFromErrno(errno));
+    }
+    // Our own opens are the only ones that take locks, so this is Windows' share check.
+    const int lock = dwShareMode != 0 ? LOCK_SH : LOCK_EX;
+    if (flock(fd, lock | LOCK_NB) != 0) {
+        return Fail(errno == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : WinErrorFromErrno(errno), fd);
+    }
+    if (dwCreationDisposition == CREATE_ALWAYS && ftruncate(fd, 0) != 0) {
+        return Fail(WinErrorFromErrno(errno), fd);
+    }
+    return HandleOf(fd);
+}
+
+BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
+               LPDWORD lpNumberOfBytesWritten, LPVOID /*lpOverlapped*/) {
+    DWORD written = 0;
+    const auto* bytes = static_cast<const char*>(lpBuffer);
+    BOOL ok = TRUE;
+    while (written < nNumberOfBytesToWrite) {
+        const ssize_t n = write(FdOf(hFile), bytes + written, nNumberOfBytesToWrite - written);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            // A short write followed by zero means the disk filled up.
+            SetLastError(n == 0 ? ERROR_DISK_FULL : WinErrorFromErrno(errno));
+            ok = FALSE;
+            break;
+        }
+        written += static_cast<DWORD>(n);
+    }
+    if (lpNumberOfBytesWritten != nullptr) {
+        *lpNumberOfBytesWritten = written;
+    }
+    return ok;
+}
+
+BOOL CloseHandle(HANDLE hObject) {
+    if (hObject == INVALID_HANDLE_VALUE || close(FdOf(hObject)) != 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}

@@ -1,0 +1,28 @@
+// Windows file calls on drive-letter paths (see drive_paths.h), over POSIX files.
+// Used by the framework's CFile; handles may be used from one thread at a time.
+// A handle opened without sharing holds an exclusive lock: a second open fails with 32.
+#pragma once
+
+#include "win_types.h"
+
+inline constexpr DWORD GENERIC_READ = 0x80000000;
+inline constexpr DWORD GENERIC_WRITE = 0x40000000;
+inline constexpr DWORD FILE_SHARE_READ = 0x1;
+inline constexpr DWORD FILE_SHARE_WRITE = 0x2;
+inline constexpr DWORD CREATE_ALWAYS = 2;
+inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+
+// Returns the handle, or INVALID_HANDLE_VALUE with GetLastError set (2, 3, 5, 32, 87).
+// CREATE_ALWAYS empties an existing file only once the lock is held.
+HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                   LPVOID lpSecurityAttributes, DWORD dwCreationDisposition,
+                   DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+
+// Writes all nNumberOfBytesToWrite bytes at the handle's position, or fails with
+// GetLastError set (112 for a full disk or the file-size limit); *lpWritten holds what
+// was written either way.
+BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
+               LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped);
+
+BOOL CloseHandle(HANDLE hObject);

@@ -1,0 +1,60 @@
+// Helpers of the capture tests: a temporary prefix, a loopback sender, bounded waits, and a
+// driver that answers modal dialogs and message boxes through their widgets.
+// User-interface thread only; every wait has a deadline.
+#pragma once
+
+#include <QTimer>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cstring.h"
+
+// Sets VANDREL_PREFIX to a fresh folder for the object's lifetime.
+class TempPrefix {
+public:
+    TempPrefix();
+    ~TempPrefix();
+    std::string CapturePath() const { return m_path + "/drives/d/ReceivedUDP.ts"; }
+    std::string m_path;
+};
+
+// Pumps the event loop until pred() holds or deadlineMs pass; returns pred().
+bool WaitUntil(const std::function<bool()>& pred, int deadlineMs = 5000);
+
+// Sends datagrams to 127.0.0.1:port.
+class LoopbackSender {
+public:
+    explicit LoopbackSender(unsigned port);
+    ~LoopbackSender();
+    // A datagram of size bytes, bytes counting on from the previous one; returns what was sent.
+    std::string Send(size_t size);
+
+private:
+    int m_socket;
+    unsigned m_port;
+    unsigned char m_next = 0;
+};
+
+// Answers the next modal dialog by typing keys into its focused/first edit (optional) and
+// then pressing a key or closing it; records and dismisses every message box.
+class ModalDriver {
+public:
+    enum class End { Enter, Escape, CloseBox, None };
+    ModalDriver();
+    void AnswerDialog(const QString& typed, End end, bool clearFirst = true);
+    std::vector<std::string> m_messages;
+    std::function<void(class QDialog*)> m_onDialog;  // called once the dialog is found
+
+private:
+    void Tick();
+    QTimer m_timer;
+    QString m_typed;
+    End m_end = End::None;
+    bool m_clearFirst = true;
+    bool m_pending = false;
+};
+
+std::string ReadFile(const std::string& path);
+long long FileSize(const std::string& path);

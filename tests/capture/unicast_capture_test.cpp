@@ -1,0 +1,357 @@
+// "UniCast Received" through the view's command, the real dialog, socket and event loop.
+#include <grp.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <atomic>
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "capture_test_support.h"
+#include "files.h"
+#include "resource.h"
+#include "udp_receive_socket.h"
+#include "vandrel_view.h"
+#include "winsock.h"
+
+namespace {
+
+class TestView : public CVandrelView {
+public:
+    CUdpReceiveSocket* Socket() const { return m_hSocket; }
+};
+
+class UnicastCapture : public testing::Test {
+protected:
+    void SetUp() override {
+        g_nRecvPort = 0;
+        m_pView = new TestView;
+    }
+    void TearDown() override { delete m_pView; }
+
+    // The command as the frame routes it, the dialog answered with typed and Enter.
+    void Command(const QString& typed, bool clearFirst = true) {
+        m_driver.AnswerDialog(typed, ModalDriver::End::Enter, clearFirst);
+        m_pView->SendMessage(WM_COMMAND, ID_UNICAST_RECEIVED);
+    }
+    unsigned BoundPort() const {
+        CString address;
+        UINT port = 0;
+        return m_pView->Socket() != nullptr && m_pView->Socket()->GetSockName(address, port) ? port
+                                                                                             : 0;
+    }
+    long long Captured() const {
+        return std::max(FileSize(m_prefix.CapturePath()), 0LL) + g_nRecvFill;
+    }
+    // Sends count datagrams of size bytes and waits until the capture holds them.
+    std::string SendAndWait(LoopbackSender& sender, size_t size, int count) {
+        const long long expected = Captured() + static_cast<long long>(size) * count;
+        std::string sent;
+        for (int i = 0; i < count; ++i) {
+            sent += sender.Send(size);
+        }
+        EXPECT_TRUE(WaitUntil([&] { return Captured() == expected; }))
+            << "captured " << Captured() << " of " << expected;
+        return sent;
+    }
+    void DestroyView() {
+        delete m_pView;
+        m_pView = nullptr;
+    }
+
+    TempPrefix m_prefix;
+    ModalDriver m_driver;
+    TestView* m_pView = nullptr;
+};
+
+TEST_F(UnicastCapture, PortZeroBindsAnEphemeralPortAndOpensAnEmptyFile) {
+    Command("0");
+    ASSERT_NE(m_pView->Socket(), nullptr);
+    EXPECT_EQ(g_nRecvPort.load(), 0u);
+    EXPECT_NE(BoundPort(), 0u);
+    EXPECT_EQ(FileSize(m_prefix.CapturePath()), 0);
+    EXPECT_TRUE(m_driver.m_messages.empty());
+}
+
+TEST_F(UnicastCapture, WritesBlocksOnlyWhenTheFillPasses64KiB) {
+    Command("0");
+    LoopbackSender sender(BoundPort());
+    const std::string path = m_prefix.CapturePath();
+
+    SendAndWait(sender, 1000, 65);
+    EXPECT_EQ(FileSize(path), 0);
+    SendAndWait(sender, 1000, 1);
+    EXPECT_EQ(FileSize(path), 66000);
+    EXPECT_EQ(g_nRecvFill, 0);
+
+    SendAndWait(sender, 15040, 4);
+    EXPECT_EQ(FileSize(path), 66000);
+    SendAndWait(sender, 15040, 1);
+    EXPECT_EQ(FileSize(path), 66000 + 75200);
+
+    SendAndWait(sender, 1024, 64);
+    EXPECT_EQ(g_nRecvFill, 65536);
+    EXPECT_EQ(FileSize(path), 66000 + 75200);
+    SendAndWait(sender, 1, 1);
+    EXPECT_EQ(FileSize(path), 66000 + 75200 + 65537);
+}
+
+TEST_F(UnicastCapture, OversizedAndEmptyDatagramsAddNothing) {
+    Command("0");
+    LoopbackSender sender(BoundPort());
+    sender.Send(15041);
+    sender.Send(0);
+    const std::string marker = sender.Send(10);
+    ASSERT_TRUE(WaitUntil([&] { return g_nRecvFill == 10; })) << g_nRecvFill;
+    DestroyView();
+    EXPECT_EQ(ReadFile(m_prefix.CapturePath()), marker);
+}
+
+TEST_F(UnicastCapture, TheFileIsWhatWasSentInOrderTheTailIncluded) {
+    Command("0");
+    LoopbackSender sender(BoundPort());
+    std::mt19937 random(7);
+    std::string sent;
+    for (int i = 0; i < 60; ++i) {
+        sent += SendAndWait(sender, 1 + random() % 15040, 1);
+    }
+    if (g_nRecvFill == 0) {
+        sent += SendAndWait(sender, 1000, 1);  // so that a tail is held when the view goes
+    }
+    ASSERT_GT(g_nRecvFill, 0);
+    DestroyView();
+    EXPECT_EQ(g_nRecvFill, 0);
+    EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent);
+}
+
+TEST_F(UnicastCapture, APortTypedAs65537BindsPort1) {
+    Command("65537");
+    EXPECT_EQ(g_nRecvPort.load(), 65537u);
+    if (m_pView->Socket() == nullptr) {
+        GTEST_SKIP() << "this user may not bind port 1: " << m_driver.m_messages.at(0);
+    }
+    EXPECT_EQ(BoundPort(), 1u);
+}
+
+TEST_F(UnicastCapture, CancelKeepsThePortAndASecondCaptureOnlyChangesIt) {
+    g_nRecvPort = 77;
+    m_driver.AnswerDialog("5", ModalDriver::End::Escape);
+    m_pView->SendMessage(WM_COMMAND, ID_UNICAST_RECEIVED);
+    EXPECT_EQ(g_nRecvPort.load(), 77u);
+    EXPECT_EQ(m_pView->Socket(), nullptr);
+
+    // Ended with neither OK nor Cancel: m_nPort has no value, so nothing changes either.
+    m_driver.m_onDialog = [](QDialog* dialog) { dialog->done(7); };
+    m_driver.AnswerDialog("5", ModalDriver::End::None);
+    m_pView->SendMessage(WM_COMMAND, ID_UNICAST_RECEIVED);
+    m_driver.m_onDialog = nullptr;
+    EXPECT_EQ(g_nRecvPort.load(), 77u);
+    EXPECT_EQ(m_pView->Socket(), nullptr);
+
+    Command("0");
+    CUdpReceiveSocket* first = m_pView->Socket();
+    ASSERT_NE(first, nullptr);
+    const unsigned port = BoundPort();
+    Command("4321");
+    EXPECT_EQ(g_nRecvPort.load(), 4321u);
+    EXPECT_EQ(m_pView->Socket(), first);
+    EXPECT_EQ(BoundPort(), port);
+    ASSERT_EQ(m_driver.m_messages.size(), 1u);
+    EXPECT_EQ(m_driver.m_messages[0], "m_hSocket Thread was run!");
+}
+
+TEST_F(UnicastCapture, ATakenPortIsReportedAndALaterTryWorks) {
+    const int blocker = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    getsockname(blocker, reinterpret_cast<sockaddr*>(&address), &length);
+    const QString port = QString::number(ntohs(address.sin_port));
+
+    Command(port);
+    EXPECT_EQ(m_pView->Socket(), nullptr);
+    ASSERT_EQ(m_driver.m_messages.size(), 1u);
+    EXPECT_EQ(m_driver.m_messages[0],
+              "Could not Create UDP Port " + port.toStdString() + ", error = 10048 !");
+
+    close(blocker);
+    Command(port);
+    ASSERT_NE(m_pView->Socket(), nullptr);
+    EXPECT_EQ(BoundPort(), port.toUInt());
+    EXPECT_EQ(m_driver.m_messages.size(), 1u);
+}
+
+TEST_F(UnicastCapture, EachCaptureEmptiesTheFileFirst) {
+    TestView* other = new TestView;
+    std::swap(other, m_pView);
+    Command("0");
+    LoopbackSender sender(BoundPort());
+    SendAndWait(sender, 1000, 10);
+    std::swap(other, m_pView);
+    delete other;
+    ASSERT_EQ(FileSize(m_prefix.CapturePath()), 10000);
+
+    Command("0");
+    EXPECT_EQ(FileSize(m_prefix.CapturePath()), 0);
+}
+
+TEST_F(UnicastCapture, AFileThatCannotBeOpenedIsReportedAndTheCaptureGoesOn) {
+    // Another holder without sharing: the capture's own open then fails with 32.
+    const HANDLE holder = CreateFileA("d:\\ReceivedUDP.ts", GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    Command("0");
+    ASSERT_NE(m_pView->Socket(), nullptr);
+    ASSERT_EQ(m_driver.m_messages.size(), 1u);
+    EXPECT_EQ(m_driver.m_messages[0], "Open file is error !");
+
+    LoopbackSender sender(BoundPort());
+    for (int round = 0; round < 2; ++round) {
+        SendAndWait(sender, 1000, 65);
+        sender.Send(1000);
+        EXPECT_TRUE(WaitUntil([] { return g_nRecvFill == 0; }));
+    }
+    ASSERT_EQ(m_driver.m_messages.size(), 2u);
+    EXPECT_EQ(m_driver.m_messages[1],
+              "Write file is error = 6 ! 66000 bytes received are dropped.");
+    CloseHandle(holder);
+}
+
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { Lift(); }
+    void Lift() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+TEST_F(UnicastCapture, AFailedWriteIsReportedOnceAndTheCaptureGoesOn) {
+    Command("0");
+    LoopbackSender sender(BoundPort());
+    const std::string path = m_prefix.CapturePath();
+    FileSizeLimit limit(100000);
+    SendAndWait(sender, 1000, 66);
+    ASSERT_EQ(FileSize(path), 66000);
+    for (int round = 0; round < 2; ++round) {
+        SendAndWait(sender, 1000, 65);
+        sender.Send(1000);
+        ASSERT_TRUE(WaitUntil([] { return g_nRecvFill == 0; }));
+    }
+    ASSERT_EQ(m_driver.m_messages.size(), 1u);
+    EXPECT_EQ(m_driver.m_messages[0],
+              "Write file is error = 112 ! 66000 bytes received are dropped.");
+    EXPECT_EQ(FileSize(path), 100000);
+
+    limit.Lift();
+    const std::string more = SendAndWait(sender, 1000, 66);
+    EXPECT_EQ(FileSize(path), 166000);
+    EXPECT_EQ(ReadFile(path).substr(100000), more);
+    EXPECT_EQ(m_driver.m_messages.size(), 1u);
+}
+
+TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
+    Command("0");
+    LoopbackSender sender(BoundPort());
+    constexpr int kCount = 24000;  // 2.5 s at 100 Mbit/s in 1,316-byte datagrams
+    constexpr double kPerSecond = 100e6 / 8 / 1316;
+    std::string sent;
+    std::atomic<bool> done{false};
+    std::thread paced([&] {
+        const auto start = std::chrono::steady_clock::now();
+        const auto deadline = start + std::chrono::seconds(10);
+        for (int i = 0; i < kCount && std::chrono::steady_clock::now() < deadline;) {
+            const double elapsed =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            for (; i < kCount && i < elapsed * kPerSecond; ++i) {
+                sent += sender.Send(1316);
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        done = true;
+    });
+    WaitUntil([] { return false; }, 500);
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // the UI thread is busy elsewhere
+    const bool finished = WaitUntil([&] { return done.load(); }, 15000);
+    paced.join();
+    ASSERT_TRUE(finished);
+    ASSERT_EQ(sent.size(), size_t{kCount} * 1316);
+    EXPECT_TRUE(WaitUntil([&] { return Captured() == static_cast<long long>(sent.size()); }))
+        << Captured() << " of " << sent.size();
+    EXPECT_EQ(m_pView->Socket()->GetDroppedCount(), 0u);
+    DestroyView();
+    EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent);
+}
+
+// Re-runs the test below as uid 65534 when root: the child's own result is the verdict.
+int RunAsNobody(const char* filter) {
+    std::vector<std::string> env = {"VANDREL_UNPRIVILEGED_CHILD=1", "QT_QPA_PLATFORM=offscreen"};
+    std::vector<char*> envp;
+    for (std::string& e : env) {
+        envp.push_back(e.data());
+    }
+    envp.push_back(nullptr);
+    std::string filterArg = std::string("--gtest_filter=") + filter;
+    char self[] = "capture_tests";
+    char* argv[] = {self, filterArg.data(), nullptr};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) {
+            _exit(77);
+        }
+        execve("/proc/self/exe", argv, envp.data());
+        _exit(127);
+    }
+    int status = 0;
+    for (int waited = 0; waited < 600; ++waited) {  // 60 s
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return 124;
+}
+
+TEST_F(UnicastCapture, AnUnprivilegedUserIsToldAboutPortsBelow1024) {
+    const DWORD firstFree = GetUnprivilegedPortStart();
+    if (firstFree <= 1002) {
+        GTEST_SKIP() << "net.ipv4.ip_unprivileged_port_start is " << firstFree
+                     << ": anyone may bind port 1002 here";
+    }
+    if (geteuid() == 0 && getenv("VANDREL_UNPRIVILEGED_CHILD") == nullptr) {
+        const int code = RunAsNobody("UnicastCapture.AnUnprivilegedUserIsToldAboutPortsBelow1024");
+        if (code == 77) {
+            GTEST_SKIP() << "cannot drop to uid 65534 to try port 1002 without privilege";
+        }
+        EXPECT_EQ(code, 0) << "the test failed as uid 65534 (124: timed out)";
+        return;
+    }
+    Command("", false);
+    EXPECT_EQ(g_nRecvPort.load(), 1002u);
+    EXPECT_EQ(m_pView->Socket(), nullptr);
+    ASSERT_EQ(m_driver.m_messages.size(), 1u);
+    const std::string& text = m_driver.m_messages[0];
+    EXPECT_NE(text.find("Could not Create UDP Port 1002, error = 5 !"), std::string::npos) << text;
+    EXPECT_NE(text.find("below 1024"), std::string::npos) << text;
+    EXPECT_NE(text.find("README"), std::string::npos) << text;
+}
+
+}  // namespace

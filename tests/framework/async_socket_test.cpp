@@ -1,0 +1,140 @@
+#include "async_socket.h"
+
+#include <arpa/inet.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "win_error.h"
+
+namespace {
+
+class RecordingSocket : public CAsyncSocket {
+public:
+    std::vector<std::string> m_received;
+    int m_nCalls = 0;
+    bool m_bOffThread = false;
+
+protected:
+    void OnReceive(int /*nErrorCode*/) override {
+        ++m_nCalls;
+        m_bOffThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
+        char buffer[100];
+        const int n = Receive(buffer, sizeof buffer);
+        if (n >= 0) {
+            m_received.emplace_back(buffer, static_cast<size_t>(n));
+        }
+    }
+};
+
+class AsyncSocket : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_socket.Create(0, SOCK_DGRAM));
+        CString address;
+        ASSERT_TRUE(m_socket.GetSockName(address, m_nPort));
+        m_sender = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    }
+    void TearDown() override { close(m_sender); }
+    void Send(const std::string& data) {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<uint16_t>(m_nPort));
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sendto(m_sender, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    }
+    bool PumpUntil(size_t count) {
+        QElapsedTimer clock;
+        clock.start();
+        while (m_socket.m_received.size() < count && clock.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return m_socket.m_received.size() == count;
+    }
+
+    RecordingSocket m_socket;
+    UINT m_nPort = 0;
+    int m_sender = -1;
+};
+
+TEST_F(AsyncSocket, HeldDatagramsReachOnReceiveOneByOneOnTheUiThread) {
+    // Sent while the UI thread does nothing else: they wait in the socket's queue.
+    for (int i = 0; i < 3000; ++i) {
+        Send(std::to_string(i));
+    }
+    ASSERT_TRUE(PumpUntil(3000)) << m_socket.m_received.size();
+    EXPECT_EQ(m_socket.m_nCalls, 3000);
+    EXPECT_FALSE(m_socket.m_bOffThread);
+    for (int i = 0; i < 3000; ++i) {
+        ASSERT_EQ(m_socket.m_received[static_cast<size_t>(i)], std::to_string(i));
+    }
+    EXPECT_EQ(m_socket.GetDroppedCount(), 0u);
+}
+
+TEST_F(AsyncSocket, ADatagramLongerThanTheBufferIsAnErrorAndNothingOfItIsCopied) {
+    Send(std::string(101, 'L'));
+    Send("");
+    Send("ok");
+    m_socket.Close();  // what arrived stays readable
+    char buffer[100];
+    std::memset(buffer, '.', sizeof buffer);
+    EXPECT_EQ(m_socket.Receive(buffer, sizeof buffer), SOCKET_ERROR);
+    EXPECT_EQ(GetLastError(), WSAEMSGSIZE);
+    EXPECT_EQ(buffer[0], '.');
+    EXPECT_EQ(m_socket.Receive(buffer, sizeof buffer), 0);
+    EXPECT_EQ(m_socket.Receive(buffer, sizeof buffer), 2);
+    EXPECT_EQ(std::string(buffer, 2), "ok");
+    EXPECT_EQ(m_socket.Receive(buffer, sizeof buffer), SOCKET_ERROR);
+    EXPECT_EQ(GetLastError(), WSAEWOULDBLOCK);
+}
+
+TEST_F(AsyncSocket, DatagramsLongerThanASlotKeepTheirPlaceAndBytes) {
+    std::vector<std::string> sent;
+    for (int i = 0; i < 200; ++i) {
+        const size_t size = (i % 3 == 0) ? 1528 + static_cast<size_t>(i) * 97 : 1316;
+        std::string data(size, '\0');
+        for (size_t k = 0; k < size; ++k) {
+            data[k] = static_cast<char>(i + k * 7);
+        }
+        Send(data);
+        sent.push_back(data);
+    }
+    m_socket.Close();
+    std::vector<char> buffer(65536);
+    for (const std::string& expected : sent) {
+        const int n = m_socket.Receive(buffer.data(), static_cast<int>(buffer.size()));
+        ASSERT_EQ(n, static_cast<int>(expected.size()));
+        ASSERT_TRUE(std::string(buffer.data(), static_cast<size_t>(n)) == expected);
+    }
+    EXPECT_EQ(m_socket.Receive(buffer.data(), static_cast<int>(buffer.size())), SOCKET_ERROR);
+}
+
+TEST_F(AsyncSocket, ASmallReceiveBufferIsAcceptedButNeverShrinksTheSocket) {
+    int before = 0;
+    socklen_t length = sizeof before;
+    getsockopt(m_socket.m_hSocket, SOL_SOCKET, SO_RCVBUF, &before, &length);
+    const int small = 8192;
+    EXPECT_TRUE(m_socket.SetSockOpt(SO_RCVBUF, &small, sizeof small, SOL_SOCKET));
+    int after = 0;
+    getsockopt(m_socket.m_hSocket, SOL_SOCKET, SO_RCVBUF, &after, &length);
+    EXPECT_EQ(after, before);
+    EXPECT_GT(after, 2 * small);
+}
+
+TEST_F(AsyncSocket, CreateOnATakenPortFailsWithItsCode) {
+    RecordingSocket second;
+    EXPECT_FALSE(second.Create(m_nPort, SOCK_DGRAM));
+    EXPECT_EQ(GetLastError(), WSAEADDRINUSE);
+    EXPECT_EQ(second.m_hSocket, INVALID_SOCKET);
+    const int small = 8192;
+    EXPECT_FALSE(second.SetSockOpt(SO_RCVBUF, &small, sizeof small, SOL_SOCKET));
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+#include "file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+TEST(File, OpenReportsTheCauseAndWriteThrowsTheWindowsCode) {
+    char folder[] = "/tmp/vandrel-cfile-XXXXXX";
+    const std::string root = mkdtemp(folder);
+    setenv("VANDREL_PREFIX", root.c_str(), 1);
+
+    CFile first;
+    ASSERT_TRUE(first.Open("d:\\x.ts", CFile::modeCreate | CFile::modeWrite));
+    CFile second;
+    CFileException error(CFileException::none, 0);
+    EXPECT_FALSE(second.Open("D:\\X.TS", CFile::modeCreate | CFile::modeWrite, &error));
+    EXPECT_EQ(error.m_cause, CFileException::sharingViolation);
+    EXPECT_EQ(error.m_lOsError, 32);
+
+    LONG thrown = 0;
+    try {
+        second.Write("abc", 3);
+    } catch (CFileException* e) {
+        thrown = e->m_lOsError;
+        e->Delete();
+    }
+    EXPECT_EQ(thrown, 6);
+    first.Write("abc", 3);
+    first.Close();
+    EXPECT_EQ(std::filesystem::file_size(root + "/drives/d/x.ts"), 3u);
+
+    unsetenv("VANDREL_PREFIX");
+    std::filesystem::remove_all(root);
+}
+
+}  // namespace

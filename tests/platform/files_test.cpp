@@ -1,0 +1,75 @@
+#include "files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "win_error.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Files : public testing::Test {
+protected:
+    void SetUp() override {
+        char folder[] = "/tmp/vandrel-files-XXXXXX";
+        m_root = mkdtemp(folder);
+        setenv("VANDREL_PREFIX", m_root.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("VANDREL_PREFIX");
+        fs::remove_all(m_root);
+    }
+    std::string Contents() const {
+        std::ifstream file(m_root + "/drives/d/a.ts");
+        std::stringstream s;
+        s << file.rdbuf();
+        return s.str();
+    }
+    static HANDLE OpenForWriting(DWORD share) {
+        return CreateFileA("d:\\A.ts", GENERIC_WRITE, share, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    std::string m_root;
+};
+
+TEST_F(Files, WithoutSharingASecondOpenFailsAndLeavesTheFileAlone) {
+    fs::create_directories(m_root + "/drives/d");
+    std::ofstream(m_root + "/drives/d/a.ts") << "old contents";
+    const HANDLE first = OpenForWriting(0);
+    ASSERT_NE(first, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Contents(), "");
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(first, "abc", 3, &written, nullptr));
+    EXPECT_EQ(written, 3u);
+
+    SetLastError(0);
+    EXPECT_EQ(OpenForWriting(FILE_SHARE_READ | FILE_SHARE_WRITE), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(Contents(), "abc");
+
+    ASSERT_TRUE(CloseHandle(first));
+    const HANDLE again = OpenForWriting(0);
+    ASSERT_NE(again, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Contents(), "");
+    CloseHandle(again);
+}
+
+TEST_F(Files, FailuresCarryWindowsCodes) {
+    EXPECT_EQ(CreateFileA("d:\\missing.ts", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(CreateFileA("ReceivedUDP.ts", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    DWORD written = 7;
+    EXPECT_FALSE(WriteFile(INVALID_HANDLE_VALUE, "x", 1, &written, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(written, 0u);
+}
+
+}  // namespace
