@@ -1,4 +1,23 @@
 #include "resource.h"
 #include "resource_tables.h"
 
-const std::span<const AFX_DLGTEMPLATE> g_dialogTemplates;
+namespace {
+
+constexpr AFX_DLGITEM kAboutItems[] = {
+    {IDC_STATIC, DlgControlKind::StaticIcon, nullptr, SS_ICON, 11, 17, 20, 20, IDR_MAINFRAME},
+    {IDC_STATIC, DlgControlKind::StaticText, "Vandrel 1.0 版", WS_GROUP | SS_NOPREFIX, 40, 10, 119,
+     8},
+    {IDC_STATIC, DlgControlKind::StaticText, "版权所有 (C) 2026", WS_GROUP, 40, 25, 119, 8},
+    {IDOK, DlgControlKind::PushButton, "确定", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 7, 7, 50,
+     14},
+    {IDC_GET_REG_VALUE, DlgControlKind::PushButton, "GetRegValue", WS_TABSTOP, 157, 34, 60, 14},
+};
+
+constexpr AFX_DLGTEMPLATE kDialogs[] = {
+    {IDD_ABOUTBOX, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 235, 55,
+     "关于 Vandrel", "宋体", 9, 400, false, kAboutItems},
+};
+
+}  // namespace
+
+const std::span<const AFX_DLGTEMPLATE> g_dialogTemplates = kDialogs;
