@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "standard_ids.h"
+
 std::atomic<DWORD> g_nRecvPort{0};
 
 namespace {
@@ -18,6 +20,9 @@ constexpr double kBytesToKB = 0.0009765625;
 IMPLEMENT_DYNCREATE(CVandrelView, CView)
 
 BEGIN_MESSAGE_MAP(CVandrelView, CView)
+ON_COMMAND(ID_FILE_PRINT, CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_DIRECT, CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_PREVIEW, CView::OnFilePrintPreview)
 ON_WM_TIMER()
 END_MESSAGE_MAP()
 
