@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -13,9 +14,10 @@
 
 namespace {
 
-struct MutexObject {
-    int fd = -1;
-};
+// The handle is the lock file's descriptor, plus one so that no handle is null.
+HANDLE HandleOf(int fd) {
+    return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(fd) + 1);
+}
 
 // A folder only this user may write, so no other user can hold or fake our names.
 bool LockFolder(std::string& folder) {
@@ -53,34 +55,34 @@ std::string FileNameOf(const char* name) {
 
 HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES /*lpMutexAttributes*/, BOOL /*bInitialOwner*/,
                     LPCSTR lpName) {
-    auto* mutex = new MutexObject;
-    if (lpName == nullptr || *lpName == '\0') {
-        SetLastError(ERROR_SUCCESS);
-        return mutex;
-    }
-    std::string folder;
-    if (!LockFolder(folder)) {
-        SetLastError(WinErrorFromErrno(errno));
-        delete mutex;
-        return nullptr;
-    }
-    const std::string path = folder + "/" + FileNameOf(lpName);
-    mutex->fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (mutex->fd < 0) {
-        SetLastError(WinErrorFromErrno(errno));
-        delete mutex;
-        return nullptr;
-    }
-    if (flock(mutex->fd, LOCK_EX | LOCK_NB) != 0) {
-        const int err = errno;
-        SetLastError(err == EWOULDBLOCK ? ERROR_ALREADY_EXISTS : WinErrorFromErrno(err));
-        if (err != EWOULDBLOCK) {
-            close(mutex->fd);
-            delete mutex;
+    std::string path = "/dev/null";
+    if (lpName != nullptr && *lpName != '\0') {
+        std::string folder;
+        if (!LockFolder(folder)) {
+            SetLastError(WinErrorFromErrno(errno));
             return nullptr;
         }
-        return mutex;
+        path = folder + "/" + FileNameOf(lpName);
+    }
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        SetLastError(WinErrorFromErrno(errno));
+        return nullptr;
+    }
+    if (lpName == nullptr || *lpName == '\0') {
+        SetLastError(ERROR_SUCCESS);
+        return HandleOf(fd);
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        if (err != EWOULDBLOCK) {
+            close(fd);
+            SetLastError(WinErrorFromErrno(err));
+            return nullptr;
+        }
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return HandleOf(fd);
     }
     SetLastError(ERROR_SUCCESS);
-    return mutex;
+    return HandleOf(fd);
 }

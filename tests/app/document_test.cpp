@@ -1,0 +1,134 @@
+#include <QAbstractButton>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QTest>
+
+#include "document.h"
+#include "shell_test.h"
+#include "standard_ids.h"
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+qint64 SizeOf(const QString& path) {
+    return QFileInfo(path).exists() ? QFileInfo(path).size() : -1;
+}
+
+void Activate(QMainWindow* window) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+}
+
+TEST_F(ShellTest, FileOnTheCommandLineOpensAsAnEmptyDocumentTitledByIt) {
+    const QString path = Path("capture log.ts");
+    WriteFile(path, "whatever it holds");
+    // Flags of the standard parser are skipped, with /pt's three arguments.
+    ASSERT_TRUE(Start(
+        {"/dde", "-Embedding", "/pt", "printer", "driver", "port", path.toUtf8().constData()}));
+    EXPECT_EQ(Window()->windowTitle(), QStringLiteral("capture log.ts - Vandrel"));
+    EXPECT_EQ(QString::fromUtf8(Frame()->GetActiveDocument()->GetPathName().str()), path);
+}
+
+TEST_F(ShellTest, SaveWritesAnEmptyFile) {
+    const QString path = Path("doc.vdr");
+    WriteFile(path, "abc");
+    ASSERT_TRUE(Start({path.toUtf8().constData()}));
+    Activate(Window());
+    QTest::keyClick(Window(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(SizeOf(path), 0);
+}
+
+TEST_F(ShellTest, SaveAsAsksForANameAndRetitlesTheDocument) {
+    ASSERT_TRUE(Start());
+    const QString path = Path("saved.vdr");
+    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    QMenu* file = Popup("文件(&F)");
+    OpenPopup(file);
+    ClickItem(file, ID_FILE_SAVE_AS);
+    EXPECT_EQ(SizeOf(path), 0);
+    EXPECT_EQ(Window()->windowTitle(), QStringLiteral("saved.vdr - Vandrel"));
+}
+
+TEST_F(ShellTest, NewAfterOpenGivesAnUntitledDocument) {
+    const QString path = Path("a.txt");
+    WriteFile(path, "");
+    ASSERT_TRUE(Start({path.toUtf8().constData()}));
+    Activate(Window());
+    QTest::keyClick(Window(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(Window()->windowTitle(), QStringLiteral("无标题 - Vandrel"));
+}
+
+TEST_F(ShellTest, OpenAcceleratorAsksForAnExistingFile) {
+    const QString path = Path("b.txt");
+    WriteFile(path, "x");
+    ASSERT_TRUE(Start());
+    Activate(Window());
+    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    QTest::keyClick(Window(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(Window()->windowTitle(), QStringLiteral("b.txt - Vandrel"));
+}
+
+TEST_F(ShellTest, MissingFileOnTheCommandLineIsReportedAndEndsStartUp) {
+    const QString path = Path("missing.ts");
+    QString text;
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+        text = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_FALSE(Start({path.toUtf8().constData()}));
+    EXPECT_TRUE(text.contains(path)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("文件不存在"))) << text.toStdString();
+    EXPECT_EQ(theApp.m_pMainWnd, nullptr);
+}
+
+// The Edit keys have no handler: nothing opens, nothing changes.
+TEST_F(ShellTest, EditAndPaneAcceleratorsAreInert) {
+    ASSERT_TRUE(Start());
+    Activate(Window());
+    const QString title = Window()->windowTitle();
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Z, Qt::ControlModifier},      {Qt::Key_X, Qt::ControlModifier},
+        {Qt::Key_C, Qt::ControlModifier},      {Qt::Key_V, Qt::ControlModifier},
+        {Qt::Key_Backspace, Qt::AltModifier},  {Qt::Key_Delete, Qt::ShiftModifier},
+        {Qt::Key_Insert, Qt::ControlModifier}, {Qt::Key_Insert, Qt::ShiftModifier},
+        {Qt::Key_F6, Qt::NoModifier},          {Qt::Key_F6, Qt::ShiftModifier},
+    };
+    for (const auto& [key, modifiers] : keys) {
+        QTest::keyClick(Window(), key, modifiers);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << key;
+        EXPECT_EQ(Window()->windowTitle(), title);
+    }
+}
+
+TEST_F(ShellTest, PrintPreviewShowsOneEmptyPage) {
+    ASSERT_TRUE(Start());
+    int pages = -1;
+    WhenModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
+        auto* widget = preview->findChild<QPrintPreviewWidget*>();
+        pages = widget != nullptr ? widget->pageCount() : -2;
+        preview->reject();
+    });
+    QMenu* file = Popup("文件(&F)");
+    OpenPopup(file);
+    ClickItem(file, ID_FILE_PRINT_PREVIEW);
+    EXPECT_EQ(pages, 1);
+}
+
+}  // namespace

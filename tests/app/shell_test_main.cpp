@@ -1,0 +1,13 @@
+// The GUI tests' entry: one QApplication for the test process, as the program has, on the
+// offscreen platform unless told otherwise (test discovery runs without ctest's environment).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
