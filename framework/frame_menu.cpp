@@ -1,6 +1,7 @@
 // The frame's menu bar and accelerators, built from the program's resource tables.
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QShortcut>
 
 #include "frame_wnd.h"
@@ -33,6 +34,31 @@ QKeySequence KeyOf(const ACCEL& accel) {
     return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(key)));
 }
 
+// Windows shows the prompt of any item under the pointer, greyed ones too; Qt's hovered()
+// skips those, so the pointer is followed here as well.
+class PromptFilter : public QObject {
+public:
+    PromptFilter(CFrameWnd* frame, QMenu* menu) : QObject(menu), m_pFrame(frame) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseMove) {
+            auto* menu = static_cast<QMenu*>(watched);
+            QAction* action =
+                menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            if (action != nullptr && action != m_pLast) {
+                m_pFrame->SetMessageText(action->isSeparator() ? 0U : action->data().toUInt());
+            }
+            m_pLast = action;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    CFrameWnd* m_pFrame;
+    QAction* m_pLast = nullptr;
+};
+
 }  // namespace
 
 void CFrameWnd::LoadMenuBar(UINT nIDResource) {
@@ -61,6 +87,7 @@ void CFrameWnd::LoadMenuBar(UINT nIDResource) {
         });
         QObject::connect(pMenu, &QMenu::aboutToShow, host,
                          [this, pMenu] { OnInitMenuPopup(pMenu); });
+        pMenu->installEventFilter(new PromptFilter(this, pMenu));
         QObject::connect(pMenu, &QMenu::hovered, host,
                          [this](QAction* action) { SetMessageText(action->data().toUInt()); });
         QObject::connect(pMenu, &QMenu::aboutToHide, host,

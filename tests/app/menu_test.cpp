@@ -147,7 +147,7 @@ TEST_F(ShellTest, HighlightingAnItemShowsItsPromptUntilThePopUpCloses) {
         SCOPED_TRACE(c.prompt);
         QMenu* popup = Popup(QString::fromUtf8(c.popup));
         OpenPopup(popup);
-        popup->setActiveAction(Item(popup, c.nID));
+        QTest::mouseMove(popup, popup->actionGeometry(Item(popup, c.nID)).center());
         EXPECT_EQ(Pane(0), QString::fromUtf8(c.prompt));
         popup->hide();
         EXPECT_EQ(Pane(0), QStringLiteral("就绪"));

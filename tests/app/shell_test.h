@@ -16,6 +16,7 @@
 #include <chrono>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 
 #include "frame_wnd.h"
 #include "vandrel_app.h"
@@ -51,25 +52,39 @@ protected:
 };
 
 // Calls act with the first modal widget of type T that appears within five seconds, from
-// inside the modal loop the test then enters. At the deadline it fails the test and rejects
-// whatever is modal, so that the test goes on instead of hanging.
+// inside the modal loop the test then enters. If none appears, or what is modal is still open
+// five seconds after act, it fails the test and rejects it, so that the test goes on instead
+// of hanging.
 template <typename T>
 void WhenModal(std::function<void(T*)> act) {
     auto* timer = new QTimer;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, deadline, act] {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    auto acted = std::make_shared<bool>(false);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, deadline, acted, act]() mutable {
         QWidget* modal = QApplication::activeModalWidget();
-        if (auto* widget = qobject_cast<T*>(modal)) {
-            timer->deleteLater();
+        auto stop = [timer] {
             timer->stop();
-            act(widget);
-        } else if (std::chrono::steady_clock::now() > deadline) {
             timer->deleteLater();
-            timer->stop();
-            ADD_FAILURE() << "no modal " << T::staticMetaObject.className() << " appeared";
+        };
+        if (!*acted) {
+            if (auto* widget = qobject_cast<T*>(modal)) {
+                *acted = true;
+                deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+                act(widget);
+                return;
+            }
+        } else if (modal == nullptr) {
+            stop();
+            return;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << (*acted ? "still modal: " : "no modal ")
+                          << (modal != nullptr ? modal->metaObject()->className()
+                                               : T::staticMetaObject.className());
             if (auto* dialog = qobject_cast<QDialog*>(modal)) {
                 dialog->reject();
             }
+            stop();
         }
     });
     timer->start(20);
