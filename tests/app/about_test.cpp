@@ -28,24 +28,35 @@ TEST_F(ShellTest, AboutBoxShowsItsFiveControlsLaidOutFromDialogUnits) {
         EXPECT_TRUE(QFontInfo(dialog->font()).family().contains("Serif"))
             << QFontInfo(dialog->font()).family().toStdString();
         EXPECT_EQ(dialog->size(), FromDialogUnits(dialog->font(), 0, 0, 235, 55).size());
-        const QList<QLabel*> labels = dialog->findChildren<QLabel*>();
-        const QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
-        ASSERT_EQ(labels.size(), 3);
-        ASSERT_EQ(buttons.size(), 2);
-        // Template order: icon, version, copyright, then the two buttons.
-        EXPECT_FALSE(labels[0]->pixmap().isNull());
-        EXPECT_EQ(labels[0]->geometry().topLeft(),
-                  FromDialogUnits(dialog->font(), 11, 17, 20, 20).topLeft());
-        EXPECT_EQ(labels[1]->text(), QStringLiteral("Vandrel 1.0 版"));
-        EXPECT_EQ(labels[1]->geometry(), FromDialogUnits(dialog->font(), 40, 10, 119, 8));
-        EXPECT_FALSE(labels[2]->text().isEmpty());
-        EXPECT_EQ(labels[2]->geometry(), FromDialogUnits(dialog->font(), 40, 25, 119, 8));
-        EXPECT_EQ(buttons[0]->text(), QStringLiteral("确定"));
-        EXPECT_TRUE(buttons[0]->isDefault());
-        EXPECT_EQ(buttons[0]->geometry(), FromDialogUnits(dialog->font(), 7, 7, 50, 14));
-        EXPECT_EQ(buttons[1]->text(), QStringLiteral("GetRegValue"));
-        EXPECT_EQ(buttons[1]->geometry(), FromDialogUnits(dialog->font(), 157, 34, 60, 14));
-        buttons[0]->click();
+        QLabel* icon = nullptr;
+        QLabel* version = nullptr;
+        QLabel* notice = nullptr;
+        for (QLabel* label : dialog->findChildren<QLabel*>()) {
+            QLabel*& slot = !label->pixmap().isNull()                           ? icon
+                            : label->text() == QStringLiteral("Vandrel 1.0 版") ? version
+                                                                                : notice;
+            EXPECT_EQ(slot, nullptr);
+            slot = label;
+        }
+        QPushButton* ok = nullptr;
+        QPushButton* getRegValue = nullptr;
+        for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+            (button->text() == QStringLiteral("确定") ? ok : getRegValue) = button;
+        }
+        ASSERT_TRUE(icon && version && notice && ok && getRegValue);
+        const QFont font = dialog->font();
+        EXPECT_EQ(icon->geometry().topLeft(), FromDialogUnits(font, 11, 17, 20, 20).topLeft());
+        EXPECT_EQ(version->geometry(), FromDialogUnits(font, 40, 10, 119, 8));
+        EXPECT_FALSE(notice->text().isEmpty());
+        EXPECT_EQ(notice->geometry(), FromDialogUnits(font, 40, 25, 119, 8));
+        EXPECT_TRUE(ok->isDefault());
+        EXPECT_EQ(ok->geometry(), FromDialogUnits(font, 7, 7, 50, 14));
+        EXPECT_EQ(getRegValue->text(), QStringLiteral("GetRegValue"));
+        EXPECT_EQ(getRegValue->geometry(), FromDialogUnits(font, 157, 34, 60, 14));
+        // Where the OK button overlaps the version text, the earlier control is on top.
+        const QPoint overlap = version->geometry().intersected(ok->geometry()).center();
+        EXPECT_EQ(dialog->childAt(overlap), version);
+        ok->click();
     });
     // From the toolbar's About button, as a user would.
     QAction* about = nullptr;
