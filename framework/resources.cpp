@@ -71,6 +71,10 @@ const AFX_TOOLBAR* AfxFindToolBar(UINT nID) {
     return FindById(AfxGetResources().toolbars, nID);
 }
 
+const AFX_VERSIONINFO* AfxFindVersionInfo(UINT nID) {
+    return FindById(AfxGetResources().versions, nID);
+}
+
 CString AfxLoadStringField(UINT nID, int nField) {
     CString text;
     if (!AfxLoadString(nID, text)) {

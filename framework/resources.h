@@ -75,6 +75,21 @@ struct AFX_TOOLBAR {
     std::span<const UINT> items;
 };
 
+struct AFX_VERSION_STRING {
+    const char* lpszKey;  // "FileDescription", "FileVersion", ...
+    const char* lpszValue;
+};
+
+// A version block: fixed file and product versions and the strings of one language.
+struct AFX_VERSIONINFO {
+    UINT nID;
+    WORD wFileVersion[4];
+    WORD wProductVersion[4];
+    WORD wLanguage;  // 0x0804: Chinese (PRC)
+    WORD wCodePage;  // 1200: UTF-16
+    std::span<const AFX_VERSION_STRING> strings;
+};
+
 struct AFX_RESOURCES {
     std::span<const AFX_STRING_RESOURCE> strings;
     std::span<const AFX_DLGTEMPLATE> dialogs;
@@ -83,6 +98,7 @@ struct AFX_RESOURCES {
     std::span<const AFX_ACCELTABLE> accelerators;
     std::span<const AFX_TOOLBAR> toolbars;
     std::span<const AFX_IMAGE_RESOURCE> bitmaps;
+    std::span<const AFX_VERSIONINFO> versions;
 };
 
 // Defined by the program: its resource tables.
@@ -108,5 +124,7 @@ QPixmap AfxLoadBitmap(UINT nID);
 const AFX_MENU* AfxFindMenu(UINT nID);
 const AFX_ACCELTABLE* AfxFindAccelerators(UINT nID);
 const AFX_TOOLBAR* AfxFindToolBar(UINT nID);
+// The version block nID; null when the program has none.
+const AFX_VERSIONINFO* AfxFindVersionInfo(UINT nID);
 // The nField'th "\n"-separated field of string nID; empty when absent.
 CString AfxLoadStringField(UINT nID, int nField);

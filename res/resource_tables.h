@@ -12,3 +12,4 @@ extern const std::span<const AFX_MENU> g_menus;
 extern const std::span<const AFX_ACCELTABLE> g_accelerators;
 extern const std::span<const AFX_TOOLBAR> g_toolBars;
 extern const std::span<const AFX_IMAGE_RESOURCE> g_bitmapResources;
+extern const std::span<const AFX_VERSIONINFO> g_versionInfo;

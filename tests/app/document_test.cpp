@@ -124,6 +124,37 @@ TEST_F(ShellTest, EditAndPaneAcceleratorsAreInert) {
     }
 }
 
+// The framework's own dialogs, in the resources' language.
+TEST_F(ShellTest, FileCommandsOpenTheFrameworksDialogs) {
+    ASSERT_TRUE(Start());
+    const struct {
+        UINT nID;
+        const char* dialogClass;
+    } cases[] = {
+        {ID_FILE_OPEN, "QFileDialog"},
+        {ID_FILE_SAVE_AS, "QFileDialog"},
+        {ID_FILE_PRINT, "QPrintDialog"},
+        {ID_FILE_PRINT_SETUP, "QPageSetupDialog"},
+    };
+    QMenu* file = Popup("文件(&F)");
+    for (const auto& c : cases) {
+        QString shown;
+        QStringList buttons;
+        WhenModal<QDialog>([&](QDialog* dialog) {
+            shown =
+                dialog->inherits(c.dialogClass) ? c.dialogClass : dialog->metaObject()->className();
+            for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+                buttons << button->text();
+            }
+            dialog->reject();
+        });
+        OpenPopup(file);
+        ClickItem(file, c.nID);
+        EXPECT_EQ(shown, QString::fromUtf8(c.dialogClass));
+        EXPECT_TRUE(buttons.contains(QStringLiteral("取消"))) << buttons.join(',').toStdString();
+    }
+}
+
 TEST_F(ShellTest, PrintPreviewShowsOneEmptyPage) {
     ASSERT_TRUE(Start());
     int pages = -1;
