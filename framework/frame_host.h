@@ -29,8 +29,11 @@ protected:
     }
 
     bool event(QEvent* event) override {
-        const bool result = QMainWindow::event(event);
         const auto type = event->type();
+        if (type == QEvent::DeferredDelete) {
+            return QMainWindow::event(event);  // deletes this
+        }
+        const bool result = QMainWindow::event(event);
         if (m_outer.isValid() && (type == QEvent::Show || type == QEvent::Move ||
                                   type == QEvent::Resize || type == QEvent::WindowStateChange)) {
             const QSize margins = frameGeometry().size() - geometry().size();

@@ -2,7 +2,9 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QShortcut>
+#include <vector>
 
 #include "frame_wnd.h"
 #include "menu_cmd_ui.h"
@@ -96,10 +98,13 @@ void CFrameWnd::LoadMenuBar(UINT nIDResource) {
 }
 
 void CFrameWnd::OnInitMenuPopup(QMenu* pPopup) {
-    // Copied: an update handler may add or remove items (the recent-file list does).
-    const QList<QAction*> actions = pPopup->actions();
-    for (QAction* action : actions) {
-        if (!action->isSeparator() && pPopup->actions().contains(action)) {
+    // Guarded: an update handler may remove items (the recent-file list does).
+    std::vector<QPointer<QAction>> actions;
+    for (QAction* action : pPopup->actions()) {
+        actions.emplace_back(action);
+    }
+    for (const QPointer<QAction>& action : actions) {
+        if (action != nullptr && !action->isSeparator()) {
             CMenuCmdUI state(pPopup, action);
             state.DoUpdate(this);
         }

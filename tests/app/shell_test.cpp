@@ -19,6 +19,12 @@ void ShellTest::SetUp() {
 }
 
 void ShellTest::TearDown() {
+    for (QTimer* watcher : qApp->findChildren<QTimer*>(QStringLiteral("modal-watcher"))) {
+        if (!watcher->property("acted").toBool()) {
+            ADD_FAILURE() << "an expected dialog never appeared";
+        }
+        delete watcher;
+    }
     if (theApp.m_pMainWnd != nullptr) {
         theApp.m_pMainWnd->SendMessage(WM_CLOSE);
     }

@@ -54,10 +54,12 @@ protected:
 // Calls act with the first modal widget of type T that appears within five seconds, from
 // inside the modal loop the test then enters. If none appears, or what is modal is still open
 // five seconds after act, it fails the test and rejects it, so that the test goes on instead
-// of hanging.
+// of hanging. A test that ends with act not called fails too.
 template <typename T>
 void WhenModal(std::function<void(T*)> act) {
-    auto* timer = new QTimer;
+    // Owned by the application, so that TearDown finds the watchers a test left.
+    auto* timer = new QTimer(qApp);
+    timer->setObjectName(QStringLiteral("modal-watcher"));
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     auto acted = std::make_shared<bool>(false);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, deadline, acted, act]() mutable {
@@ -69,6 +71,7 @@ void WhenModal(std::function<void(T*)> act) {
         if (!*acted) {
             if (auto* widget = qobject_cast<T*>(modal)) {
                 *acted = true;
+                timer->setProperty("acted", true);
                 deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
                 act(widget);
                 return;
