@@ -6,6 +6,8 @@
 #include <QPrinter>
 #include <QSettings>
 #include <array>
+#include <cctype>
+#include <string>
 #include <string_view>
 
 #include "doc_template.h"
@@ -30,27 +32,24 @@ CWinApp* g_pApp = nullptr;
 
 constexpr UINT kMaxRecentFiles = 16;
 
-// Flags of the standard parser; /pt takes a printer, a driver and a port after it.
-int FlagArguments(std::string_view argument) {
+// A flag of the standard parser, lower-cased without its "/" or "-"; empty for anything else.
+std::string FlagOf(std::string_view argument) {
     if (argument.size() < 2 || (argument[0] != '-' && argument[0] != '/')) {
-        return -1;
+        return {};
     }
     std::string flag(argument.substr(1));
     for (char& c : flag) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    if (flag == "pt") {
-        return 3;
-    }
-    constexpr std::array<std::string_view, 8> kFlags = {"p",          "dde",        "automation",
-                                                        "embedding",  "regserver",  "register",
-                                                        "unregister", "unregserver"};
+    constexpr std::array<std::string_view, 9> kFlags = {"p",          "pt",         "dde",
+                                                        "automation", "embedding",  "regserver",
+                                                        "register",   "unregister", "unregserver"};
     for (std::string_view known : kFlags) {
         if (flag == known) {
-            return 0;
+            return flag;
         }
     }
-    return -1;
+    return {};
 }
 
 }  // namespace
@@ -107,14 +106,22 @@ CDocTemplate* CWinApp::GetFirstDocTemplate() const {
 }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) {
-    for (size_t i = 0; i < m_arguments.size(); ++i) {
-        if (const int skip = FlagArguments(m_arguments[i].str()); skip >= 0) {
-            i += skip;
-            continue;
-        }
+    auto take = [&rCmdInfo](const CString& fileName) {
         if (rCmdInfo.m_strFileName.IsEmpty()) {
-            rCmdInfo.m_strFileName = m_arguments[i];
+            rCmdInfo.m_strFileName = fileName;
             rCmdInfo.m_nShellCommand = CCommandLineInfo::FileOpen;
+        }
+    };
+    for (size_t i = 0; i < m_arguments.size(); ++i) {
+        const std::string flag = FlagOf(m_arguments[i].str());
+        if (flag == "pt") {
+            // "/pt file printer driver port": the file opens, the printer means nothing here.
+            if (i + 1 < m_arguments.size()) {
+                take(m_arguments[i + 1]);
+            }
+            i += 4;
+        } else if (flag.empty()) {
+            take(m_arguments[i]);
         }
     }
 }

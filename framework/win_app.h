@@ -34,8 +34,9 @@ public:
     virtual int Run();
 
     void AddDocTemplate(CDocTemplate* pTemplate);
-    // A file name opens that file; the standard flags (/p, /pt, /dde, /Automation, /Embedding,
-    // /RegServer, /Unregister and their "-" forms) mean nothing here and are skipped.
+    // The first file name opens that file; the standard flags (/p, /pt with its printer, driver
+    // and port, /dde, /Automation, /Embedding, /RegServer, /Unregister, and their "-" forms)
+    // mean nothing here and are skipped.
     void ParseCommandLine(CCommandLineInfo& rCmdInfo);
     BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
     CDocTemplate* GetFirstDocTemplate() const;

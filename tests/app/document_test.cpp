@@ -39,9 +39,8 @@ void Activate(QMainWindow* window) {
 TEST_F(ShellTest, FileOnTheCommandLineOpensAsAnEmptyDocumentTitledByIt) {
     const QString path = Path("capture log.ts");
     WriteFile(path, "whatever it holds");
-    // Flags of the standard parser are skipped, with /pt's three arguments.
-    ASSERT_TRUE(Start(
-        {"/dde", "-Embedding", "/pt", "printer", "driver", "port", path.toUtf8().constData()}));
+    // Flags of the standard parser are skipped.
+    ASSERT_TRUE(Start({"/dde", "-Embedding", path.toUtf8().constData()}));
     EXPECT_EQ(Window()->windowTitle(), QStringLiteral("capture log.ts - Vandrel"));
     EXPECT_EQ(QString::fromUtf8(Frame()->GetActiveDocument()->GetPathName().str()), path);
 }

@@ -77,7 +77,7 @@ TEST_F(RecentFilesTest, ListIsKeptAcrossRuns) {
         run.setProcessEnvironment(environment);
         run.start(VANDREL_EXE, {path});
         ASSERT_TRUE(run.waitForStarted(5000));
-        EXPECT_TRUE(WaitFor([&] { return Stored(1) == path; })) << n;
+        EXPECT_TRUE(WaitFor([&] { return Stored(1) == path; }, 20)) << n;
         run.kill();
         run.waitForFinished(5000);
     }

@@ -16,9 +16,20 @@ void ShellTest::SetUp() {
     QDir(m_dir.path()).mkdir("config");
     setenv("XDG_RUNTIME_DIR", Path("runtime").toUtf8().constData(), 1);
     setenv("XDG_CONFIG_HOME", Path("config").toUtf8().constData(), 1);
+    // A dialog that no test expected would hold the test in its modal loop: fail and close it.
+    auto* watchdog = new QTimer(qApp);
+    watchdog->setObjectName(QStringLiteral("watchdog"));
+    QObject::connect(watchdog, &QTimer::timeout, watchdog, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "unexpected dialog: " << dialog->windowTitle().toStdString();
+            dialog->reject();
+        }
+    });
+    watchdog->start(20000);
 }
 
 void ShellTest::TearDown() {
+    delete qApp->findChild<QTimer*>(QStringLiteral("watchdog"));
     for (QTimer* watcher : qApp->findChildren<QTimer*>(QStringLiteral("modal-watcher"))) {
         if (!watcher->property("acted").toBool()) {
             ADD_FAILURE() << "an expected dialog never appeared";
@@ -96,8 +107,8 @@ void ShellTest::LetIdleRun() {
     QTest::qWait(250);
 }
 
-bool WaitFor(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+bool WaitFor(const std::function<bool()>& done, int seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!done() && std::chrono::steady_clock::now() < deadline) {
         QTest::qWait(20);
     }

@@ -93,5 +93,5 @@ void WhenModal(std::function<void(T*)> act) {
     timer->start(20);
 }
 
-// Processes events until done() holds or five seconds pass; returns done().
-bool WaitFor(const std::function<bool()>& done);
+// Processes events until done() holds or the seconds pass; returns done().
+bool WaitFor(const std::function<bool()>& done, int seconds = 5);

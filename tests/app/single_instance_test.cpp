@@ -30,7 +30,8 @@ protected:
         process.setProcessEnvironment(environment);
         process.start(program, arguments);
         ASSERT_TRUE(process.waitForStarted(5000));
-        ASSERT_TRUE(WaitFor([this] { return NameHeld(); }));
+        // A program starting on a busy machine may take a while.
+        ASSERT_TRUE(WaitFor([this] { return NameHeld(); }, 20));
     }
 
     static void Stop(QProcess& process) {
