@@ -4,7 +4,7 @@
 
 #include "resources.h"
 
-#if defined(VANDREL_HAVE_XKB) && QT_CONFIG(xcb)
+#if defined(AFX_HAVE_XKB) && QT_CONFIG(xcb)
 #define USE_XKB 1
 #include <QtGui/qguiapplication_platform.h>
 #include <X11/XKBlib.h>
