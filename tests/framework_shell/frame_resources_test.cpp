@@ -70,8 +70,9 @@ protected:
     }
     void TearDown() override {
         if (m_pFrame != nullptr) {
-            m_pFrame->DestroyWindow();
+            m_pFrame->DestroyWindow();  // deletes the frame from the event loop
         }
+        QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
