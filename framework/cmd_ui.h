@@ -14,7 +14,6 @@ public:
         m_bEnableChanged = true;
     }
     virtual void SetCheck(int nCheck = 1) { m_nCheck = nCheck; }
-    virtual void SetText(LPCSTR /*lpszText*/) {}
 
     // Asks pTarget's routing; an item that nobody answers for is disabled.
     void DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHandler = TRUE) {

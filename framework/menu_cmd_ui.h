@@ -21,7 +21,6 @@ public:
         m_pAction->setCheckable(true);
         m_pAction->setChecked(nCheck != 0);
     }
-    void SetText(LPCSTR lpszText) override { m_pAction->setText(QString::fromUtf8(lpszText)); }
 
     QMenu* m_pMenu;
     QAction* m_pAction;

@@ -15,7 +15,6 @@ public:
     // nStart: the first item's id; nSize: the most entries kept.
     CRecentFileList(UINT nStart, LPCSTR lpszSection, LPCSTR lpszEntryFormat, int nSize);
 
-    int GetSize() const { return m_nSize; }
     int GetCount() const { return static_cast<int>(m_arrNames.size()); }
     const CString& operator[](int nIndex) const { return m_arrNames[nIndex]; }
 

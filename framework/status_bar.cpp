@@ -19,7 +19,6 @@ public:
         CCmdUI::Enable(bOn);
         m_pPane->setEnabled(bOn != FALSE);
     }
-    void SetText(LPCSTR lpszText) override { m_pPane->setText(QString::fromUtf8(lpszText)); }
 
 private:
     QLabel* m_pPane;
@@ -73,10 +72,6 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount) {
         m_panes.push_back({lpIDArray[i], label});
     }
     return TRUE;
-}
-
-UINT CStatusBar::GetItemID(int nIndex) const {
-    return nIndex >= 0 && nIndex < GetCount() ? m_panes[nIndex].nID : ID_SEPARATOR;
 }
 
 BOOL CStatusBar::SetPaneText(int nIndex, LPCSTR lpszNewText) {

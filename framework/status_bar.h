@@ -22,7 +22,6 @@ public:
     BOOL SetIndicators(const UINT* lpIDArray, int nIDCount);
 
     int GetCount() const { return static_cast<int>(m_panes.size()); }
-    UINT GetItemID(int nIndex) const;
     BOOL SetPaneText(int nIndex, LPCSTR lpszNewText);
     CString GetPaneText(int nIndex) const;
 
