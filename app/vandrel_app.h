@@ -1,4 +1,5 @@
 // The application object: start-up in a fixed order, and the About command.
+// The one object is theApp; the framework's entry calls its InitInstance once.
 #pragma once
 
 #include "win_app.h"
@@ -10,6 +11,8 @@ public:
     BOOL InitInstance() override;
 
 protected:
+    void OnAppAbout();
+
     DECLARE_MESSAGE_MAP()
 };
 

@@ -8,3 +8,6 @@ END_MESSAGE_MAP()
 BOOL CVandrelDoc::OnNewDocument() {
     return CDocument::OnNewDocument() ? TRUE : FALSE;
 }
+
+// Neither direction reads or writes anything: saving leaves an empty file.
+void CVandrelDoc::Serialize(CArchive& /*ar*/) {}

@@ -1,4 +1,5 @@
 // The document: empty; it holds no data and reads and writes nothing.
+// Created by the document template, one at a time.
 #pragma once
 
 #include "document.h"
@@ -7,6 +8,7 @@ class CVandrelDoc : public CDocument {
     DECLARE_DYNCREATE(CVandrelDoc)
 public:
     BOOL OnNewDocument() override;
+    void Serialize(CArchive& ar) override;
 
 protected:
     CVandrelDoc() = default;

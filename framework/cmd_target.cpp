@@ -9,7 +9,9 @@ const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP* pMap, UINT nMessag
     for (; pMap != nullptr;
          pMap = pMap->pfnGetBaseMap != nullptr ? pMap->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* entry = pMap->lpEntries; entry->nSig != AfxSig_end; ++entry) {
-            if (entry->nMessage == nMessage && entry->nCode == nCode && entry->nID == nID) {
+            const bool inRange = entry->nLastID == 0 ? entry->nID == nID
+                                                     : entry->nID <= nID && nID <= entry->nLastID;
+            if (entry->nMessage == nMessage && entry->nCode == nCode && inRange) {
                 return entry;
             }
         }
@@ -41,9 +43,13 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, UINT nCode, void* pExtra) {
         }
         return FALSE;
     }
-    if (const auto* entry = AfxFindMessageEntry(map, WM_COMMAND, nCode, nID)) {
-        (this->*entry->pfn)();
-        return TRUE;
+    const auto* entry = AfxFindMessageEntry(map, WM_COMMAND, nCode, nID);
+    if (entry == nullptr) {
+        return FALSE;
     }
-    return FALSE;
+    if (entry->nSig == AfxSig_bw) {
+        return (this->*reinterpret_cast<BOOL (CCmdTarget::*)(UINT)>(entry->pfn))(nID);
+    }
+    (this->*entry->pfn)();
+    return TRUE;
 }

@@ -1,8 +1,8 @@
-// One user-interface item (menu item, toolbar button) asked whether its command is enabled.
-// Used by command routing; the item's owner applies the answer.
+// One user-interface item (menu item, toolbar button, status pane) asked whether its command is
+// enabled. Used by command routing; each kind of item derives and applies the answer to itself.
 #pragma once
 
-#include "win_types.h"
+#include "cmd_target.h"
 
 class CCmdUI {
 public:
@@ -14,6 +14,15 @@ public:
         m_bEnableChanged = true;
     }
     virtual void SetCheck(int nCheck = 1) { m_nCheck = nCheck; }
+
+    // Asks pTarget's routing; an item that nobody answers for is disabled.
+    void DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHandler = TRUE) {
+        m_bEnableChanged = false;
+        const BOOL handled = pTarget->OnCmdMsg(m_nID, CN_UPDATE_COMMAND_UI, this);
+        if (bDisableIfNoHandler && !handled && !m_bEnableChanged) {
+            Enable(FALSE);
+        }
+    }
 
     UINT m_nID;
     bool m_bEnabled = false;

@@ -133,6 +133,8 @@ QWidget* CDialog::CreateControls(const AFX_DLGTEMPLATE& dialogTemplate) {
         if (item.nID != IDC_STATIC) {
             m_controls[item.nID] = control;
         }
+        // Windows stacks a template's first control on top; Qt the last created.
+        control->lower();
     }
     return firstTabStop;
 }

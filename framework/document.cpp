@@ -1,15 +1,50 @@
 #include "document.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 
 #include "doc_template.h"
 #include "frame_wnd.h"
+#include "message_box.h"
+#include "resources.h"
+#include "standard_ids.h"
 #include "view.h"
+#include "win_app.h"
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 
 BEGIN_MESSAGE_MAP(CDocument, CCmdTarget)
+ON_COMMAND(ID_FILE_SAVE, CDocument::OnFileSave)
+ON_COMMAND(ID_FILE_SAVE_AS, CDocument::OnFileSaveAs)
 END_MESSAGE_MAP()
+
+namespace {
+
+// Why a file cannot be used, in the resources' language.
+QString Reason(const QFile& file) {
+    const QFileInfo info(file.fileName());
+    if (!info.exists()) {
+        return QStringLiteral("文件不存在。");
+    }
+    if (info.isDir()) {
+        return QStringLiteral("这是一个文件夹。");
+    }
+    if (file.error() == QFileDevice::OpenError || file.error() == QFileDevice::PermissionsError) {
+        return QStringLiteral("没有访问权限。");
+    }
+    return file.errorString();
+}
+
+void ReportFileError(UINT nIDPrompt, const QFile& file) {
+    CString format;
+    AfxLoadString(nIDPrompt, format);
+    const QString text = QString::fromUtf8(format.str())
+                             .arg(QFileInfo(file.fileName()).absoluteFilePath(), Reason(file));
+    AfxMessageBox(text.toUtf8().constData(), MB_ICONWARNING);
+}
+
+}  // namespace
 
 CDocument::CDocument() = default;
 
@@ -24,11 +59,13 @@ void CDocument::SetTitle(LPCSTR lpszTitle) {
     UpdateFrameCounts();
 }
 
-void CDocument::SetPathName(LPCSTR lpszPathName) {
-    m_strPathName = lpszPathName;
-    const std::string& path = m_strPathName.str();
-    const auto slash = path.find_last_of('/');
-    SetTitle(slash == std::string::npos ? path.c_str() : path.c_str() + slash + 1);
+void CDocument::SetPathName(LPCSTR lpszPathName, BOOL bAddToMRU) {
+    const QFileInfo info(QString::fromUtf8(lpszPathName));
+    m_strPathName = info.absoluteFilePath().toStdString();
+    SetTitle(info.fileName().toUtf8().constData());
+    if (bAddToMRU && AfxGetApp() != nullptr) {
+        AfxGetApp()->AddToRecentFileList(m_strPathName);
+    }
 }
 
 BOOL CDocument::OnNewDocument() {
@@ -37,8 +74,57 @@ BOOL CDocument::OnNewDocument() {
     return TRUE;
 }
 
-BOOL CDocument::OnOpenDocument(LPCSTR /*lpszPathName*/) {
+BOOL CDocument::OnOpenDocument(LPCSTR lpszPathName) {
+    QFile file(QString::fromUtf8(lpszPathName));
+    if (QFileInfo(file.fileName()).isDir() || !file.open(QIODevice::ReadOnly)) {
+        ReportFileError(AFX_IDP_FAILED_TO_OPEN_DOC, file);
+        return FALSE;
+    }
     DeleteContents();
+    CArchive archive(&file, CArchive::load);
+    Serialize(archive);
+    return TRUE;
+}
+
+BOOL CDocument::OnSaveDocument(LPCSTR lpszPathName) {
+    QFile file(QString::fromUtf8(lpszPathName));
+    if (QFileInfo(file.fileName()).isDir() ||
+        !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        ReportFileError(AFX_IDP_FAILED_TO_SAVE_DOC, file);
+        return FALSE;
+    }
+    CArchive archive(&file, CArchive::store);
+    Serialize(archive);
+    if (!file.flush()) {
+        ReportFileError(AFX_IDP_FAILED_TO_SAVE_DOC, file);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CDocument::OnFileSave() {
+    DoSave(m_strPathName.IsEmpty() ? nullptr : m_strPathName.str().c_str());
+}
+
+void CDocument::OnFileSaveAs() {
+    DoSave(nullptr);
+}
+
+BOOL CDocument::DoSave(LPCSTR lpszPathName, BOOL bReplace) {
+    CString path = lpszPathName != nullptr ? lpszPathName : "";
+    if (path.IsEmpty()) {
+        CString name = m_strPathName.IsEmpty() ? m_strTitle : m_strPathName;
+        if (AfxGetApp() == nullptr || !AfxGetApp()->DoPromptFileName(name, FALSE)) {
+            return FALSE;
+        }
+        path = name;
+    }
+    if (!OnSaveDocument(path)) {
+        return FALSE;
+    }
+    if (bReplace) {
+        SetPathName(path);
+    }
     return TRUE;
 }
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "archive.h"
 #include "cmd_target.h"
 #include "cstring.h"
 
@@ -19,12 +20,17 @@ public:
     const CString& GetTitle() const { return m_strTitle; }
     virtual void SetTitle(LPCSTR lpszTitle);
     const CString& GetPathName() const { return m_strPathName; }
-    virtual void SetPathName(LPCSTR lpszPathName);
+    // Makes the path absolute, titles the document by its file name and, if asked, puts it in
+    // the application's recent-file list.
+    virtual void SetPathName(LPCSTR lpszPathName, BOOL bAddToMRU = TRUE);
     CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
 
     virtual BOOL OnNewDocument();
-    // Returns FALSE when the file cannot be read.
+    // Returns FALSE, after telling the user, when the file cannot be read.
     virtual BOOL OnOpenDocument(LPCSTR lpszPathName);
+    // Returns FALSE, after telling the user, when the file cannot be written.
+    virtual BOOL OnSaveDocument(LPCSTR lpszPathName);
+    virtual void Serialize(CArchive& /*ar*/) {}
     // Closes every view's frame, then deletes this document.
     virtual void OnCloseDocument();
     virtual void DeleteContents() {}
@@ -39,6 +45,11 @@ public:
     BOOL OnCmdMsg(UINT nID, UINT nCode, void* pExtra) override;
 
 protected:
+    void OnFileSave();
+    void OnFileSaveAs();
+    // Saves under lpszPathName, or under a name the user picks when it is null.
+    BOOL DoSave(LPCSTR lpszPathName, BOOL bReplace = TRUE);
+
     CString m_strTitle;
     CString m_strPathName;
     CDocTemplate* m_pDocTemplate = nullptr;

@@ -2,14 +2,27 @@
 
 #include <QApplication>
 #include <QMetaObject>
-#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
 
+#include <algorithm>
+
+#include "cmd_ui.h"
+#include "control_bar.h"
 #include "doc_template.h"
 #include "document.h"
 #include "frame_host.h"
+#include "key_state.h"
 #include "resources.h"
+#include "standard_ids.h"
+#include "status_bar.h"
 #include "view.h"
 #include "win_app.h"
+
+namespace {
+// Often enough that a button follows its command at once, seldom enough to cost nothing.
+constexpr int kIdleUpdateMs = 100;
+}  // namespace
 
 IMPLEMENT_DYNAMIC(CFrameWnd, CWnd)
 
@@ -19,11 +32,21 @@ IMPLEMENT_DYNAMIC(CFrameWnd, CWnd)
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
 ON_WM_CREATE()
 ON_WM_CLOSE()
+ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, CFrameWnd::OnUpdateControlBarMenu)
+ON_COMMAND_EX(ID_VIEW_STATUS_BAR, CFrameWnd::OnBarCheck)
+ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, CFrameWnd::OnUpdateControlBarMenu)
+ON_COMMAND_EX(ID_VIEW_TOOLBAR, CFrameWnd::OnBarCheck)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_CAPS, CFrameWnd::OnUpdateKeyIndicator)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_NUM, CFrameWnd::OnUpdateKeyIndicator)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_SCRL, CFrameWnd::OnUpdateKeyIndicator)
+ON_COMMAND_EX(ID_NEXT_PANE, CFrameWnd::OnNextPaneCmd)
+ON_COMMAND_EX(ID_PREV_PANE, CFrameWnd::OnNextPaneCmd)
 END_MESSAGE_MAP()
 
 CFrameWnd::CFrameWnd() = default;
 
 CFrameWnd::~CFrameWnd() {
+    delete m_pIdleTimer;
     if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd == this) {
         app->m_pMainWnd = nullptr;
     }
@@ -45,16 +68,21 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* /*pParen
     }
     auto* host = new CFrameHost(this);
     host->setWindowTitle(QString::fromUtf8(m_strTitle.str()));
+    host->setWindowIcon(AfxLoadIcon(nIDResource));
     Attach(host);
     if (cs.cx != CW_USEDEFAULT && cs.cy != CW_USEDEFAULT) {
-        // The record holds the outer size; Qt sizes the client area.
-        const int titleHeight = host->style()->pixelMetric(QStyle::PM_TitleBarHeight);
-        host->resize(cs.cx, cs.cy - titleHeight);
+        host->SetOuterSize(QSize(cs.cx, cs.cy));
     }
+    LoadMenuBar(nIDResource);
+    LoadAccelTable(nIDResource);
     if (SendMessage(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
         CWnd::DestroyWindow();
         return FALSE;
     }
+    SetMessageText(AFX_IDS_IDLEMESSAGE);
+    m_pIdleTimer = new QTimer;
+    QObject::connect(m_pIdleTimer, &QTimer::timeout, host, [this] { OnIdleUpdateCmdUI(); });
+    m_pIdleTimer->start(kIdleUpdateMs);
     return TRUE;
 }
 
@@ -107,6 +135,80 @@ void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
     GetSafeHwnd()->setWindowTitle(QString::fromUtf8(caption.str()));
 }
 
+void CFrameWnd::EnableDocking(DWORD dwDockStyle) {
+    m_dwDockStyle = dwDockStyle & CBRS_ALIGN_ANY;
+}
+
+void CFrameWnd::DockControlBar(CControlBar* pBar, UINT /*nDockBarID*/, LPCRECT /*lpRect*/) {
+    auto* toolBar = pBar != nullptr ? qobject_cast<QToolBar*>(pBar->GetSafeHwnd()) : nullptr;
+    if (toolBar == nullptr) {
+        return;
+    }
+    const DWORD allowed = pBar->GetDockStyle() & m_dwDockStyle;
+    const DWORD wanted = pBar->GetBarStyle() & CBRS_ALIGN_ANY;
+    constexpr std::pair<DWORD, Qt::ToolBarArea> kSides[] = {
+        {CBRS_ALIGN_TOP, Qt::TopToolBarArea},
+        {CBRS_ALIGN_BOTTOM, Qt::BottomToolBarArea},
+        {CBRS_ALIGN_LEFT, Qt::LeftToolBarArea},
+        {CBRS_ALIGN_RIGHT, Qt::RightToolBarArea},
+    };
+    Qt::ToolBarArea area = Qt::TopToolBarArea;
+    for (const auto& [side, qtArea] : kSides) {
+        if ((allowed & side) != 0 && ((wanted & side) != 0 || (allowed & wanted) == 0)) {
+            area = qtArea;
+            break;
+        }
+    }
+    const bool visible = pBar->IsVisible();
+    static_cast<QMainWindow*>(GetSafeHwnd())->addToolBar(area, toolBar);
+    toolBar->setVisible(visible);
+}
+
+CControlBar* CFrameWnd::GetControlBar(UINT nID) const {
+    const auto it =
+        std::find_if(m_listControlBars.begin(), m_listControlBars.end(),
+                     [nID](const CControlBar* bar) { return bar->GetDlgCtrlID() == nID; });
+    return it != m_listControlBars.end() ? *it : nullptr;
+}
+
+void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL /*bDelay*/) {
+    if (pBar != nullptr && pBar->GetSafeHwnd() != nullptr) {
+        pBar->GetSafeHwnd()->setVisible(bShow != FALSE);
+    }
+}
+
+void CFrameWnd::AddControlBar(CControlBar* pBar) {
+    m_listControlBars.push_back(pBar);
+}
+
+void CFrameWnd::RemoveControlBar(CControlBar* pBar) {
+    std::erase(m_listControlBars, pBar);
+}
+
+void CFrameWnd::SetMessageText(LPCSTR lpszText) {
+    if (auto* statusBar = dynamic_cast<CStatusBar*>(GetControlBar(AFX_IDW_STATUS_BAR))) {
+        statusBar->SetPaneText(0, lpszText);
+    }
+}
+
+void CFrameWnd::SetMessageText(UINT nID) {
+    CString prompt;
+    if (nID == AFX_IDS_IDLEMESSAGE) {
+        AfxLoadString(nID, prompt);
+    } else {
+        prompt = AfxLoadStringField(nID, 0);
+    }
+    SetMessageText(prompt);
+}
+
+void CFrameWnd::OnIdleUpdateCmdUI() {
+    // Copied: an update handler may remove a bar.
+    const std::vector<CControlBar*> bars = m_listControlBars;
+    for (CControlBar* bar : bars) {
+        bar->OnUpdateCmdUI(this);
+    }
+}
+
 BOOL CFrameWnd::OnCmdMsg(UINT nID, UINT nCode, void* pExtra) {
     if (m_pViewActive != nullptr && m_pViewActive->OnCmdMsg(nID, nCode, pExtra)) {
         return TRUE;
@@ -118,6 +220,42 @@ BOOL CFrameWnd::OnCmdMsg(UINT nID, UINT nCode, void* pExtra) {
     return app != nullptr && app->OnCmdMsg(nID, nCode, pExtra);
 }
 
+BOOL CFrameWnd::OnBarCheck(UINT nID) {
+    CControlBar* bar = GetControlBar(nID);
+    if (bar == nullptr) {
+        return FALSE;
+    }
+    ShowControlBar(bar, !bar->IsVisible(), FALSE);
+    return TRUE;
+}
+
+void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI) {
+    CControlBar* bar = GetControlBar(pCmdUI->m_nID);
+    pCmdUI->Enable(bar != nullptr);
+    pCmdUI->SetCheck(bar != nullptr && bar->IsVisible() ? 1 : 0);
+}
+
+void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI) {
+    int key = 0;
+    switch (pCmdUI->m_nID) {
+        case ID_INDICATOR_CAPS:
+            key = VK_CAPITAL;
+            break;
+        case ID_INDICATOR_NUM:
+            key = VK_NUMLOCK;
+            break;
+        default:
+            key = VK_SCROLL;
+            break;
+    }
+    pCmdUI->Enable((GetKeyState(key) & 1) != 0);
+}
+
+// A frame without splitters has one pane: there is nowhere to switch to.
+BOOL CFrameWnd::OnNextPaneCmd(UINT /*nID*/) {
+    return TRUE;
+}
+
 void CFrameWnd::OnClose() {
     if (CDocument* document = GetActiveDocument()) {
         document->OnCloseDocument();  // destroys this frame too
@@ -127,6 +265,8 @@ void CFrameWnd::OnClose() {
 }
 
 BOOL CFrameWnd::DestroyWindow() {
+    delete m_pIdleTimer;
+    m_pIdleTimer = nullptr;
     // The view goes first, synchronously: its destructor ends what it owns.
     delete m_pViewActive;
     m_pViewActive = nullptr;

@@ -28,6 +28,7 @@ enum AfxSig : UINT {
     AfxSig_vw,     // void (UINT_PTR)
     AfxSig_is,     // int (LPCREATESTRUCT)
     AfxSig_cmdui,  // void (CCmdUI*)
+    AfxSig_bw,     // BOOL (UINT): a command handler told its id; FALSE passes the command on
 };
 
 struct AFX_MSGMAP_ENTRY {
@@ -36,6 +37,7 @@ struct AFX_MSGMAP_ENTRY {
     UINT nID;       // command or control id; 0 for window messages
     AfxSig nSig;
     AFX_PMSG pfn;
+    UINT nLastID = 0;  // a range nID..nLastID; 0 for one id
 };
 
 struct AFX_MSGMAP {
@@ -70,6 +72,18 @@ protected:                                        \
 
 #define ON_COMMAND(id, memberFxn) \
     {WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), AfxSig_vv, static_cast<AFX_PMSG>(&memberFxn)},
+
+#define ON_COMMAND_EX(id, memberFxn)                           \
+    {WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), AfxSig_bw, \
+     reinterpret_cast<AFX_PMSG>(static_cast<BOOL (CCmdTarget::*)(UINT)>(&memberFxn))},
+
+#define ON_COMMAND_EX_RANGE(id, idLast, memberFxn)                                    \
+    {WM_COMMAND,                                                                      \
+     CN_COMMAND,                                                                      \
+     static_cast<UINT>(id),                                                           \
+     AfxSig_bw,                                                                       \
+     reinterpret_cast<AFX_PMSG>(static_cast<BOOL (CCmdTarget::*)(UINT)>(&memberFxn)), \
+     static_cast<UINT>(idLast)},
 
 #define ON_BN_CLICKED(id, memberFxn) \
     {WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), AfxSig_vv, static_cast<AFX_PMSG>(&memberFxn)},

@@ -7,7 +7,20 @@ namespace {
 // The framework's own texts, in the resources' language (Chinese, PRC).
 constexpr AFX_STRING_RESOURCE kFrameworkStrings[] = {
     {AFX_IDS_UNTITLED, "无标题"},
+    {AFX_IDS_ALLFILTER, "所有文件 (*.*)"},
+    {AFX_IDP_FAILED_TO_OPEN_DOC, "无法打开文档“%1”：%2"},
+    {AFX_IDP_FAILED_TO_SAVE_DOC, "无法保存文档“%1”：%2"},
 };
+
+template <typename T>
+const T* FindById(std::span<const T> table, UINT nID) {
+    for (const T& entry : table) {
+        if (entry.nID == nID) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
 
 const char* Find(std::span<const AFX_STRING_RESOURCE> table, UINT nID) {
     for (const auto& entry : table) {
@@ -33,21 +46,33 @@ bool AfxLoadString(UINT nID, CString& out) {
 }
 
 const AFX_DLGTEMPLATE* AfxFindDialogTemplate(UINT nID) {
-    for (const auto& dialog : AfxGetResources().dialogs) {
-        if (dialog.nID == nID) {
-            return &dialog;
-        }
-    }
-    return nullptr;
+    return FindById(AfxGetResources().dialogs, nID);
 }
 
 QIcon AfxLoadIcon(UINT nID) {
-    for (const auto& icon : AfxGetResources().icons) {
-        if (icon.nID == nID) {
-            return QIcon(QString::fromUtf8(icon.lpszPath));
-        }
-    }
-    return {};
+    const AFX_IMAGE_RESOURCE* icon = FindById(AfxGetResources().icons, nID);
+    return icon != nullptr ? QIcon(QString::fromUtf8(icon->lpszPath)) : QIcon();
+}
+
+QPixmap AfxLoadBitmap(UINT nID) {
+    const AFX_IMAGE_RESOURCE* bitmap = FindById(AfxGetResources().bitmaps, nID);
+    return bitmap != nullptr ? QPixmap(QString::fromUtf8(bitmap->lpszPath)) : QPixmap();
+}
+
+const AFX_MENU* AfxFindMenu(UINT nID) {
+    return FindById(AfxGetResources().menus, nID);
+}
+
+const AFX_ACCELTABLE* AfxFindAccelerators(UINT nID) {
+    return FindById(AfxGetResources().accelerators, nID);
+}
+
+const AFX_TOOLBAR* AfxFindToolBar(UINT nID) {
+    return FindById(AfxGetResources().toolbars, nID);
+}
+
+const AFX_VERSIONINFO* AfxFindVersionInfo(UINT nID) {
+    return FindById(AfxGetResources().versions, nID);
 }
 
 CString AfxLoadStringField(UINT nID, int nField) {

@@ -55,10 +55,6 @@ void CView::OnBeginPrinting(CDC* /*pDC*/, CPrintInfo* /*pInfo*/) {}
 
 void CView::OnEndPrinting(CDC* /*pDC*/, CPrintInfo* /*pInfo*/) {}
 
-BOOL CView::DoPreparePrinting(CPrintInfo* /*pInfo*/) {
-    return FALSE;
-}
-
 BOOL CView::OnCmdMsg(UINT nID, UINT nCode, void* pExtra) {
     if (CWnd::OnCmdMsg(nID, nCode, pExtra)) {
         return TRUE;

@@ -5,11 +5,14 @@
 #include "wnd.h"
 
 class CDocument;
+class QPrinter;
 struct CCreateContext;
 
 struct CPrintInfo {
     UINT m_nCurPage = 1;
+    UINT m_nMaxPage = 1;
     BOOL m_bPreview = FALSE;
+    BOOL m_bDirect = FALSE;  // print without asking (print direct)
 };
 
 class CView : public CWnd {
@@ -30,9 +33,16 @@ public:
     // The view first, then its document (which tries its template).
     BOOL OnCmdMsg(UINT nID, UINT nCode, void* pExtra) override;
 
+    // For derived views' maps. In view_print.cpp: print (with the print dialog, or direct for
+    // ID_FILE_PRINT_DIRECT) and print preview, each page drawn by OnDraw.
+    void OnFilePrint();
+    void OnFilePrintPreview();
+
 protected:
     CView();
+    // Shows the print dialog unless the job is direct or a preview; FALSE when cancelled.
     BOOL DoPreparePrinting(CPrintInfo* pInfo);
+    void PrintPages(QPrinter* printer, CPrintInfo* pInfo);
     void OnPaintClient(CDC* pDC) override { OnDraw(pDC); }
 
     CDocument* m_pDocument = nullptr;

@@ -11,6 +11,12 @@ IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
+namespace {
+// Per thread, as on Windows: a handler reached by routing, not by its own window's
+// SendMessage, still sees which command it runs for.
+thread_local MSG t_currentMessage;
+}  // namespace
+
 CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
@@ -140,11 +146,15 @@ int CWnd::ReleaseDC(CDC* pDC) {
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    const CurrentMessage saved = m_currentMessage;
-    m_currentMessage = {message, wParam, lParam};
+    const MSG saved = t_currentMessage;
+    t_currentMessage = {message, wParam, lParam};
     const LRESULT result = WindowProc(message, wParam, lParam);
-    m_currentMessage = saved;
+    t_currentMessage = saved;
     return result;
+}
+
+const MSG* CWnd::GetCurrentMessage() {
+    return &t_currentMessage;
 }
 
 BOOL CWnd::DestroyWindow() {
@@ -190,8 +200,8 @@ LRESULT CWnd::DefWindowProc(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam
 }
 
 LRESULT CWnd::Default() {
-    return DefWindowProc(m_currentMessage.message, m_currentMessage.wParam,
-                         m_currentMessage.lParam);
+    return DefWindowProc(t_currentMessage.message, t_currentMessage.wParam,
+                         t_currentMessage.lParam);
 }
 
 int CWnd::OnCreate(LPCREATESTRUCT /*lpCreateStruct*/) {

@@ -41,6 +41,12 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 
+struct MSG {
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOW = 5;
 
@@ -77,6 +83,8 @@ public:
     const std::vector<DrawnText>& GetRetainedSurface() const { return m_surface; }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // The message this thread is handling (the innermost SendMessage).
+    static const MSG* GetCurrentMessage();
     virtual BOOL DestroyWindow();
 
     // Called by the widget host: paints the retained surface, then OnPaintClient.
@@ -98,12 +106,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    struct CurrentMessage {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-    CurrentMessage m_currentMessage{};
     std::vector<DrawnText> m_surface;
     std::map<UINT_PTR, QTimer*> m_timers;
     std::unique_ptr<CDC> m_pDC;

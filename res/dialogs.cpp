@@ -3,6 +3,16 @@
 
 namespace {
 
+constexpr AFX_DLGITEM kAboutItems[] = {
+    {IDC_STATIC, DlgControlKind::StaticIcon, nullptr, SS_ICON, 11, 17, 20, 20, IDR_MAINFRAME},
+    {IDC_STATIC, DlgControlKind::StaticText, "Vandrel 1.0 版", WS_GROUP | SS_NOPREFIX, 40, 10, 119,
+     8},
+    {IDC_STATIC, DlgControlKind::StaticText, "版权所有 (C) 2026", WS_GROUP, 40, 25, 119, 8},
+    {IDOK, DlgControlKind::PushButton, "确定", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 7, 7, 50,
+     14},
+    {IDC_GET_REG_VALUE, DlgControlKind::PushButton, "GetRegValue", WS_TABSTOP, 157, 34, 60, 14},
+};
+
 constexpr AFX_DLGITEM kUdpPortItems[] = {
     {IDOK, DlgControlKind::PushButton, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 33, 55, 50, 14},
     {IDC_UDP_PORT, DlgControlKind::Edit, "", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
@@ -11,6 +21,8 @@ constexpr AFX_DLGITEM kUdpPortItems[] = {
 };
 
 constexpr AFX_DLGTEMPLATE kDialogTemplates[] = {
+    {IDD_ABOUTBOX, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 235, 55,
+     "关于 Vandrel", "宋体", 9, 400, false, kAboutItems},
     {IDD_UDP_PORT, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS, 0,
      0, 120, 86, "Dialog", "MS Shell Dlg", 8, 400, false, kUdpPortItems},
 };

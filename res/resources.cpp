@@ -1,6 +1,9 @@
 #include "resource_tables.h"
 
 const AFX_RESOURCES& AfxGetResources() {
-    static const AFX_RESOURCES resources = {g_stringTable, g_dialogTemplates, g_iconResources};
+    static const AFX_RESOURCES resources = {
+        g_stringTable,  g_dialogTemplates, g_iconResources,   g_menus,
+        g_accelerators, g_toolBars,        g_bitmapResources, g_versionInfo,
+    };
     return resources;
 }

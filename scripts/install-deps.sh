@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # build
-    g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
+    g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libx11-dev
     # tests, benchmarks, fuzzing
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
     # a display and fonts for the window, screenshots, Qt's Chinese texts
@@ -13,7 +13,7 @@ packages=(
     # network namespaces and the receivers the capture is compared with
     iproute2 socat multicat util-linux
     # desktop integration checks
-    desktop-file-utils appstream
+    desktop-file-utils appstream file
 )
 
 missing=()

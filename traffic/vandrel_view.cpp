@@ -8,6 +8,7 @@
 #include "udp_dia.h"
 #include "udp_receive_socket.h"
 #include "win_error.h"
+#include "standard_ids.h"
 
 std::atomic<DWORD> g_nRecvPort{0};
 
@@ -24,6 +25,9 @@ constexpr double kBytesToKB = 0.0009765625;
 IMPLEMENT_DYNCREATE(CVandrelView, CView)
 
 BEGIN_MESSAGE_MAP(CVandrelView, CView)
+ON_COMMAND(ID_FILE_PRINT, CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_DIRECT, CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_PREVIEW, CView::OnFilePrintPreview)
 ON_WM_TIMER()
 ON_COMMAND(ID_UNICAST_RECEIVED, CVandrelView::OnUnicastReceived)
 END_MESSAGE_MAP()

@@ -1,0 +1,15 @@
+// The About box: the program's icon, version and copyright, from dialog template 100.
+// Shown modally by the application's About command; lives on that command's stack.
+#pragma once
+
+#include "dialog.h"
+
+class CAboutDlg : public CDialog {
+public:
+    CAboutDlg();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    DECLARE_MESSAGE_MAP()
+};

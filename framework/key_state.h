@@ -1,0 +1,9 @@
+// The state of the lock keys, as the display server reports it.
+// Used by the frame's key-state panes; user-interface thread only.
+#pragma once
+
+#include "win_types.h"
+
+// For VK_CAPITAL, VK_NUMLOCK and VK_SCROLL: bit 0 set while the lock is on. 0 for other keys,
+// and where the display server does not tell (anything but X11).
+short GetKeyState(int nVirtKey);

@@ -1,0 +1,5 @@
+#include "socket_init.h"
+
+BOOL AfxSocketInit(WSADATA* /*lpwsaData*/) {
+    return TRUE;
+}

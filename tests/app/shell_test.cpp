@@ -1,0 +1,116 @@
+#include "shell_test.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTest>
+#include <cstdlib>
+#include <vector>
+
+#include "cmd_ui.h"
+#include "standard_ids.h"
+
+void ShellTest::SetUp() {
+    ASSERT_TRUE(m_dir.isValid());
+    QDir(m_dir.path()).mkdir("runtime");
+    QDir(m_dir.path()).mkdir("config");
+    setenv("XDG_RUNTIME_DIR", Path("runtime").toUtf8().constData(), 1);
+    setenv("XDG_CONFIG_HOME", Path("config").toUtf8().constData(), 1);
+    // A dialog that no test expected would hold the test in its modal loop: fail and close it.
+    auto* watchdog = new QTimer(qApp);
+    watchdog->setObjectName(QStringLiteral("watchdog"));
+    QObject::connect(watchdog, &QTimer::timeout, watchdog, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "unexpected dialog: " << dialog->windowTitle().toStdString();
+            dialog->reject();
+        }
+    });
+    watchdog->start(20000);
+}
+
+void ShellTest::TearDown() {
+    delete qApp->findChild<QTimer*>(QStringLiteral("watchdog"));
+    for (QTimer* watcher : qApp->findChildren<QTimer*>(QStringLiteral("modal-watcher"))) {
+        if (!watcher->property("acted").toBool()) {
+            ADD_FAILURE() << "an expected dialog never appeared";
+        }
+        delete watcher;
+    }
+    if (theApp.m_pMainWnd != nullptr) {
+        theApp.m_pMainWnd->SendMessage(WM_CLOSE);
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+BOOL ShellTest::Start(std::initializer_list<const char*> args) {
+    std::vector<char*> argv{const_cast<char*>("vandrel")};
+    for (const char* arg : args) {
+        argv.push_back(const_cast<char*>(arg));
+    }
+    theApp.SetCommandLine(static_cast<int>(argv.size()), argv.data());
+    return theApp.InitInstance();
+}
+
+QMainWindow* ShellTest::Window() const {
+    return Frame() != nullptr ? qobject_cast<QMainWindow*>(Frame()->GetSafeHwnd()) : nullptr;
+}
+
+QMenu* ShellTest::Popup(const QString& title) const {
+    for (QAction* action : Window()->menuBar()->actions()) {
+        if (action->text() == title) {
+            return action->menu();
+        }
+    }
+    return nullptr;
+}
+
+QAction* ShellTest::Item(QMenu* popup, UINT nID) {
+    for (QAction* action : popup->actions()) {
+        if (!action->isSeparator() && action->data().toUInt() == nID) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+QToolBar* ShellTest::ToolBar() const {
+    return Window()->findChild<QToolBar*>();
+}
+
+QStatusBar* ShellTest::StatusBar() const {
+    return Window()->statusBar();
+}
+
+QString ShellTest::Pane(int index) const {
+    auto* label = StatusBar()->findChild<QLabel*>(QStringLiteral("pane%1").arg(index));
+    return label != nullptr ? label->text() : QStringLiteral("<no pane>");
+}
+
+bool ShellTest::Handled(UINT nID) const {
+    CCmdUI state(nID);
+    return Frame()->OnCmdMsg(nID, CN_UPDATE_COMMAND_UI, &state) != FALSE;
+}
+
+void ShellTest::OpenPopup(QMenu* popup) {
+    popup->popup(QPoint(0, 0));
+    QCoreApplication::processEvents();
+}
+
+void ShellTest::ClickItem(QMenu* popup, UINT nID) {
+    QAction* action = Item(popup, nID);
+    ASSERT_NE(action, nullptr);
+    QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(action).center());
+}
+
+void ShellTest::LetIdleRun() {
+    QTest::qWait(250);
+}
+
+bool WaitFor(const std::function<bool()>& done, int seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        QTest::qWait(20);
+    }
+    return done();
+}

@@ -1,0 +1,49 @@
+#include "test_resources.h"
+
+#include "standard_ids.h"
+
+namespace {
+
+constexpr AFX_STRING_RESOURCE kStrings[] = {
+    {IDR_TEST, "Test\n\n\n\n\n\n"},   {ID_HANDLED, "Does it\nHandled"},
+    {ID_UNHANDLED, "Nobody does it"}, {ID_INDICATOR_CAPS, "CAP"},
+    {AFX_IDS_IDLEMESSAGE, "Ready"},
+};
+
+constexpr AFX_MENUITEM kItems[] = {
+    {0, ID_HANDLED, "&Handled\tCtrl+A"},
+    {MF_SEPARATOR, 0, nullptr},
+    {0, ID_UNHANDLED, "&Unhandled\tCtrl+B"},
+    {MF_GRAYED, ID_NO_STRING, "Starts greyed"},
+};
+
+constexpr AFX_POPUP kPopups[] = {{"&Test", kItems}};
+constexpr AFX_MENU kMenus[] = {{IDR_TEST, kPopups}};
+
+constexpr ACCEL kKeys[] = {
+    {FVIRTKEY | FCONTROL, 'A', ID_HANDLED},
+    {FVIRTKEY | FCONTROL, 'B', ID_UNHANDLED},
+    {FVIRTKEY | FSHIFT, VK_F6, ID_HANDLED},
+};
+constexpr AFX_ACCELTABLE kAccelerators[] = {{IDR_TEST, kKeys}};
+
+constexpr UINT kButtons[] = {ID_HANDLED, ID_SEPARATOR, ID_UNHANDLED};
+constexpr AFX_TOOLBAR kToolBars[] = {{IDR_TEST, 16, 15, kButtons}, {IDR_NARROW, 16, 15, kButtons}};
+
+AFX_IMAGE_RESOURCE g_bitmaps[] = {{IDR_TEST, nullptr}, {IDR_NARROW, nullptr}};
+
+}  // namespace
+
+void SetTestBitmapPath(UINT nID, const std::string& path) {
+    static std::string paths[2];
+    const int index = nID == IDR_TEST ? 0 : 1;
+    paths[index] = path;
+    g_bitmaps[index].lpszPath = paths[index].c_str();
+}
+
+const AFX_RESOURCES& AfxGetResources() {
+    static const AFX_RESOURCES resources = {
+        kStrings, {}, {}, kMenus, kAccelerators, kToolBars, g_bitmaps, {},
+    };
+    return resources;
+}

@@ -1,0 +1,16 @@
+// The resource tables these tests give the framework in place of a program's.
+// Used by the frame tests; the toolbar bitmap's file is made at run time.
+#pragma once
+
+#include <string>
+
+#include "resources.h"
+
+inline constexpr UINT IDR_TEST = 200;
+inline constexpr UINT IDR_NARROW = 201;  // a bitmap one image short
+inline constexpr UINT ID_HANDLED = 40001;
+inline constexpr UINT ID_UNHANDLED = 40002;
+inline constexpr UINT ID_NO_STRING = 40003;
+
+// Names the file that bitmap nID (IDR_TEST or IDR_NARROW) is read from.
+void SetTestBitmapPath(UINT nID, const std::string& path);
