@@ -9,7 +9,7 @@ packages=(
     # tests, benchmarks, fuzzing
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
     # a display and fonts for the window, screenshots, Qt's Chinese texts
-    xvfb xauth x11-apps imagemagick fonts-dejavu-core fonts-noto-cjk qt6-translations-l10n
+    xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-dejavu-core fonts-noto-cjk qt6-translations-l10n
     # network namespaces and the receivers the capture is compared with
     iproute2 socat multicat util-linux
     # desktop integration checks
