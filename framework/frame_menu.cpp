@@ -6,8 +6,8 @@
 #include <QShortcut>
 #include <vector>
 
+#include "action_cmd_ui.h"
 #include "frame_wnd.h"
-#include "menu_cmd_ui.h"
 #include "resources.h"
 
 namespace {
@@ -105,7 +105,7 @@ void CFrameWnd::OnInitMenuPopup(QMenu* pPopup) {
     }
     for (const QPointer<QAction>& action : actions) {
         if (action != nullptr && !action->isSeparator()) {
-            CMenuCmdUI state(pPopup, action);
+            CActionCmdUI state(pPopup, action);
             state.DoUpdate(this);
         }
     }

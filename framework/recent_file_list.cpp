@@ -5,7 +5,7 @@
 #include <QSettings>
 #include <algorithm>
 
-#include "menu_cmd_ui.h"
+#include "action_cmd_ui.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ void CRecentFileList::WriteList(QSettings& settings) const {
 }
 
 void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI) {
-    auto* item = dynamic_cast<CMenuCmdUI*>(pCmdUI);
+    auto* item = dynamic_cast<CActionCmdUI*>(pCmdUI);
     if (item == nullptr) {
         return;
     }

@@ -23,7 +23,7 @@ public:
     void Remove(int nIndex);
     void ReadList(QSettings& settings);
     void WriteList(QSettings& settings) const;
-    // Replaces the item pCmdUI (a CMenuCmdUI) stands for, and the list's items after it, with
+    // Replaces the item pCmdUI (a CActionCmdUI) stands for, and the list's items after it, with
     // one item per entry; with no entries the item keeps its text, greyed.
     void UpdateMenu(CCmdUI* pCmdUI);
 

@@ -6,29 +6,11 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "cmd_ui.h"
+#include "action_cmd_ui.h"
 #include "frame_wnd.h"
 #include "resources.h"
 
 namespace {
-
-class CToolCmdUI : public CCmdUI {
-public:
-    explicit CToolCmdUI(QAction* action) : CCmdUI(action->data().toUInt()), m_pAction(action) {}
-
-    void Enable(BOOL bOn) override {
-        CCmdUI::Enable(bOn);
-        m_pAction->setEnabled(bOn != FALSE);
-    }
-    void SetCheck(int nCheck) override {
-        CCmdUI::SetCheck(nCheck);
-        m_pAction->setCheckable(true);
-        m_pAction->setChecked(nCheck != 0);
-    }
-
-private:
-    QAction* m_pAction;
-};
 
 // The prompt shows while the pointer rests on a button, as with a menu item.
 class FlyByFilter : public QObject {
@@ -130,7 +112,7 @@ void CToolBar::OnUpdateCmdUI(CFrameWnd* pTarget) {
     }
     for (QAction* action : toolBar->actions()) {
         if (!action->isSeparator()) {
-            CToolCmdUI state(action);
+            CActionCmdUI state(nullptr, action);
             state.DoUpdate(pTarget);
         }
     }

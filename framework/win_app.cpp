@@ -12,7 +12,7 @@
 
 #include "doc_template.h"
 #include "document.h"
-#include "menu_cmd_ui.h"
+#include "action_cmd_ui.h"
 #include "recent_file_list.h"
 #include "resources.h"
 #include "standard_ids.h"

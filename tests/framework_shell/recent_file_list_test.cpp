@@ -4,7 +4,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "menu_cmd_ui.h"
+#include "action_cmd_ui.h"
 #include "recent_file_list.h"
 #include "standard_ids.h"
 
@@ -76,7 +76,7 @@ TEST(RecentFileList, MenuShowsOneNumberedItemPerEntryInPlaceOfThePlaceholder) {
         for (const std::string& path : c.added) {
             list.Add(path.c_str());
         }
-        CMenuCmdUI item(&menu, placeholder);
+        CActionCmdUI item(&menu, placeholder);
         list.UpdateMenu(&item);
         QStringList shown;
         for (QAction* action : menu.actions()) {

@@ -1,5 +1,5 @@
-// A menu item asked whether its command is enabled or checked, as its pop-up opens.
-// Used by the frame's menu bar and by the recent-file list, which rewrites its items.
+// A menu item or toolbar button asked whether its command is enabled or checked.
+// Used by the frame's menu bar, the toolbar and the recent-file list, which rewrites items.
 #pragma once
 
 #include <QAction>
@@ -7,9 +7,9 @@
 
 #include "cmd_ui.h"
 
-class CMenuCmdUI : public CCmdUI {
+class CActionCmdUI : public CCmdUI {
 public:
-    CMenuCmdUI(QMenu* menu, QAction* action)
+    CActionCmdUI(QMenu* menu, QAction* action)
         : CCmdUI(action->data().toUInt()), m_pMenu(menu), m_pAction(action) {}
 
     void Enable(BOOL bOn) override {
@@ -22,6 +22,6 @@ public:
         m_pAction->setChecked(nCheck != 0);
     }
 
-    QMenu* m_pMenu;
+    QMenu* m_pMenu;  // the pop-up holding the item; null for a toolbar button
     QAction* m_pAction;
 };
