@@ -37,20 +37,6 @@ protected:
     }
 };
 
-TEST_F(RecentFilesTest, OpenedFilesAreListedNewestFirstFourAtMost) {
-    ASSERT_TRUE(Start());
-    for (int n = 1; n <= 5; ++n) {
-        ASSERT_NE(theApp.OpenDocumentFile(MakeFile(n).toUtf8().constData()), nullptr);
-    }
-    // Opening a listed file again moves it to the front.
-    theApp.OpenDocumentFile(Path("file3.txt").toUtf8().constData());
-    EXPECT_EQ(ShownItems(), QStringList({"&1 " + Path("file3.txt"), "&2 " + Path("file5.txt"),
-                                         "&3 " + Path("file4.txt"), "&4 " + Path("file2.txt")}));
-    EXPECT_EQ(Stored(1), Path("file3.txt"));
-    EXPECT_EQ(Stored(4), Path("file2.txt"));
-    EXPECT_EQ(Stored(5), QString());
-}
-
 TEST_F(RecentFilesTest, ChoosingAnEntryOpensItAndAVanishedFileLeavesTheList) {
     ASSERT_TRUE(Start());
     theApp.OpenDocumentFile(MakeFile(1).toUtf8().constData());
@@ -72,11 +58,7 @@ TEST_F(RecentFilesTest, ListIsKeptAcrossRuns) {
     for (int n = 1; n <= 5; ++n) {
         const QString path = MakeFile(n);
         QProcess run;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        run.setProcessEnvironment(environment);
-        run.start(VANDREL_EXE, {path});
-        ASSERT_TRUE(run.waitForStarted(5000));
+        Launch(run, VANDREL_EXE, {path});
         EXPECT_TRUE(WaitFor([&] { return Stored(1) == path; }, 20)) << n;
         run.kill();
         run.waitForFinished(5000);

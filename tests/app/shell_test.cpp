@@ -103,6 +103,14 @@ void ShellTest::ClickItem(QMenu* popup, UINT nID) {
     QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(action).center());
 }
 
+void ShellTest::Launch(QProcess& process, const QString& program, const QStringList& arguments) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    ASSERT_TRUE(process.waitForStarted(5000));
+}
+
 void ShellTest::LetIdleRun() {
     QTest::qWait(250);
 }

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QMainWindow>
 #include <QMenu>
+#include <QProcess>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -43,6 +44,8 @@ protected:
     // chooses an item with the mouse.
     static void OpenPopup(QMenu* popup);
     static void ClickItem(QMenu* popup, UINT nID);
+    // Starts program on the offscreen platform, in a process of its own.
+    static void Launch(QProcess& process, const QString& program, const QStringList& arguments);
     // Lets the frame's idle update of its bars run.
     static void LetIdleRun();
 

@@ -25,11 +25,7 @@ protected:
     }
 
     void Run(QProcess& process, const QString& program, const QStringList& arguments) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(environment);
-        process.start(program, arguments);
-        ASSERT_TRUE(process.waitForStarted(5000));
+        Launch(process, program, arguments);
         // A program starting on a busy machine may take a while.
         ASSERT_TRUE(WaitFor([this] { return NameHeld(); }, 20));
     }

@@ -13,62 +13,49 @@
 
 namespace {
 
-struct Result {
-    INT_PTR nResult;
-    int nPort;
-};
-
-Result RunDialog(const QString& typed, ModalDriver::End end, bool clearFirst = true) {
-    ModalDriver driver;
-    driver.AnswerDialog(typed, end, clearFirst);
-    CUDPDia dlg(nullptr);
-    const INT_PTR nResult = dlg.DoModal();
-    return {nResult, dlg.m_nPort};
-}
-
 TEST(UdpDia, LaysOutTheTemplateInDialogUnitsOfItsFont) {
     ModalDriver driver;
-    QSize clientSize;
-    QRect editGeometry;
-    QRect okGeometry;
-    QString prefilled;
-    bool okHasFocus = false;
+    bool seen = false;
     driver.m_onDialog = [&](QDialog* dialog) {
-        clientSize = dialog->size();
+        seen = true;
         auto* edit = dialog->findChild<QLineEdit*>();
-        editGeometry = edit->geometry();
-        prefilled = edit->text();
-        okGeometry = dialog->findChild<QPushButton*>()->geometry();
-        okHasFocus = dialog->focusWidget() == dialog->findChild<QPushButton*>();
+        auto* ok = dialog->findChild<QPushButton*>();
         const DialogBaseUnits units = BaseUnitsOf(dialog->font());
         EXPECT_GT(units.x, 0);
-        EXPECT_EQ(clientSize, QSize(MulDiv(120, units.x, 4), MulDiv(86, units.y, 8)));
-        EXPECT_EQ(editGeometry, DluToPixels(units, 53, 22, 40, 14));
-        EXPECT_EQ(okGeometry, DluToPixels(units, 33, 55, 50, 14));
+        EXPECT_EQ(dialog->size(), QSize(MulDiv(120, units.x, 4), MulDiv(86, units.y, 8)));
+        EXPECT_EQ(edit->geometry(), DluToPixels(units, 53, 22, 40, 14));
+        EXPECT_EQ(ok->geometry(), DluToPixels(units, 33, 55, 50, 14));
         EXPECT_EQ(dialog->windowTitle(), "Dialog");
+        EXPECT_EQ(edit->text(), "1002");
+        EXPECT_EQ(dialog->focusWidget(), ok);
     };
     driver.AnswerDialog("", ModalDriver::End::Escape, false);
-    CUDPDia dlg(nullptr);
-    dlg.DoModal();
-    EXPECT_EQ(prefilled, "1002");
-    EXPECT_TRUE(okHasFocus);
+    CUDPDia(nullptr).DoModal();
+    EXPECT_TRUE(seen);
 }
 
-TEST(UdpDia, EnterAcceptsThePrefilledPort) {
-    const Result r = RunDialog("", ModalDriver::End::Enter, false);
-    EXPECT_EQ(r.nResult, IDOK);
-    EXPECT_EQ(r.nPort, 1002);
-}
-
-TEST(UdpDia, EscapeAndTheCloseBoxCancel) {
-    EXPECT_EQ(RunDialog("", ModalDriver::End::Escape).nResult, IDCANCEL);
-    EXPECT_EQ(RunDialog("", ModalDriver::End::CloseBox).nResult, IDCANCEL);
-}
-
-TEST(UdpDia, TypingKeepsOnlyDigitsAndAnEmptyPortIsZero) {
-    EXPECT_EQ(RunDialog("8a0b0-1", ModalDriver::End::Enter).nPort, 8001);
-    EXPECT_EQ(RunDialog("", ModalDriver::End::Enter).nPort, 0);
-    EXPECT_EQ(RunDialog("65537", ModalDriver::End::Enter).nPort, 65537);
+TEST(UdpDia, EnterAcceptsTheDigitsTypedAndEscapeOrTheCloseBoxCancel) {
+    using End = ModalDriver::End;
+    const struct {
+        const char* typed;
+        End end;
+        bool clearFirst;
+        INT_PTR result;
+        int port;  // -1: not checked
+    } cases[] = {
+        {"", End::Enter, false, IDOK, 1002},   {"8a0b0-1", End::Enter, true, IDOK, 8001},
+        {"", End::Enter, true, IDOK, 0},       {"65537", End::Enter, true, IDOK, 65537},
+        {"", End::Escape, true, IDCANCEL, -1}, {"", End::CloseBox, true, IDCANCEL, -1},
+    };
+    for (const auto& c : cases) {
+        ModalDriver driver;
+        driver.AnswerDialog(c.typed, c.end, c.clearFirst);
+        CUDPDia dlg(nullptr);
+        EXPECT_EQ(dlg.DoModal(), c.result) << c.typed;
+        if (c.port >= 0) {
+            EXPECT_EQ(dlg.m_nPort, c.port) << c.typed;
+        }
+    }
 }
 
 }  // namespace

@@ -62,6 +62,14 @@ protected:
             << "captured " << Captured() << " of " << expected;
         return sent;
     }
+    // Two 66,000-byte fills, each handed to the file by its 66th datagram.
+    void FillTwice(LoopbackSender& sender) {
+        for (int round = 0; round < 2; ++round) {
+            SendAndWait(sender, 1000, 65);
+            sender.Send(1000);
+            EXPECT_TRUE(WaitUntil([] { return g_nRecvFill == 0; }));
+        }
+    }
     void DestroyView() {
         delete m_pView;
         m_pView = nullptr;
@@ -215,11 +223,7 @@ TEST_F(UnicastCapture, AFileThatCannotBeOpenedIsReportedAndTheCaptureGoesOn) {
     EXPECT_EQ(m_driver.m_messages[0], "Open file is error !");
 
     LoopbackSender sender(BoundPort());
-    for (int round = 0; round < 2; ++round) {
-        SendAndWait(sender, 1000, 65);
-        sender.Send(1000);
-        EXPECT_TRUE(WaitUntil([] { return g_nRecvFill == 0; }));
-    }
+    FillTwice(sender);
     ASSERT_EQ(m_driver.m_messages.size(), 2u);
     EXPECT_EQ(m_driver.m_messages[1],
               "Write file is error = 6 ! 66000 bytes received are dropped.");
@@ -249,11 +253,7 @@ TEST_F(UnicastCapture, AFailedWriteIsReportedOnceAndTheCaptureGoesOn) {
     FileSizeLimit limit(100000);
     SendAndWait(sender, 1000, 66);
     ASSERT_EQ(FileSize(path), 66000);
-    for (int round = 0; round < 2; ++round) {
-        SendAndWait(sender, 1000, 65);
-        sender.Send(1000);
-        ASSERT_TRUE(WaitUntil([] { return g_nRecvFill == 0; }));
-    }
+    FillTwice(sender);
     ASSERT_EQ(m_driver.m_messages.size(), 1u);
     EXPECT_EQ(m_driver.m_messages[0],
               "Write file is error = 112 ! 66000 bytes received are dropped.");
@@ -301,12 +301,9 @@ TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
 
 // Re-runs the test below as uid 65534 when root: the child's own result is the verdict.
 int RunAsNobody(const char* filter) {
-    std::vector<std::string> env = {"VANDREL_UNPRIVILEGED_CHILD=1", "QT_QPA_PLATFORM=offscreen"};
-    std::vector<char*> envp;
-    for (std::string& e : env) {
-        envp.push_back(e.data());
-    }
-    envp.push_back(nullptr);
+    char child[] = "VANDREL_UNPRIVILEGED_CHILD=1";
+    char offscreen[] = "QT_QPA_PLATFORM=offscreen";
+    char* envp[] = {child, offscreen, nullptr};
     std::string filterArg = std::string("--gtest_filter=") + filter;
     char self[] = "capture_tests";
     char* argv[] = {self, filterArg.data(), nullptr};
@@ -315,7 +312,7 @@ int RunAsNobody(const char* filter) {
         if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) {
             _exit(77);
         }
-        execve("/proc/self/exe", argv, envp.data());
+        execve("/proc/self/exe", argv, envp);
         _exit(127);
     }
     int status = 0;

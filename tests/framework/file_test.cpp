@@ -2,15 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
+
+#include "capture_test_support.h"
 
 namespace {
 
 TEST(File, OpenReportsTheCauseAndWriteThrowsTheWindowsCode) {
-    char folder[] = "/tmp/vandrel-cfile-XXXXXX";
-    const std::string root = mkdtemp(folder);
-    setenv("VANDREL_PREFIX", root.c_str(), 1);
+    const TempPrefix prefix;
 
     CFile first;
     ASSERT_TRUE(first.Open("d:\\x.ts", CFile::modeCreate | CFile::modeWrite));
@@ -30,10 +29,7 @@ TEST(File, OpenReportsTheCauseAndWriteThrowsTheWindowsCode) {
     EXPECT_EQ(thrown, 6);
     first.Write("abc", 3);
     first.Close();
-    EXPECT_EQ(std::filesystem::file_size(root + "/drives/d/x.ts"), 3u);
-
-    unsetenv("VANDREL_PREFIX");
-    std::filesystem::remove_all(root);
+    EXPECT_EQ(std::filesystem::file_size(prefix.m_path + "/drives/d/x.ts"), 3u);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ constexpr UINT ID_RANGE_LAST = 113;
 constexpr UINT ID_DECLINED = 120;
 constexpr UINT ID_UPDATE_ONLY = 130;
 constexpr UINT ID_SILENT_UPDATE = 131;
+constexpr UINT ID_TWICE = 140;
 
 // Records which handler ran, for which id.
 class Base : public CCmdTarget {
@@ -44,6 +45,8 @@ protected:
     }
     void OnUpdateOnly(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
     void OnSilentUpdate(CCmdUI* /*pCmdUI*/) {}
+    void OnFirst() { m_calls.emplace_back("first", ID_TWICE); }
+    void OnSecond() { m_calls.emplace_back("second", ID_TWICE); }
 
     DECLARE_MESSAGE_MAP()
 };
@@ -54,6 +57,8 @@ ON_COMMAND_EX_RANGE(ID_RANGE_FIRST, ID_RANGE_LAST, Derived::OnRange)
 ON_COMMAND_EX(ID_DECLINED, Derived::OnDeclined)
 ON_UPDATE_COMMAND_UI(ID_UPDATE_ONLY, Derived::OnUpdateOnly)
 ON_UPDATE_COMMAND_UI(ID_SILENT_UPDATE, Derived::OnSilentUpdate)
+ON_COMMAND(ID_TWICE, Derived::OnFirst)  // the first entry wins
+ON_COMMAND(ID_TWICE, Derived::OnSecond)
 END_MESSAGE_MAP()
 
 TEST(CommandRouting, EachCommandReachesTheNearestHandlerUpTheMaps) {
@@ -62,10 +67,15 @@ TEST(CommandRouting, EachCommandReachesTheNearestHandlerUpTheMaps) {
         BOOL handled;
         const char* handler;  // null: none ran
     } cases[] = {
-        {ID_BASE_ONLY, TRUE, "base"},         {ID_OVERRIDDEN, TRUE, "derived"},
-        {ID_RANGE_FIRST, TRUE, "range"},      {ID_RANGE_LAST, TRUE, "range"},
-        {ID_RANGE_FIRST - 1, FALSE, nullptr}, {ID_RANGE_LAST + 1, FALSE, nullptr},
-        {ID_DECLINED, FALSE, "declined"},     {ID_UPDATE_ONLY, FALSE, nullptr},
+        {ID_BASE_ONLY, TRUE, "base"},
+        {ID_OVERRIDDEN, TRUE, "derived"},
+        {ID_RANGE_FIRST, TRUE, "range"},
+        {ID_RANGE_LAST, TRUE, "range"},
+        {ID_RANGE_FIRST - 1, FALSE, nullptr},
+        {ID_RANGE_LAST + 1, FALSE, nullptr},
+        {ID_DECLINED, FALSE, "declined"},
+        {ID_UPDATE_ONLY, FALSE, nullptr},
+        {ID_TWICE, TRUE, "first"},
     };
     for (const auto& c : cases) {
         Derived target;

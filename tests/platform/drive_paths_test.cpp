@@ -6,22 +6,16 @@
 #include <filesystem>
 #include <fstream>
 
+#include "capture_test_support.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 class DrivePaths : public testing::Test {
 protected:
-    void SetUp() override {
-        char folder[] = "/tmp/vandrel-drive-XXXXXX";
-        m_root = mkdtemp(folder);
-        setenv("VANDREL_PREFIX", m_root.c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("VANDREL_PREFIX");
-        fs::remove_all(m_root);
-    }
-    std::string m_root;
+    TempPrefix m_prefix;
+    const std::string m_root = m_prefix.m_path;
 };
 
 TEST_F(DrivePaths, ADriveIsAFolderOfThePrefixCreatedOnFirstUse) {

@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
+#include "capture_test_support.h"
 #include "win_error.h"
 
 namespace fs = std::filesystem;
@@ -15,26 +14,13 @@ namespace {
 
 class Files : public testing::Test {
 protected:
-    void SetUp() override {
-        char folder[] = "/tmp/vandrel-files-XXXXXX";
-        m_root = mkdtemp(folder);
-        setenv("VANDREL_PREFIX", m_root.c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("VANDREL_PREFIX");
-        fs::remove_all(m_root);
-    }
-    std::string Contents() const {
-        std::ifstream file(m_root + "/drives/d/a.ts");
-        std::stringstream s;
-        s << file.rdbuf();
-        return s.str();
-    }
+    std::string Contents() const { return ReadFile(m_root + "/drives/d/a.ts"); }
     static HANDLE OpenForWriting(DWORD share) {
         return CreateFileA("d:\\A.ts", GENERIC_WRITE, share, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     }
-    std::string m_root;
+    TempPrefix m_prefix;
+    const std::string m_root = m_prefix.m_path;
 };
 
 TEST_F(Files, WithoutSharingASecondOpenFailsAndLeavesTheFileAlone) {

@@ -2,32 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include "perf_source_fixture.h"
+
 namespace {
 
 using namespace std::chrono_literals;
 
-class PerfDataSourceTest : public ::testing::Test {
+// The block's size, 0 when the query fails.
+DWORD Size() {
+    DWORD size = 0;
+    return QueryPerfData(nullptr, &size) == ERROR_MORE_DATA ? size : 0;
+}
+
+class PerfDataSourceTest : public PerfSourceTest {
 protected:
     void SetUp() override {
-        SetInterfaceSampleSource([this]() -> std::optional<std::vector<InterfaceSample>> {
-            ++m_reads;
-            return m_fail ? std::nullopt : std::optional(std::vector<InterfaceSample>{{"eth0"}});
-        });
+        PerfSourceTest::SetUp();
+        samples = {{"eth0"}};
     }
-    void TearDown() override {
-        SetInterfaceSampleSource({});
-        SetRawPerfDataSource({});
-        SetPerfDataSnapshotReuse(kDefaultSnapshotReuse);
-    }
-
-    // The block's size, 0 when the query fails.
-    static DWORD Size() {
-        DWORD size = 0;
-        return QueryPerfData(nullptr, &size) == ERROR_MORE_DATA ? size : 0;
-    }
-
-    int m_reads = 0;
-    bool m_fail = false;
 };
 
 TEST_F(PerfDataSourceTest, OneReadServesEveryQueryWithinTheReuseAge) {
@@ -35,21 +27,21 @@ TEST_F(PerfDataSourceTest, OneReadServesEveryQueryWithinTheReuseAge) {
     for (int i = 0; i < 5; ++i) {
         EXPECT_GT(Size(), 0u);
     }
-    EXPECT_EQ(m_reads, 1);
+    EXPECT_EQ(queries, 1);
     SetPerfDataSnapshotReuse(0ns);
     for (int i = 0; i < 3; ++i) {
         EXPECT_GT(Size(), 0u);
     }
-    EXPECT_EQ(m_reads, 4);
+    EXPECT_EQ(queries, 4);
 }
 
 TEST_F(PerfDataSourceTest, AFailedReadIsNotKept) {
     SetPerfDataSnapshotReuse(1h);
-    m_fail = true;
+    fail = true;
     EXPECT_EQ(Size(), 0u);
-    m_fail = false;
+    fail = false;
     EXPECT_GT(Size(), 0u);
-    EXPECT_EQ(m_reads, 2);
+    EXPECT_EQ(queries, 2);
 }
 
 TEST_F(PerfDataSourceTest, RawBlocksAreServedAsTheyAre) {

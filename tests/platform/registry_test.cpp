@@ -5,19 +5,17 @@
 #include <algorithm>
 #include <cstring>
 
-#include "perf_data_source.h"
 #include "perf_records.h"
+#include "perf_source_fixture.h"
 
 namespace {
 
-class RegistryTest : public ::testing::Test {
+class RegistryTest : public PerfSourceTest {
 protected:
     void SetUp() override {
-        SetInterfaceSampleSource([] {
-            return std::optional(std::vector<InterfaceSample>{{"eth0", 1, 2, 0}, {"lo", 3, 4, 0}});
-        });
+        PerfSourceTest::SetUp();
+        samples = {{"eth0", 1, 2, 0}, {"lo", 3, 4, 0}};
     }
-    void TearDown() override { SetInterfaceSampleSource({}); }
 };
 
 TEST_F(RegistryTest, ShortBuffersGetMoreDataAndTheSizeAndStayUntouched) {
