@@ -104,7 +104,7 @@ TEST_F(ShellTest, OpeningAPopUpGreysEveryItemWithoutAHandler) {
     }
 }
 
-TEST_F(ShellTest, ViewItemsHideAndShowTheirBarWithTheCheckMarkFollowing) {
+TEST_F(ShellTest, ViewItemsToggleTheirBarWithTheCheckMarkFollowingAndExitCloses) {
     ASSERT_TRUE(Start());
     QMenu* view = Popup("查看(&V)");
     const struct {
@@ -126,6 +126,11 @@ TEST_F(ShellTest, ViewItemsHideAndShowTheirBarWithTheCheckMarkFollowing) {
         // Shown again where it was docked.
         EXPECT_EQ(Window()->toolBarArea(ToolBar()), area);
     }
+    // Exit closes the main window.
+    QMenu* file = Popup("文件(&F)");
+    OpenPopup(file);
+    ClickItem(file, ID_APP_EXIT);
+    EXPECT_EQ(theApp.m_pMainWnd, nullptr);
 }
 
 TEST_F(ShellTest, HighlightingAnItemShowsItsPromptUntilThePopUpCloses) {
@@ -152,14 +157,6 @@ TEST_F(ShellTest, HighlightingAnItemShowsItsPromptUntilThePopUpCloses) {
         popup->hide();
         EXPECT_EQ(Pane(0), QStringLiteral("就绪"));
     }
-}
-
-TEST_F(ShellTest, ExitClosesTheMainWindow) {
-    ASSERT_TRUE(Start());
-    QMenu* file = Popup("文件(&F)");
-    OpenPopup(file);
-    ClickItem(file, ID_APP_EXIT);
-    EXPECT_EQ(theApp.m_pMainWnd, nullptr);
 }
 
 }  // namespace

@@ -54,13 +54,17 @@ std::string LoopbackSender::Send(size_t size) {
     for (char& c : data) {
         c = static_cast<char>(m_next++);
     }
+    return SendBytes(data);
+}
+
+std::string LoopbackSender::SendBytes(const std::string& data) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<uint16_t>(m_port));
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const ssize_t n =
         sendto(m_socket, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-    return n == static_cast<ssize_t>(size) ? data : std::string();
+    return n == static_cast<ssize_t>(data.size()) ? data : std::string();
 }
 
 ModalDriver::ModalDriver() {

@@ -30,6 +30,8 @@ public:
     ~LoopbackSender();
     // A datagram of size bytes, bytes counting on from the previous one; returns what was sent.
     std::string Send(size_t size);
+    // Sends data as one datagram; returns it, or nothing when it could not be sent.
+    std::string SendBytes(const std::string& data);
 
 private:
     int m_socket;

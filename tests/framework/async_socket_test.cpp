@@ -1,17 +1,15 @@
 #include "async_socket.h"
 
-#include <arpa/inet.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QThread>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "capture_test_support.h"
 #include "win_error.h"
 
 namespace {
@@ -40,28 +38,13 @@ protected:
         ASSERT_TRUE(m_socket.Create(0, SOCK_DGRAM));
         CString address;
         ASSERT_TRUE(m_socket.GetSockName(address, m_nPort));
-        m_sender = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        m_sender.emplace(m_nPort);
     }
-    void TearDown() override { close(m_sender); }
-    void Send(const std::string& data) {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(static_cast<uint16_t>(m_nPort));
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        sendto(m_sender, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-    }
-    bool PumpUntil(size_t count) {
-        QElapsedTimer clock;
-        clock.start();
-        while (m_socket.m_received.size() < count && clock.elapsed() < 5000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-        return m_socket.m_received.size() == count;
-    }
+    void Send(const std::string& data) { m_sender->SendBytes(data); }
 
     RecordingSocket m_socket;
     UINT m_nPort = 0;
-    int m_sender = -1;
+    std::optional<LoopbackSender> m_sender;
 };
 
 TEST_F(AsyncSocket, HeldDatagramsReachOnReceiveOneByOneOnTheUiThread) {
@@ -69,7 +52,8 @@ TEST_F(AsyncSocket, HeldDatagramsReachOnReceiveOneByOneOnTheUiThread) {
     for (int i = 0; i < 3000; ++i) {
         Send(std::to_string(i));
     }
-    ASSERT_TRUE(PumpUntil(3000)) << m_socket.m_received.size();
+    ASSERT_TRUE(WaitUntil([&] { return m_socket.m_received.size() == 3000; }))
+        << m_socket.m_received.size();
     EXPECT_EQ(m_socket.m_nCalls, 3000);
     EXPECT_FALSE(m_socket.m_bOffThread);
     for (int i = 0; i < 3000; ++i) {
