@@ -1,4 +1,6 @@
 // Writes the fuzzers' seed inputs: valid blocks and a valid dump, for mutations to start from.
+#include <arpa/inet.h>
+#include <linux/if_addr.h>
 #include <linux/if_link.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
@@ -48,6 +50,20 @@ std::vector<std::byte> LinkMessage(const std::string& name, std::uint64_t rx, st
     return out;
 }
 
+std::vector<std::byte> AddressMessage(int index, std::uint32_t local) {
+    std::vector<std::byte> out(NLMSG_HDRLEN);
+    ifaddrmsg info{};
+    info.ifa_family = AF_INET;
+    info.ifa_prefixlen = 24;
+    info.ifa_index = static_cast<std::uint32_t>(index);
+    Append(out, &info, sizeof info);
+    AppendAttribute(out, IFA_ADDRESS, &local, sizeof local);
+    AppendAttribute(out, IFA_LOCAL, &local, sizeof local);
+    const nlmsghdr header{static_cast<std::uint32_t>(out.size()), RTM_NEWADDR, NLM_F_MULTI, 1, 0};
+    std::memcpy(out.data(), &header, sizeof header);
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,5 +84,12 @@ int main(int argc, char** argv) {
     const int status = 0;
     Append(dump, &status, sizeof status);
     Write(root / "link_stats" / "two_links", dump);
+
+    std::vector<std::byte> addresses = AddressMessage(1, htonl(0x7F000001));
+    const auto other = AddressMessage(2, htonl(0xC0000205));
+    addresses.insert(addresses.end(), other.begin(), other.end());
+    Append(addresses, &done, sizeof done);
+    Append(addresses, &status, sizeof status);
+    Write(root / "interface_addresses" / "two_addresses", addresses);
     return 0;
 }

@@ -5,7 +5,6 @@
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,14 +15,9 @@
 #include <mutex>
 #include <unordered_map>
 
-namespace {
+#include "route_dump.h"
 
-template <typename T>
-T LoadAt(std::span<const std::byte> bytes, std::size_t offset) {
-    T value{};
-    std::memcpy(&value, bytes.data() + offset, sizeof(T));
-    return value;
-}
+namespace {
 
 constexpr std::size_t Align4(std::size_t n) {
     return (n + 3) & ~std::size_t{3};
@@ -48,6 +42,11 @@ InterfaceSample ParseLinkAttributes(std::span<const std::byte> attrs) {
                 sample.name.assign(text, strnlen(text, payload.size()));
                 break;
             }
+            case IFLA_ADDRESS:
+                sample.hardwareAddressLength = payload.size();
+                std::memcpy(sample.hardwareAddress.data(), payload.data(),
+                            std::min(payload.size(), sample.hardwareAddress.size()));
+                break;
             case IFLA_STATS64:
                 std::memcpy(&stats64, payload.data(), std::min(payload.size(), sizeof stats64));
                 haveStats64 = true;
@@ -85,34 +84,6 @@ std::uint64_t ReadLinkSpeed(const std::string& name) {
     return mbits > 0 ? static_cast<std::uint64_t>(mbits) * 1'000'000u : 0;
 }
 
-// One netlink socket for the life of the process: opening one costs as much as the dump.
-// A failed dump closes it, so no stale reply part is ever read by the next dump.
-class RouteSocket {
-public:
-    ~RouteSocket() { Close(); }
-
-    int Get() {
-        if (m_fd < 0) {
-            m_fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
-            if (m_fd >= 0) {
-                // A kernel that never answers must not hang the user-interface thread.
-                const timeval timeout{1, 0};
-                setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-            }
-        }
-        return m_fd;
-    }
-    void Close() {
-        if (m_fd >= 0) {
-            close(m_fd);
-            m_fd = -1;
-        }
-    }
-
-private:
-    int m_fd = -1;
-};
-
 // Link speeds change only on renegotiation; reading sysfs for each interface on every
 // query would cost more than the dump itself.
 class LinkSpeedCache {
@@ -137,11 +108,8 @@ private:
 
 struct LinkReader {
     std::mutex lock;
-    RouteSocket socket;
+    RouteDumper dumper;
     LinkSpeedCache speeds;
-    std::uint32_t sequence = 0;
-    // The kernel sends dump parts of at most 32 KiB; a larger buffer never truncates one.
-    alignas(nlmsghdr) std::byte buffer[64 * 1024];
 };
 
 LinkReader& TheLinkReader() {
@@ -151,41 +119,12 @@ LinkReader& TheLinkReader() {
 
 // One dump into `samples`; false, with errno set, when the kernel cannot be asked.
 bool DumpLinks(LinkReader& reader, std::vector<InterfaceSample>& samples) {
-    const int fd = reader.socket.Get();
-    if (fd < 0) {
-        return false;
-    }
-    struct {
-        nlmsghdr header;
-        ifinfomsg body;
-    } request{};
-    request.header.nlmsg_len = sizeof request;
-    request.header.nlmsg_type = RTM_GETLINK;
-    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    request.header.nlmsg_seq = ++reader.sequence;
-    request.body.ifi_family = AF_UNSPEC;
-    if (send(fd, &request, sizeof request, 0) < 0) {
-        return false;
-    }
-    bool failed = false;
-    for (int part = 0; part < 100000; ++part) {
-        const ssize_t n = recv(fd, reader.buffer, sizeof reader.buffer, 0);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        if (n == 0 ||
-            ParseLinkDump(std::span(reader.buffer, static_cast<std::size_t>(n)), samples, failed)) {
-            break;
-        }
-    }
-    if (failed) {
-        errno = EIO;
-        return false;
-    }
-    return true;
+    ifinfomsg header{};
+    header.ifi_family = AF_UNSPEC;
+    return reader.dumper.Dump(RTM_GETLINK, std::as_bytes(std::span(&header, 1)),
+                              [&samples](std::span<const std::byte> reply, bool& failed) {
+                                  return ParseLinkDump(reply, samples, failed);
+                              });
 }
 
 }  // namespace
@@ -214,7 +153,12 @@ bool ParseLinkDump(std::span<const std::byte> reply, std::vector<InterfaceSample
                 failed = true;
                 return true;
             }
-            out.push_back(ParseLinkAttributes(reply.subspan(attrsStart, end - attrsStart)));
+            const auto info = LoadAt<ifinfomsg>(reply, bodyStart);
+            InterfaceSample& sample =
+                out.emplace_back(ParseLinkAttributes(reply.subspan(attrsStart, end - attrsStart)));
+            sample.index = info.ifi_index;
+            sample.flags = info.ifi_flags;
+            sample.type = info.ifi_type;
         }
         pos += NLMSG_ALIGN(header.nlmsg_len);
     }
@@ -226,9 +170,6 @@ std::optional<std::vector<InterfaceSample>> ReadLinkStats() {
     std::lock_guard guard(reader.lock);
     std::vector<InterfaceSample> samples;
     if (!DumpLinks(reader, samples)) {
-        const int err = errno;
-        reader.socket.Close();
-        errno = err;
         return std::nullopt;
     }
     for (auto& sample : samples) {

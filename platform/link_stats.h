@@ -1,7 +1,10 @@
-// The kernel's per-interface byte counters, read in one netlink RTM_GETLINK dump.
-// Used by the performance-data stand-in; the parser takes bytes so tests can replay dumps.
+// The kernel's interfaces with their byte counters, read in one netlink RTM_GETLINK dump.
+// Used by the performance-data and NetBIOS stand-ins; the parser takes bytes so tests can replay
+// dumps.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -13,6 +16,11 @@ struct InterfaceSample {
     std::uint64_t rxBytes = 0;
     std::uint64_t txBytes = 0;
     std::uint64_t bandwidthBitsPerSec = 0;  // 0 where the kernel knows no link speed
+    int index = 0;
+    unsigned flags = 0;                     // IFF_UP, IFF_LOOPBACK, ...
+    unsigned short type = 0;                // ARPHRD_ETHER, ARPHRD_LOOPBACK, ...
+    std::size_t hardwareAddressLength = 0;  // as the kernel gives it; the first six bytes kept
+    std::array<std::uint8_t, 6> hardwareAddress{};
 };
 
 // Appends one sample per RTM_NEWLINK message of a dump reply to `out`, in message order.

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 using BYTE = std::uint8_t;
+using UCHAR = unsigned char;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using LONG = std::int32_t;
@@ -57,6 +58,10 @@ inline constexpr DWORD WSAEAFNOSUPPORT = 10047;
 inline constexpr DWORD WSAEADDRINUSE = 10048;
 inline constexpr DWORD WSAEADDRNOTAVAIL = 10049;
 inline constexpr DWORD WSAENOBUFS = 10055;
+inline constexpr DWORD WSAHOST_NOT_FOUND = 11001;
+inline constexpr DWORD WSATRY_AGAIN = 11002;
+inline constexpr DWORD WSANO_RECOVERY = 11003;
+inline constexpr DWORD WSANO_DATA = 11004;
 
 inline constexpr UINT CP_ACP = 0;
 inline constexpr UINT CP_UTF8 = 65001;

@@ -3,12 +3,13 @@
 #include <chrono>
 #include <thread>
 
+#include "host_info.h"
 #include "message_box.h"
 #include "resource.h"
+#include "standard_ids.h"
 #include "udp_dia.h"
 #include "udp_receive_socket.h"
 #include "win_error.h"
-#include "standard_ids.h"
 
 std::atomic<DWORD> g_nRecvPort{0};
 
@@ -29,6 +30,8 @@ ON_COMMAND(ID_FILE_PRINT, CView::OnFilePrint)
 ON_COMMAND(ID_FILE_PRINT_DIRECT, CView::OnFilePrint)
 ON_COMMAND(ID_FILE_PRINT_PREVIEW, CView::OnFilePrintPreview)
 ON_WM_TIMER()
+ON_COMMAND(ID_GET_NETINFO, CVandrelView::OnGetNetinfo)
+ON_COMMAND(ID_GET_ALL_IP, CVandrelView::OnGetAllIp)
 ON_COMMAND(ID_UNICAST_RECEIVED, CVandrelView::OnUnicastReceived)
 END_MESSAGE_MAP()
 
@@ -90,6 +93,14 @@ void CVandrelView::OnTimer(UINT_PTR nIDEvent) {
     }
     ReleaseDC(pDC);
     CView::OnTimer(nIDEvent);
+}
+
+void CVandrelView::OnGetNetinfo() {
+    AfxMessageBox(GetNetinfoText(), MB_OK, 0);
+}
+
+void CVandrelView::OnGetAllIp() {
+    AfxMessageBox(GetAllIpText(), MB_OK, 0);
 }
 
 void CVandrelView::OnUnicastReceived() {

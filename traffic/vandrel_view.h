@@ -26,6 +26,9 @@ public:
 
     // One drawing pass, whatever the timer id.
     void OnTimer(UINT_PTR nIDEvent);
+    // "Local netConfig": each shows one message box.
+    void OnGetNetinfo();
+    void OnGetAllIp();
     // Asks for a port and captures what arrives on it until the view is destroyed.
     void OnUnicastReceived();
 

@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <linux/if_link.h>
 #include <linux/rtnetlink.h>
+#include <net/if.h>
+#include <net/if_arp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -13,6 +15,8 @@
 #include <cstring>
 
 namespace {
+
+using namespace std::string_literals;
 
 struct Attr {
     unsigned short type;
@@ -45,10 +49,9 @@ void Append(std::string& out, const void* data, std::size_t size) {
 
 // One netlink message; `length` overrides nlmsg_len to forge malformed headers.
 std::string Message(std::uint16_t type, const std::vector<Attr>& attrs = {},
-                    std::optional<std::uint32_t> length = std::nullopt) {
+                    std::optional<std::uint32_t> length = std::nullopt, ifinfomsg info = {}) {
     std::string out(sizeof(nlmsghdr), '\0');
     if (type == RTM_NEWLINK) {
-        const ifinfomsg info{};
         Append(out, &info, sizeof info);
         for (const Attr& attr : attrs) {
             const rtattr head{
@@ -92,6 +95,28 @@ TEST(ParseLinkDump, ReadsLinksInOrderUntilDone) {
     EXPECT_EQ(parsed.samples[1].rxBytes, 11u);
     EXPECT_EQ(parsed.samples[1].txBytes, 13u);
     EXPECT_FALSE(Parse(Message(RTM_NEWLINK, {Name("a")})).done) << "more datagrams are due";
+}
+
+// What the NetBIOS and host-name stand-ins choose interfaces by.
+TEST(ParseLinkDump, KeepsIndexFlagsTypeAndHardwareAddress) {
+    ifinfomsg info{};
+    info.ifi_index = 7;
+    info.ifi_flags = IFF_UP | IFF_BROADCAST;
+    info.ifi_type = ARPHRD_ETHER;
+    const Parsed parsed = Parse(
+        Message(RTM_NEWLINK, {Name("a"), {IFLA_ADDRESS, "\x00\x50\xba\x12\xc3\x0d"s}}, std::nullopt,
+                info) +
+        Message(RTM_NEWLINK, {{IFLA_ADDRESS, std::string(20, '\x11')}}) + Message(NLMSG_DONE));
+    ASSERT_EQ(parsed.samples.size(), 2u);
+    const InterfaceSample& a = parsed.samples[0];
+    EXPECT_EQ(a.index, 7);
+    EXPECT_EQ(a.flags, unsigned{IFF_UP | IFF_BROADCAST});
+    EXPECT_EQ(a.type, ARPHRD_ETHER);
+    EXPECT_EQ(a.hardwareAddressLength, 6u);
+    EXPECT_EQ(a.hardwareAddress, (std::array<std::uint8_t, 6>{0x00, 0x50, 0xba, 0x12, 0xc3, 0x0d}));
+    // A longer address (InfiniBand's 20 bytes) is kept short but known for its length.
+    EXPECT_EQ(parsed.samples[1].hardwareAddressLength, 20u);
+    EXPECT_EQ(parsed.samples[1].hardwareAddress[5], 0x11);
 }
 
 TEST(ParseLinkDump, AttributesAreReadDefensively) {

@@ -1,0 +1,12 @@
+// Any bytes as one netlink address dump reply datagram.
+#include <cstdint>
+#include <span>
+
+#include "interface_addresses.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::vector<InterfaceAddress> addresses;
+    bool failed = false;
+    ParseAddressDump(std::as_bytes(std::span(data, size)), addresses, failed);
+    return 0;
+}

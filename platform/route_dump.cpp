@@ -1,0 +1,89 @@
+#include "route_dump.h"
+
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// The kernel sends dump parts of at most 32 KiB; a larger buffer never truncates one.
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+}  // namespace
+
+RouteDumper::RouteDumper() : m_buffer(std::make_unique<std::byte[]>(kBufferSize)) {}
+
+RouteDumper::~RouteDumper() {
+    Close();
+}
+
+// Opened once and kept: opening one costs as much as the dump.
+int RouteDumper::Socket() {
+    if (m_fd < 0) {
+        m_fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+        if (m_fd >= 0) {
+            // A kernel that never answers must not hang the user-interface thread.
+            const timeval timeout{1, 0};
+            setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        }
+    }
+    return m_fd;
+}
+
+void RouteDumper::Close() {
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+}
+
+bool RouteDumper::Dump(std::uint16_t type, std::span<const std::byte> header,
+                       const std::function<bool(std::span<const std::byte>, bool& failed)>& parse) {
+    const int fd = Socket();
+    if (fd < 0) {
+        return false;
+    }
+    nlmsghdr request{};
+    request.nlmsg_len = static_cast<std::uint32_t>(NLMSG_LENGTH(header.size()));
+    request.nlmsg_type = type;
+    request.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.nlmsg_seq = ++m_sequence;
+    std::byte message[NLMSG_HDRLEN + 64] = {};
+    if (header.size() > sizeof message - NLMSG_HDRLEN) {
+        errno = EINVAL;
+        return false;
+    }
+    std::memcpy(message, &request, sizeof request);
+    std::memcpy(message + NLMSG_HDRLEN, header.data(), header.size());
+    if (send(fd, message, request.nlmsg_len, 0) < 0) {
+        return Fail(errno);
+    }
+    for (int part = 0; part < 100000; ++part) {
+        const ssize_t n = recv(fd, m_buffer.get(), kBufferSize, 0);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return Fail(errno);
+        }
+        if (n == 0) {
+            return true;
+        }
+        bool failed = false;
+        if (parse(std::span(m_buffer.get(), static_cast<std::size_t>(n)), failed)) {
+            return failed ? Fail(EIO) : true;
+        }
+    }
+    return Fail(EIO);
+}
+
+bool RouteDumper::Fail(int err) {
+    Close();
+    errno = err;
+    return false;
+}
