@@ -4,20 +4,26 @@
 
 #include "frame_wnd.h"
 #include "status_bar.h"
+#include "stream_writer.h"
 #include "tool_bar.h"
 
 class CMainFrame : public CFrameWnd {
     DECLARE_DYNCREATE(CMainFrame)
 public:
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    // Stops the log stream writer first, so that closing ends it and its file at once.
+    BOOL DestroyWindow() override;
 
 protected:
     CMainFrame() = default;
 
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    void OnTestListVector();
+    void OnTestCregkey();
 
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
+    CStreamWriterThread m_streamWriter;
 
     DECLARE_MESSAGE_MAP()
 };
