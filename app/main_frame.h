@@ -1,5 +1,5 @@
 // The main frame: the window around the traffic view, with its toolbar and status bar.
-// Created by the document template; its bars live as long as it does.
+// Created by the document template; its bars and the log writer's thread live as long as it does.
 #pragma once
 
 #include "frame_wnd.h"
