@@ -10,6 +10,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    void OnGetRegValue();
 
     DECLARE_MESSAGE_MAP()
 };

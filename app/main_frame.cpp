@@ -1,11 +1,14 @@
 #include "main_frame.h"
 
+#include "container_exercise.h"
 #include "resource.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
 ON_WM_CREATE()
+ON_COMMAND(ID_TEST_LIST_VECTOR, CMainFrame::OnTestListVector)
+ON_COMMAND(ID_TEST_CREGKEY, CMainFrame::OnTestCregkey)
 END_MESSAGE_MAP()
 
 namespace {
@@ -47,4 +50,17 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
     cs.cx = 400;
     cs.cy = 300;
     return TRUE;
+}
+
+BOOL CMainFrame::DestroyWindow() {
+    m_streamWriter.Stop();
+    return CFrameWnd::DestroyWindow();
+}
+
+void CMainFrame::OnTestListVector() {
+    ListVectorExercise();
+}
+
+void CMainFrame::OnTestCregkey() {
+    Test_stream_writer(m_streamWriter);
 }

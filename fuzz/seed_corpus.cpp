@@ -1,4 +1,5 @@
-// Writes the fuzzers' seed inputs: valid blocks and a valid dump, for mutations to start from.
+// Writes the fuzzers' seed inputs: valid blocks, valid dumps and registry files in each
+// encoding, for mutations to start from.
 #include <arpa/inet.h>
 #include <linux/if_addr.h>
 #include <linux/if_link.h>
@@ -64,6 +65,11 @@ std::vector<std::byte> AddressMessage(int index, std::uint32_t local) {
     return out;
 }
 
+std::vector<std::byte> Bytes(const std::string& text) {
+    const auto* data = reinterpret_cast<const std::byte*>(text.data());
+    return {data, data + text.size()};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,5 +97,19 @@ int main(int argc, char** argv) {
     Append(addresses, &done, sizeof done);
     Append(addresses, &status, sizeof status);
     Write(root / "interface_addresses" / "two_addresses", addresses);
+    const std::string card =
+        "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrand\\Quellar\\DVB Card 1]\r\n"
+        "\"ChannelID\"=dword:00000007\r\n\"Card State\"=\"on \\\"air\\\" C:\\\\x\"\r\n"
+        "@=hex:01,02,\\\r\n  03\r\n\"Path\"=hex(2):25,00,41,00,00,00\r\n"
+        "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\r\n\"Gone\"=-\r\n";
+    const std::string version5 = "Windows Registry Editor Version 5.00" + card;
+    Write(root / "regedit_file" / "utf8", Bytes(version5));
+    Write(root / "regedit_file" / "regedit4", Bytes("REGEDIT4" + card));
+    std::vector<std::byte> utf16{std::byte{0xFF}, std::byte{0xFE}};
+    for (const char c : version5) {
+        utf16.push_back(static_cast<std::byte>(c));
+        utf16.push_back(std::byte{0});
+    }
+    Write(root / "regedit_file" / "utf16", utf16);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +20,12 @@ int FdOf(HANDLE h) {
 
 HANDLE HandleOf(int fd) {
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd));
+}
+
+// Windows tells a missing file (2) from a missing folder on the way to it (3).
+bool FolderExists(const std::string& path) {
+    struct stat st {};
+    return stat(path.substr(0, path.rfind('/')).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 HANDLE Fail(DWORD code, int fd = -1) {
@@ -48,7 +55,8 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     }
     const int fd = open(path.c_str(), flags, 0644);
     if (fd < 0) {
-        return Fail(WinErrorFromErrno(errno));
+        return Fail(errno == ENOENT && !FolderExists(path) ? ERROR_PATH_NOT_FOUND
+                                                           : WinErrorFromErrno(errno));
     }
     // Our own opens are the only ones that take locks, so this is Windows' share check.
     const int lock = dwShareMode != 0 ? LOCK_SH : LOCK_EX;

@@ -13,7 +13,8 @@ inline constexpr DWORD CREATE_ALWAYS = 2;
 inline constexpr DWORD OPEN_EXISTING = 3;
 inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 
-// Returns the handle, or INVALID_HANDLE_VALUE with GetLastError set (2, 3, 5, 32, 87).
+// Returns the handle, or INVALID_HANDLE_VALUE with GetLastError set (2 no file, 3 no folder
+// on the way, 5, 32, 87).
 // CREATE_ALWAYS empties an existing file only once the lock is held.
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPVOID lpSecurityAttributes, DWORD dwCreationDisposition,

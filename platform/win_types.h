@@ -35,6 +35,8 @@ using HKEY = struct HKEY__*;
 #define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002u)))
 #define HKEY_PERFORMANCE_DATA (reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000004u)))
 
+inline constexpr int MAX_PATH = 260;
+
 inline constexpr DWORD ERROR_SUCCESS = 0;
 inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
@@ -48,6 +50,7 @@ inline constexpr DWORD ERROR_DISK_FULL = 112;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
+inline constexpr DWORD ERROR_BADDB = 1009;
 inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 
 // Windows Sockets codes, reported through GetLastError as WSAGetLastError does.

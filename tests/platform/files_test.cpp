@@ -49,6 +49,11 @@ TEST_F(Files, FailuresCarryWindowsCodes) {
     EXPECT_EQ(CreateFileA("d:\\missing.ts", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
               INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(CreateFileA("c:\\LOG\\SendCommand.log", GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_FALSE(fs::exists(m_root + "/drives/c/LOG"));
     EXPECT_EQ(CreateFileA("ReceivedUDP.ts", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
               INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);

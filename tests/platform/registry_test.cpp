@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "perf_records.h"
 #include "perf_source_fixture.h"
@@ -66,6 +70,42 @@ TEST_F(RegistryTest, BadArgumentsGetTheirWindowsCodes) {
                   static_cast<LONG>(c.expected))
             << (c.name != nullptr ? c.name : "(null)");
     }
+}
+
+// HKEY_LOCAL_MACHINE from system.reg in a prefix of the test's own; the card probe's own
+// cases are in tests/app/diagnostics_test.cpp.
+TEST(MachineRegistry, KeysOpenByAnyCaseWithTheirParentsAndValuesCopyOut) {
+    char prefix[] = "/tmp/vandrel-registry-XXXXXX";
+    ASSERT_NE(mkdtemp(prefix), nullptr);
+    setenv("VANDREL_PREFIX", prefix, 1);
+    std::ofstream(std::string(prefix) + "/system.reg")
+        << "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrand\\DVB Card 1]\n\"V\"=\"abc\"\n";
+    HKEY key = nullptr;
+    for (const char* path : {"SOFTWARE\\Ostrand\\DVB Card 1", "software\\OSTRAND", "SOFTWARE"}) {
+        ASSERT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key), 0) << path;
+        EXPECT_EQ(RegCloseKey(key), 0);
+    }
+    for (const char* path : {"SOFTWARE\\Ostr", "\\SOFTWARE", "SOFTWARE\\", "SOFTWARE\\\\Ostrand"}) {
+        EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key), 2) << path;
+    }
+    ASSERT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Ostrand\\DVB Card 1", &key), 0);
+    DWORD type = 0;
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, &type, nullptr, &size), 0);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(type, REG_SZ);
+    char text[4] = {};
+    size = 3;
+    EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size),
+              static_cast<LONG>(ERROR_MORE_DATA));
+    EXPECT_EQ(size, 4u);
+    EXPECT_STREQ(text, "") << "a short buffer is left alone";
+    EXPECT_EQ(RegCloseKey(key), 0);
+    EXPECT_EQ(RegCloseKey(key), static_cast<LONG>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size),
+              static_cast<LONG>(ERROR_INVALID_HANDLE));
+    unsetenv("VANDREL_PREFIX");
+    std::filesystem::remove_all(prefix);
 }
 
 }  // namespace

@@ -1,0 +1,192 @@
+// The developer diagnostics as a user reaches them: the About box's "GetRegValue", and the
+// "No use" menu's and the toolbar's commands.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+
+#include "capture_test_support.h"
+#include "resource.h"
+#include "shell_test.h"
+#include "standard_ids.h"
+#include "stream_writer.h"
+#include "udp_receive_socket.h"
+#include "view.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+class DiagnosticsTest : public ShellTest {
+protected:
+    void WriteRegistry(const std::string& text) const {
+        fs::remove_all(m_prefix.m_path + "/system.reg");
+        std::ofstream(m_prefix.m_path + "/system.reg", std::ios::binary) << text;
+    }
+    std::string Log() const { return m_prefix.m_path + "/drives/c/LOG/SendCommand.log"; }
+    bool LogOpen() const {
+        for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+            std::error_code error;
+            if (fs::read_symlink(entry.path(), error) == fs::path(Log())) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    TempPrefix m_prefix;
+};
+
+std::string Card(const std::string& values) {
+    return "Windows Registry Editor Version 5.00\r\n\r\n"
+           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrand\\Quellar\\DVB Card 1]\r\n" +
+           values;
+}
+
+std::string Open(int code) {
+    return "RegOpenKeyA error,error code = " + std::to_string(code);
+}
+
+std::string Query(int code) {
+    return "RegQueryValueA error,error code = " + std::to_string(code);
+}
+
+TEST_F(DiagnosticsTest, GetRegValueShowsOnlyFailuresChannelIdFirst) {
+    ASSERT_TRUE(Start());
+    const std::string channel = "\"ChannelID\"=dword:00000003\r\n";
+    const std::string state = "\"Card State\"=\"" + std::string(99, 's') + "\"\r\n";
+    const struct {
+        std::string file;  // empty: no file
+        std::vector<std::string> messages;
+    } cases[] = {
+        {Card(channel + state), {}},
+        {"", {Open(2)}},
+        {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrand\\Quellar\\DVB Card 2]\n", {Open(2)}},
+        {Card(state), {Query(2)}},
+        {Card(channel), {Query(2)}},
+        {Card(""), {Query(2), Query(2)}},
+        {Card("\"ChannelID\"=\"" + std::string(100, 'c') + "\"\r\n"), {Query(234), Query(2)}},
+        {"[HKEY_LOCAL_MACHINE\\SOFTWARE]\n", {Open(1009)}},
+    };
+    ModalDriver driver;
+    WhenModal<QDialog>([&](QDialog* about) {
+        QPushButton* getRegValue = nullptr;
+        for (QPushButton* button : about->findChildren<QPushButton*>()) {
+            getRegValue = button->text() == QStringLiteral("GetRegValue") ? button : getRegValue;
+        }
+        ASSERT_NE(getRegValue, nullptr);
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.file);
+            if (c.file.empty()) {
+                fs::remove(m_prefix.m_path + "/system.reg");
+            } else {
+                WriteRegistry(c.file);
+            }
+            driver.m_messages.clear();
+            getRegValue->click();
+            EXPECT_EQ(driver.m_messages, c.messages);
+        }
+        fs::remove(m_prefix.m_path + "/system.reg");
+        fs::create_directory(m_prefix.m_path + "/system.reg");
+        driver.m_messages.clear();
+        getRegValue->click();
+        EXPECT_EQ(driver.m_messages, std::vector<std::string>{Open(5)});
+        about->accept();
+    });
+    QMenu* help = Popup("帮助(&H)");
+    OpenPopup(help);
+    ClickItem(help, ID_APP_ABOUT);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(DiagnosticsTest, TestListOrVectorRunsQuietly) {
+    ASSERT_TRUE(Start());
+    const auto windows = QApplication::topLevelWidgets().size();
+    QMenu* noUse = Popup("No use");
+    OpenPopup(noUse);
+    EXPECT_TRUE(Item(noUse, ID_TEST_LIST_VECTOR)->isEnabled());
+    EXPECT_TRUE(Item(noUse, ID_TEST_CREGKEY)->isEnabled());
+    ClickItem(noUse, ID_TEST_LIST_VECTOR);
+    LetIdleRun();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
+    EXPECT_TRUE(fs::is_empty(m_prefix.m_path)) << "the exercise writes no file";
+}
+
+// A free UDP port on loopback, as the kernel hands one out.
+unsigned FreePort() {
+    const int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    close(s);
+    return ntohs(address.sin_port);
+}
+
+// While the writer runs, the display ticks, a capture loses nothing and the commands work;
+// closing the window ends the writer at once, with its file closed and no end message.
+TEST_F(DiagnosticsTest, TestCregKeyWritesOnItsOwnThreadAndClosingEndsIt) {
+    CStreamWriterThread::s_sleep = 30s;
+    fs::create_directories(fs::path(Log()).parent_path());
+    std::ofstream(Log()) << "";
+    ASSERT_TRUE(Start());
+    ModalDriver driver;
+
+    QAction* cregKey = nullptr;
+    for (QAction* action : ToolBar()->actions()) {
+        cregKey = action->data().toUInt() == ID_TEST_CREGKEY ? action : cregKey;
+    }
+    ASSERT_NE(cregKey, nullptr);
+    LetIdleRun();
+    ASSERT_TRUE(cregKey->isEnabled());
+    qobject_cast<QAbstractButton*>(ToolBar()->widgetForAction(cregKey))->click();
+    ASSERT_TRUE(WaitFor([&] { return FileSize(Log()) == 10; }));
+    EXPECT_EQ(ReadFile(Log()), "C:\\LOG\\Sen");
+
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            paints += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } counter;
+    Frame()->GetActiveView()->GetSafeHwnd()->installEventFilter(&counter);
+    EXPECT_TRUE(WaitFor([&] { return counter.paints >= 2; })) << "the display stopped";
+
+    const unsigned port = FreePort();
+    driver.AnswerDialog(QString::number(port), ModalDriver::End::Enter);
+    QMenu* receiver = Popup("Receiver");
+    OpenPopup(receiver);
+    ClickItem(receiver, ID_UNICAST_RECEIVED);
+    LoopbackSender sender(port);
+    std::string sent;
+    for (int i = 0; i < 200; ++i) {
+        sent += sender.Send(1316);
+    }
+    ASSERT_TRUE(WaitFor([&] {
+        return std::max(FileSize(m_prefix.CapturePath()), 0LL) + g_nRecvFill ==
+               static_cast<long long>(sent.size());
+    })) << "the capture lost datagrams";
+
+    QElapsedTimer clock;
+    clock.start();
+    theApp.m_pMainWnd->SendMessage(WM_CLOSE);
+    EXPECT_LT(clock.elapsed(), 10000) << "closing waited for the writer's pause";
+    EXPECT_FALSE(LogOpen());
+    EXPECT_EQ(ReadFile(Log()), "C:\\LOG\\Sen");
+    EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent);
+    WaitFor([] { return false; }, 1);
+    EXPECT_TRUE(driver.m_messages.empty()) << driver.m_messages.front();
+    CStreamWriterThread::s_sleep = 400ms;
+}
+
+}  // namespace
