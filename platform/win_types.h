@@ -57,6 +57,7 @@ inline constexpr DWORD WSAEAFNOSUPPORT = 10047;
 inline constexpr DWORD WSAEADDRINUSE = 10048;
 inline constexpr DWORD WSAEADDRNOTAVAIL = 10049;
 inline constexpr DWORD WSAENOBUFS = 10055;
+inline constexpr DWORD WSAESHUTDOWN = 10058;
 
 inline constexpr UINT CP_ACP = 0;
 inline constexpr UINT CP_UTF8 = 65001;
