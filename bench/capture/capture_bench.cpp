@@ -48,6 +48,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 // The group every receiver joins with --multicast; empty for unicast to loopback.
 std::string g_group;
+// The ceiling's kernel buffer, taken past rmem_max where allowed; --ceiling-buffer asks for
+// less, within rmem_max, to see what the buffer alone is worth.
+int g_ceilingBuffer = 8 << 20;
+bool g_ceilingForced = true;
 constexpr int kSenderCore = 0;
 constexpr int kReceiverCore = 1;
 
@@ -319,8 +323,8 @@ Outcome RunCapture(const std::string& prefix, double mbps, double seconds, bool 
 Outcome RunCeiling(double mbps, double seconds) {
     const uint16_t port = FreePort();
     const int s = socket(AF_INET, SOCK_DGRAM, 0);
-    int size = 8 << 20;
-    if (setsockopt(s, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0) {
+    int size = g_ceilingBuffer;
+    if (!g_ceilingForced || setsockopt(s, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0) {
         setsockopt(s, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
     }
     timeval timeout{0, 50000};
@@ -542,8 +546,11 @@ int main(int argc, char** argv) {
     }
     PinThisThread(kReceiverCore);  // every thread made from here on shares this core
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    char folder[] = "/tmp/vandrel-bench-XXXXXX";
-    const std::string prefix = mkdtemp(folder);
+    // The capture files go where TMPDIR says: the file system is part of what is measured.
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
+                         "/vandrel-bench-XXXXXX";
+    const std::string prefix = mkdtemp(folder.data());
     setenv("VANDREL_PREFIX", prefix.c_str(), 1);
     double seconds = 3;
     bool stall = false;
@@ -554,6 +561,9 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--stall") {
             stall = true;
+        } else if (arg == "--ceiling-buffer" && i + 1 < argc) {
+            g_ceilingBuffer = std::stoi(argv[++i]);
+            g_ceilingForced = false;
         } else if (arg == "--only" && i + 1 < argc) {
             only = argv[++i];
         } else if (arg == "--seconds" && i + 1 < argc) {
