@@ -548,8 +548,8 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // The capture files go where TMPDIR says: the file system is part of what is measured.
     const char* tmp = std::getenv("TMPDIR");
-    std::string folder = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
-                         "/vandrel-bench-XXXXXX";
+    std::string folder =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/vandrel-bench-XXXXXX";
     const std::string prefix = mkdtemp(folder.data());
     setenv("VANDREL_PREFIX", prefix.c_str(), 1);
     double seconds = 3;
