@@ -13,6 +13,9 @@
 #include "registry.h"
 #include "vandrel_view.h"
 
+// Defined beside theApp in the program.
+CString g_strGroupIP;
+
 namespace {
 
 using namespace std::chrono_literals;

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 #include "dialog_template.h"
 #include "resources.h"
@@ -29,7 +32,60 @@ int ShowOnThisThread(const QString& text, UINT nType) {
     return IDOK;
 }
 
+// A worker's request, shared with the user-interface thread's call that shows it.
+struct WorkerRequest {
+    bool done = false;
+    bool withdrawn = false;
+    int result = 0;
+};
+
+std::mutex g_workerLock;
+std::condition_variable g_workerChanged;
+int g_releases = 0;
+
+int AskUserInterfaceThread(QApplication* application, const QString& text, UINT nType) {
+    auto request = std::make_shared<WorkerRequest>();
+    std::unique_lock<std::mutex> hold(g_workerLock);
+    if (g_releases > 0) {
+        return 0;
+    }
+    QMetaObject::invokeMethod(
+        application,
+        [request, text, nType] {
+            {
+                const std::lock_guard<std::mutex> check(g_workerLock);
+                if (request->withdrawn) {
+                    return;
+                }
+            }
+            const int result = ShowOnThisThread(text, nType);
+            {
+                const std::lock_guard<std::mutex> answer(g_workerLock);
+                request->done = true;
+                request->result = result;
+            }
+            g_workerChanged.notify_all();
+        },
+        Qt::QueuedConnection);
+    g_workerChanged.wait(hold, [&] { return request->done || g_releases > 0; });
+    request->withdrawn = !request->done;
+    return request->result;
+}
+
 }  // namespace
+
+CWorkerMessageBoxRelease::CWorkerMessageBoxRelease() {
+    {
+        const std::lock_guard<std::mutex> hold(g_workerLock);
+        ++g_releases;
+    }
+    g_workerChanged.notify_all();
+}
+
+CWorkerMessageBoxRelease::~CWorkerMessageBoxRelease() {
+    const std::lock_guard<std::mutex> hold(g_workerLock);
+    --g_releases;
+}
 
 int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT /*nIDHelp*/) {
     auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
@@ -40,10 +96,7 @@ int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT /*nIDHelp*/) {
     if (QThread::currentThread() == application->thread()) {
         return ShowOnThisThread(text, nType);
     }
-    int result = 0;
-    QMetaObject::invokeMethod(
-        application, [&] { result = ShowOnThisThread(text, nType); }, Qt::BlockingQueuedConnection);
-    return result;
+    return AskUserInterfaceThread(application, text, nType);
 }
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {

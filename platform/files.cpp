@@ -10,6 +10,7 @@
 #include <string>
 
 #include "drive_paths.h"
+#include "threads.h"
 #include "win_error.h"
 
 namespace {
@@ -94,6 +95,9 @@ BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
 }
 
 BOOL CloseHandle(HANDLE hObject) {
+    if (CloseThreadHandle(hObject)) {
+        return TRUE;
+    }
     if (hObject == INVALID_HANDLE_VALUE || close(FdOf(hObject)) != 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

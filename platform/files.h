@@ -26,4 +26,5 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
 BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
                LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped);
 
+// Closes a file handle, or a thread handle of threads.h.
 BOOL CloseHandle(HANDLE hObject);

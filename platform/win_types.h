@@ -61,6 +61,7 @@ inline constexpr DWORD WSAEAFNOSUPPORT = 10047;
 inline constexpr DWORD WSAEADDRINUSE = 10048;
 inline constexpr DWORD WSAEADDRNOTAVAIL = 10049;
 inline constexpr DWORD WSAENOBUFS = 10055;
+inline constexpr DWORD WSAESHUTDOWN = 10058;
 inline constexpr DWORD WSAHOST_NOT_FOUND = 11001;
 inline constexpr DWORD WSATRY_AGAIN = 11002;
 inline constexpr DWORD WSANO_RECOVERY = 11003;

@@ -3,6 +3,7 @@
 // Socket errors are reported through GetLastError (win_error.h), as WSAGetLastError.
 #pragma once
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -11,6 +12,7 @@
 using SOCKET = int;
 inline constexpr SOCKET INVALID_SOCKET = -1;
 inline constexpr int SOCKET_ERROR = -1;
+inline constexpr int SD_RECEIVE = SHUT_RD;
 
 inline constexpr long FD_READ = 0x01;
 inline constexpr long FD_WRITE = 0x02;

@@ -20,11 +20,32 @@ constexpr AFX_DLGITEM kUdpPortItems[] = {
     {IDC_STATIC, DlgControlKind::StaticText, "UDP Port", WS_GROUP, 15, 23, 32, 16},
 };
 
+constexpr AFX_DLGITEM kMulticastItems[] = {
+    {IDOK, DlgControlKind::PushButton, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 237, 20, 50, 14},
+    {IDCANCEL, DlgControlKind::PushButton, "Cancel", WS_TABSTOP, 237, 47, 50, 14},
+    {IDC_SCOPE_LINK_LOCAL, DlgControlKind::StaticText,
+     "局部链接地址:224.0.0.0～224.0.0.255,用于局域网,路由器不转发属于此范围的IP包;", WS_GROUP, 18,
+     18, 204, 22},
+    {IDC_SCOPE_RESERVED, DlgControlKind::StaticText,
+     "预留组播地址：224.0.1.0～238.255.255.255,用于全球范围或网络协议;", WS_GROUP, 18, 46, 205, 23},
+    {IDC_SCOPE_ADMIN, DlgControlKind::StaticText,
+     "管理权限地址：239.0.0.0～239.255.255.255,组织内部使用,用于限制组播范围;", WS_GROUP, 18, 73,
+     215, 26},
+    {IDC_GROUP_ADDRESS, DlgControlKind::Edit, "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 60, 100,
+     57, 14},
+    {IDC_GROUP_PORT, DlgControlKind::Edit, "", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
+     175, 100, 40, 14},
+    {IDC_STATIC, DlgControlKind::StaticText, "IP address", WS_GROUP, 18, 100, 35, 8},
+    {IDC_STATIC, DlgControlKind::StaticText, "IP Port", WS_GROUP, 145, 100, 26, 10},
+};
+
 constexpr AFX_DLGTEMPLATE kDialogTemplates[] = {
     {IDD_ABOUTBOX, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 235, 55,
      "关于 Vandrel", "宋体", 9, 400, false, kAboutItems},
     {IDD_UDP_PORT, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS, 0,
      0, 120, 86, "Dialog", "MS Shell Dlg", 8, 400, false, kUdpPortItems},
+    {IDD_MULTICAST, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS,
+     0, 0, 300, 146, "Dialog", "MS Shell Dlg", 8, 0, false, kMulticastItems},
 };
 
 }  // namespace

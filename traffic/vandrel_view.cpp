@@ -3,10 +3,13 @@
 #include <chrono>
 #include <thread>
 
+#include "files.h"
 #include "host_info.h"
 #include "message_box.h"
+#include "multi_cast_d.h"
 #include "resource.h"
 #include "standard_ids.h"
+#include "threads.h"
 #include "udp_dia.h"
 #include "udp_receive_socket.h"
 #include "win_error.h"
@@ -32,6 +35,7 @@ ON_COMMAND(ID_FILE_PRINT_PREVIEW, CView::OnFilePrintPreview)
 ON_WM_TIMER()
 ON_COMMAND(ID_GET_NETINFO, CVandrelView::OnGetNetinfo)
 ON_COMMAND(ID_GET_ALL_IP, CVandrelView::OnGetAllIp)
+ON_COMMAND(ID_MULTICAST_RECEIVED, CVandrelView::OnMulticastReceived)
 ON_COMMAND(ID_UNICAST_RECEIVED, CVandrelView::OnUnicastReceived)
 END_MESSAGE_MAP()
 
@@ -46,6 +50,15 @@ CVandrelView::~CVandrelView() {
     }
     g_nRecvPort = 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (m_hThread != nullptr) {
+        // No thread outlives the view: a receive that waits is ended, what the kernel held is
+        // written, and a message box the thread asks for meanwhile is not waited for.
+        m_sock.Wake();
+        const CWorkerMessageBoxRelease release;
+        WaitForSingleObject(m_hThread, INFINITE);
+        CloseHandle(m_hThread);
+        m_hThread = nullptr;
+    }
 }
 
 BOOL CVandrelView::PreCreateWindow(CREATESTRUCT& cs) {
@@ -126,6 +139,32 @@ void CVandrelView::OnUnicastReceived() {
     int nRecvBuf = 8192;
     if (!m_hSocket->SetSockOpt(SO_RCVBUF, &nRecvBuf, sizeof(nRecvBuf), SOL_SOCKET)) {
         AfxMessageBox("Could not SetSockOpt(SO_RCVBUF!", MB_OK, 0);
+    }
+}
+
+void CVandrelView::OnMulticastReceived() {
+    CMultiCastD dlg(nullptr);
+    // Only OK gives m_nPort a value: any other end counts as Cancel.
+    if (dlg.DoModal() != IDOK) {
+        return;
+    }
+    g_strGroupIP = dlg.m_strAddress;
+    g_nRecvPort = static_cast<DWORD>(dlg.m_nPort);
+    if (m_hThread != nullptr) {
+        AfxMessageBox("Could not create receive Thread!", MB_OK, 0);
+        return;
+    }
+    // Taken now: a later dialog changes neither while the thread sets up.
+    m_addrLocal.sin_family = AF_INET;
+    m_addrLocal.sin_port = htons(static_cast<WORD>(g_nRecvPort));
+    m_addrLocal.sin_addr.s_addr = htonl(INADDR_ANY);
+    m_mreq.imr_interface.s_addr = htonl(INADDR_ANY);
+    m_mreq.imr_multiaddr.s_addr = inet_addr(g_strGroupIP);
+    auto* pParam = new MulticastReceiveParam{m_addrLocal, m_mreq, &m_sock};
+    m_hThread = CreateThread(nullptr, 0, MulticastReceiveThread, pParam, 0, &m_dwThreadId);
+    if (m_hThread == nullptr) {
+        delete pParam;
+        AfxMessageBox("Could not create receive Thread!", MB_OK, 0);
     }
 }
 

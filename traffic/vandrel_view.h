@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "multicast_receive.h"
 #include "traffic_counter.h"
 #include "view.h"
 
@@ -31,11 +32,20 @@ public:
     void OnGetAllIp();
     // Asks for a port and captures what arrives on it until the view is destroyed.
     void OnUnicastReceived();
+    // Asks for a group and a port and starts the one multicast receive thread.
+    void OnMulticastReceived();
 
 protected:
     CVandrelView();
 
     CUdpReceiveSocket* m_hSocket = nullptr;
+    HANDLE m_hThread = nullptr;
+    DWORD m_dwThreadId = 0;
+    // The receive thread's socket, which the destructor shuts down to end a waiting receive.
+    CReceiveSocketLink m_sock;
+    // The copies the thread was started with, taken here on the user-interface thread.
+    ip_mreq m_mreq{};
+    sockaddr_in m_addrLocal{};
     CString m_strInterface;
     CTrafficCounter m_sendCounter;
     CString m_strOutRate;

@@ -1,6 +1,8 @@
 // The loss-free rate of the unicast capture (a ticking CVandrelView, offscreen) beside socat,
 // multicat and a bare recvmmsg loop (the ceiling), and the capture through a one-second stall
-// of the user-interface thread. Run by scripts/bench-capture.sh; prints figures, asserts none.
+// of the user-interface thread; with --multicast, the same for the multicast capture and the
+// others joined to its group, in a network namespace of the benchmark's own.
+// Run by scripts/bench-capture.sh; prints figures, asserts none.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/udp.h>
@@ -11,6 +13,7 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdlib>
 
 #include <QApplication>
 #include <QDialog>
@@ -37,9 +40,18 @@
 #include "udp_receive_socket.h"
 #include "vandrel_view.h"
 
+// Defined beside theApp in the program.
+CString g_strGroupIP;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// The group every receiver joins with --multicast; empty for unicast to loopback.
+std::string g_group;
+// The ceiling's kernel buffer, taken past rmem_max where allowed; --ceiling-buffer asks for
+// less, within rmem_max, to see what the buffer alone is worth.
+int g_ceilingBuffer = 8 << 20;
+bool g_ceilingForced = true;
 constexpr int kSenderCore = 0;
 constexpr int kReceiverCore = 1;
 
@@ -103,7 +115,7 @@ private:
         sockaddr_in to{};
         to.sin_family = AF_INET;
         to.sin_port = htons(port);
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        to.sin_addr.s_addr = g_group.empty() ? htonl(INADDR_LOOPBACK) : inet_addr(g_group.c_str());
         connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to);
         std::vector<uint8_t> payload(kBatch * kDatagram);
         const double perSecond = mbps * 1e6 / 8 / kDatagram;
@@ -229,6 +241,7 @@ void WaitBound(uint16_t port) {
 class BenchView : public CVandrelView {
 public:
     CUdpReceiveSocket* Socket() const { return m_hSocket; }
+    HANDLE Thread() const { return m_hThread; }
 };
 
 // Answers the port dialog through its widgets and prints any message box.
@@ -241,8 +254,17 @@ public:
                 std::fprintf(stderr, "capture says: %s\n", box->text().toUtf8().constData());
                 box->accept();
             } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-                dialog->findChild<QLineEdit*>()->setText(m_port);
-                dialog->findChild<QPushButton*>()->click();
+                // The port edit takes digits only; the group stays as the dialog offers it.
+                for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+                    if (edit->validator() != nullptr) {
+                        edit->setText(m_port);
+                    }
+                }
+                for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+                    if (button->isDefault()) {
+                        button->click();
+                    }
+                }
             }
         });
         m_timer.start(5);
@@ -259,19 +281,24 @@ Outcome RunCapture(const std::string& prefix, double mbps, double seconds, bool 
     auto* view = new BenchView;
     view->Create(nullptr, nullptr);
     view->OnInitialUpdate();  // timer 2 ticks as in the program
+    const std::string path =
+        prefix + (g_group.empty() ? "/drives/d/ReceivedUDP.ts" : "/drives/d/receivedMulticast.ts");
+    std::filesystem::remove(path);
     {
         DialogAnswer answer(port);
-        view->SendMessage(WM_COMMAND, ID_UNICAST_RECEIVED);
+        view->SendMessage(WM_COMMAND,
+                          g_group.empty() ? ID_UNICAST_RECEIVED : ID_MULTICAST_RECEIVED);
+        // The multicast thread creates its file once it has joined the group.
+        RunEventLoopUntil([&] { return std::filesystem::exists(path); }, 5);
     }
-    if (view->Socket() == nullptr) {
+    if (g_group.empty() ? view->Socket() == nullptr : !std::filesystem::exists(path)) {
         delete view;
         return {};
     }
-    if (pReceiveBuffer != nullptr) {
+    if (pReceiveBuffer != nullptr && view->Socket() != nullptr) {
         socklen_t length = sizeof *pReceiveBuffer;
         getsockopt(view->Socket()->m_hSocket, SOL_SOCKET, SO_RCVBUF, pReceiveBuffer, &length);
     }
-    const std::string path = prefix + "/drives/d/ReceivedUDP.ts";
     Sender sender;
     sender.Start(port, mbps, seconds);
     const auto start = Clock::now();
@@ -286,7 +313,7 @@ Outcome RunCapture(const std::string& prefix, double mbps, double seconds, bool 
         });
     sender.Join();
     WaitQuiet([&] { return SizeOf(path) + g_nRecvFill; });
-    const uint64_t dropped = view->Socket()->GetDroppedCount();
+    const uint64_t dropped = view->Socket() != nullptr ? view->Socket()->GetDroppedCount() : -1ULL;
     delete view;  // writes what is still held
     Outcome o = Check(sender, path);
     o.dropped = dropped;
@@ -296,8 +323,8 @@ Outcome RunCapture(const std::string& prefix, double mbps, double seconds, bool 
 Outcome RunCeiling(double mbps, double seconds) {
     const uint16_t port = FreePort();
     const int s = socket(AF_INET, SOCK_DGRAM, 0);
-    int size = 8 << 20;
-    if (setsockopt(s, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0) {
+    int size = g_ceilingBuffer;
+    if (!g_ceilingForced || setsockopt(s, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0) {
         setsockopt(s, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
     }
     timeval timeout{0, 50000};
@@ -306,6 +333,13 @@ Outcome RunCeiling(double mbps, double seconds) {
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    if (!g_group.empty()) {
+        const int all = 0;
+        setsockopt(s, IPPROTO_IP, IP_MULTICAST_ALL, &all, sizeof all);
+        ip_mreq mreq{};
+        mreq.imr_multiaddr.s_addr = inet_addr(g_group.c_str());
+        setsockopt(s, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq);
+    }
     Sender sender;
     sender.Start(port, mbps, seconds);
     constexpr unsigned kBatch = 64;
@@ -356,13 +390,15 @@ Outcome RunTool(const std::string& tool, const std::string& folder, double mbps,
         for (const char* a : {"socat", "-u"}) {
             args.emplace_back(a);
         }
-        args.push_back("UDP-RECV:" + std::to_string(port));
+        args.push_back("UDP-RECV:" + std::to_string(port) +
+                       (g_group.empty() ? "" : ",ip-add-membership=" + g_group + ":0.0.0.0"));
         args.push_back("OPEN:" + path + ",creat,trunc");
     } else {
         for (const char* a : {"multicat", "-u", "-U"}) {
             args.emplace_back(a);
         }
-        args.push_back("@127.0.0.1:" + std::to_string(port));
+        args.push_back("@" + (g_group.empty() ? std::string("127.0.0.1") : g_group) + ":" +
+                       std::to_string(port));
         args.push_back(path);
     }
     std::vector<char*> argv;
@@ -375,6 +411,7 @@ Outcome RunTool(const std::string& tool, const std::string& folder, double mbps,
         return {};
     }
     WaitBound(port);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // bound, then joined
     Sender sender;
     sender.Start(port, mbps, seconds);
     while (!sender.Done()) {
@@ -486,11 +523,34 @@ void PrintLoad(const char* when) {
     std::printf("load average %s: %s\n", when, load.c_str());
 }
 
+// A network namespace with lo up, multicast on it and a route for every group.
+bool EnterNetworkNamespace() {
+    if (unshare(CLONE_NEWNET) != 0) {
+        std::perror("unshare -n");
+        return false;
+    }
+    return std::system("ip link set lo up multicast on && ip route add 224.0.0.0/4 dev lo") == 0;
+}
+
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--multicast") {
+            g_group = "228.7.7.7";
+            if (!EnterNetworkNamespace()) {
+                std::fprintf(stderr, "no network namespace for the multicast run\n");
+                return 1;
+            }
+            std::printf("multicast to %s, every receiver joined, in a network namespace\n",
+                        g_group.c_str());
+        }
+    }
     PinThisThread(kReceiverCore);  // every thread made from here on shares this core
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    char folder[] = "/tmp/vandrel-bench-XXXXXX";
-    const std::string prefix = mkdtemp(folder);
+    // The capture files go where TMPDIR says: the file system is part of what is measured.
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/vandrel-bench-XXXXXX";
+    const std::string prefix = mkdtemp(folder.data());
     setenv("VANDREL_PREFIX", prefix.c_str(), 1);
     double seconds = 3;
     bool stall = false;
@@ -501,6 +561,9 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--stall") {
             stall = true;
+        } else if (arg == "--ceiling-buffer" && i + 1 < argc) {
+            g_ceilingBuffer = std::stoi(argv[++i]);
+            g_ceilingForced = false;
         } else if (arg == "--only" && i + 1 < argc) {
             only = argv[++i];
         } else if (arg == "--seconds" && i + 1 < argc) {

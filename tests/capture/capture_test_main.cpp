@@ -1,10 +1,23 @@
-// Runs the capture tests inside a QApplication on the offscreen platform.
+// Runs the capture tests inside a QApplication on the offscreen platform. The copy that runs
+// the multicast tests makes its network namespace first.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include "capture_test_support.h"
 
 int main(int argc, char** argv) {
+    if (InNetworkNamespace()) {
+        std::string reason;
+        if (!EnterNetworkNamespace(reason)) {
+            std::fprintf(stderr, "no network namespace for the multicast tests: %s\n",
+                         reason.c_str());
+            return 77;
+        }
+    }
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);

@@ -39,6 +39,32 @@ private:
     unsigned char m_next = 0;
 };
 
+// Sends datagrams to a multicast group, from the host's default interface for it.
+class MulticastSender {
+public:
+    MulticastSender(const char* group, unsigned port);
+    ~MulticastSender();
+    // A datagram of size bytes, bytes counting on from the previous one; returns what was sent.
+    std::string Send(size_t size);
+    std::string SendBytes(const std::string& data);
+
+private:
+    int m_socket;
+    std::string m_group;
+    unsigned m_port;
+    unsigned char m_next = 0;
+};
+
+// The multicast tests run in a network namespace of their own: a copy of this program is
+// started in one, with only the tests named by filter. Returns its exit status, 77 when no
+// namespace could be made (it says why on standard error), 124 when it timed out.
+int RunInNetworkNamespace(const std::string& filter);
+// In that copy, before anything else: makes the namespace (lo up, multicast on, a route for
+// 224.0.0.0/4). Returns false, with the reason, when it cannot.
+bool EnterNetworkNamespace(std::string& reason);
+// Whether this is that copy.
+bool InNetworkNamespace();
+
 // Answers the next modal dialog by typing keys into its focused/first edit (optional) and
 // then pressing a key or closing it; records and dismisses every message box.
 class ModalDriver {

@@ -267,6 +267,9 @@ TEST_F(UnicastCapture, AFailedWriteIsReportedOnceAndTheCaptureGoesOn) {
 }
 
 TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the test's own sender cannot keep 100 Mbit/s under ThreadSanitizer";
+#endif
     Command("0");
     LoopbackSender sender(BoundPort());
     constexpr int kCount = 24000;  // 2.5 s at 100 Mbit/s in 1,316-byte datagrams

@@ -1,6 +1,6 @@
-// Sends a bursty, paced transport stream to a UDP port on loopback, as a real-time encoder
-// does, and writes the exact bytes it sent to a file for comparison.
-// Usage: udp_burst_sender PORT DATAGRAMS MBITS SENT_FILE
+// Sends a bursty, paced transport stream to a UDP port on loopback (or to ADDRESS, a multicast
+// group for one), as a real-time encoder does, and writes the exact bytes it sent to a file.
+// Usage: udp_burst_sender PORT DATAGRAMS MBITS SENT_FILE [ADDRESS]
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -33,8 +33,8 @@ void FillDatagram(std::uint8_t* out, std::uint64_t index) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s PORT DATAGRAMS MBITS SENT_FILE\n", argv[0]);
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: %s PORT DATAGRAMS MBITS SENT_FILE [ADDRESS]\n", argv[0]);
         return 2;
     }
     const int port = std::atoi(argv[1]);
@@ -54,6 +54,10 @@ int main(int argc, char** argv) {
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<std::uint16_t>(port));
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (argc == 6 && inet_pton(AF_INET, argv[5], &to.sin_addr) != 1) {
+        std::fprintf(stderr, "%s: bad address %s\n", argv[0], argv[5]);
+        return 2;
+    }
 
     using Clock = std::chrono::steady_clock;
     const auto burstPeriod = std::chrono::duration<double>(kBurst * kDatagram * 8 / (mbits * 1e6));

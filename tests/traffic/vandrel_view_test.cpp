@@ -8,6 +8,9 @@
 
 #include "perf_source_fixture.h"
 
+// Defined beside theApp in the program.
+CString g_strGroupIP;
+
 namespace {
 
 using Items = std::vector<std::tuple<int, int, std::string>>;

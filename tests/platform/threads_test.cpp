@@ -1,0 +1,54 @@
+#include "threads.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "files.h"
+#include "win_error.h"
+
+namespace {
+
+std::atomic<bool> g_release{false};
+
+DWORD WaitForRelease(LPVOID lpParameter) {
+    for (int i = 0; i < 1000 && !g_release; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return *static_cast<DWORD*>(lpParameter);
+}
+
+TEST(Threads, AHandleIsWaitedForGivesTheExitCodeAndMayBeClosedFirst) {
+    g_release = false;
+    DWORD code = 42;
+    DWORD id = 0;
+    const HANDLE h = CreateThread(nullptr, 0, WaitForRelease, &code, 0, &id);
+    ASSERT_NE(h, nullptr);
+    EXPECT_NE(id, 0u);
+    DWORD exitCode = 0;
+    EXPECT_TRUE(GetExitCodeThread(h, &exitCode));
+    EXPECT_EQ(exitCode, STILL_ACTIVE);
+    EXPECT_EQ(WaitForSingleObject(h, 20), WAIT_TIMEOUT);
+    g_release = true;
+    EXPECT_EQ(WaitForSingleObject(h, INFINITE), WAIT_OBJECT_0);
+    EXPECT_TRUE(GetExitCodeThread(h, &exitCode));
+    EXPECT_EQ(exitCode, 42u);
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(WaitForSingleObject(h, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+
+    // Closing the handle leaves the thread running to its end.
+    g_release = false;
+    static DWORD seven = 7;
+    const HANDLE early = CreateThread(nullptr, 64 * 1024, WaitForRelease, &seven, 0, nullptr);
+    ASSERT_NE(early, nullptr);
+    EXPECT_TRUE(CloseHandle(early));
+    g_release = true;
+
+    EXPECT_EQ(CreateThread(nullptr, 0, WaitForRelease, &code, 4, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+}  // namespace
