@@ -1,12 +1,13 @@
 #include "resource.h"
 #include "resource_tables.h"
+#include "version_config.h"
 
 namespace {
 
 constexpr AFX_DLGITEM kAboutItems[] = {
     {IDC_STATIC, DlgControlKind::StaticIcon, nullptr, SS_ICON, 11, 17, 20, 20, IDR_MAINFRAME},
-    {IDC_STATIC, DlgControlKind::StaticText, "Vandrel 1.0 版", WS_GROUP | SS_NOPREFIX, 40, 10, 119,
-     8},
+    {IDC_STATIC, DlgControlKind::StaticText, "Vandrel " VANDREL_VERSION_SHORT " 版",
+     WS_GROUP | SS_NOPREFIX, 40, 10, 119, 8},
     {IDC_STATIC, DlgControlKind::StaticText, "版权所有 (C) 2026", WS_GROUP, 40, 25, 119, 8},
     {IDOK, DlgControlKind::PushButton, "确定", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 7, 7, 50,
      14},

@@ -1,19 +1,21 @@
 #include "resource_tables.h"
+#include "version_config.h"
 
 namespace {
 
 constexpr AFX_VERSION_STRING kStrings[] = {
     {"FileDescription", "Vandrel Microsoft 基础类应用程序"},
-    {"FileVersion", "1, 0, 0, 2"},
+    {"FileVersion", VANDREL_VERSION_COMMAS},
     {"InternalName", "Vandrel"},
     {"LegalCopyright", "版权所有 (C) 2026"},
     {"OriginalFilename", "Vandrel.EXE"},
     {"ProductName", "Vandrel 应用程序"},
-    {"ProductVersion", "1, 0, 0, 1"},
+    {"ProductVersion", VANDREL_VERSION_COMMAS},
 };
 
+// The file and the product carry the one version the build sets.
 constexpr AFX_VERSIONINFO kVersions[] = {
-    {1, {1, 0, 0, 2}, {1, 0, 0, 1}, 0x0804, 1200, kStrings},
+    {1, {VANDREL_VERSION_WORDS}, {VANDREL_VERSION_WORDS}, 0x0804, 1200, kStrings},
 };
 
 }  // namespace

@@ -12,8 +12,8 @@ packages=(
     xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-dejavu-core fonts-noto-cjk qt6-translations-l10n
     # network namespaces and the receivers the capture is compared with
     iproute2 socat multicat util-linux
-    # desktop integration checks
-    desktop-file-utils appstream file
+    # the Debian package and its checks
+    dpkg-dev lintian man-db desktop-file-utils appstream file
 )
 
 missing=()

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the toolbar strip, the two icons and the desktop icons into res/images/.
+"""Draws the toolbar strip, the two icons and the desktop icons (16 to 256 px) into res/images/.
 
 Run by hand after changing a drawing; the outputs are committed. 16-colour images use the
 standard 16-colour palette; light grey (index 7) is the toolbar's button face.
@@ -339,9 +339,10 @@ def main():
         'toolbar.bmp': bmp4(strip),
         'vandrel.ico': ico4([app_icon(32), app_icon(16)]),
         'vandrel_doc.ico': ico4([doc_icon(32), doc_icon(16)]),
-        'vandrel-16.png': png(app_icon(16)),
-        'vandrel-32.png': png(app_icon(32)),
     }
+    # Desktops pick the nearest size and scale it; each is drawn at its own size to stay sharp.
+    for size in (16, 32, 48, 64, 128, 256):
+        files[f'vandrel-{size}.png'] = png(app_icon(size))
     for name, data in files.items():
         with open(os.path.join(out, name), 'wb') as f:
             f.write(data)

@@ -1,8 +1,11 @@
 // "UniCast Received" through the view's command, the real dialog, socket and event loop.
+#include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +15,8 @@
 #include <QElapsedTimer>
 #include <atomic>
 #include <chrono>
+#include <cstring>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -302,32 +307,117 @@ TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
     EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent);
 }
 
-// Re-runs the test below as uid 65534 when root: the child's own result is the verdict.
-int RunAsNobody(const char* filter) {
+// What became of the test re-run as uid 65534.
+struct NobodyRun {
+    bool skipped = false;
+    std::string failure;  // empty when the child passed
+};
+
+// A fresh folder that uid 65534 can enter and run a program from, or "" (why in *why).
+// The build may sit in a folder only root can enter, such as root's home.
+std::string MakeFolderForNobody(std::string* why) {
+    for (const char* base : {"/tmp", "/var/tmp", "/dev/shm"}) {
+        struct statvfs fs {};
+        if (statvfs(base, &fs) != 0 || (fs.f_flag & ST_NOEXEC) != 0) {
+            *why += std::string(base) + " is missing or mounted noexec; ";
+            continue;
+        }
+        std::string folder = std::string(base) + "/vandrel-nobody-XXXXXX";
+        if (mkdtemp(folder.data()) == nullptr) {
+            *why += std::string(base) + ": " + strerror(errno) + "; ";
+            continue;
+        }
+        chmod(folder.c_str(), 0755);
+        return folder;
+    }
+    return {};
+}
+
+// Re-runs the test below as uid 65534 when root, from a copy of this binary in a folder that
+// user can reach; the child's own result is the verdict.
+NobodyRun RunAsNobody(const char* filter) {
+    std::string why;
+    const std::string folder = MakeFolderForNobody(&why);
+    if (folder.empty()) {
+        return {true, "no folder uid 65534 can run a copy of the test from: " + why};
+    }
+    struct Remove {
+        std::string path;
+        ~Remove() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } remove{folder};
+    const std::string copy = folder + "/capture_tests";
+    std::error_code error;
+    if (!std::filesystem::copy_file("/proc/self/exe", copy, error)) {
+        return {true, "cannot copy the test binary to " + folder + ": " + error.message()};
+    }
+    chmod(copy.c_str(), 0755);
+    // Qt's runtime folder for the child, so it leaves nothing behind in /tmp.
+    const std::string runtime = folder + "/run";
+    if (mkdir(runtime.c_str(), 0700) != 0 || chown(runtime.c_str(), 65534, 65534) != 0) {
+        return {false, "cannot make " + runtime + ": " + strerror(errno)};
+    }
+    const std::string runtimeVar = "XDG_RUNTIME_DIR=" + runtime;
+
     char child[] = "VANDREL_UNPRIVILEGED_CHILD=1";
     char offscreen[] = "QT_QPA_PLATFORM=offscreen";
-    char* envp[] = {child, offscreen, nullptr};
+    char* envp[] = {child, offscreen, const_cast<char*>(runtimeVar.c_str()), nullptr};
     std::string filterArg = std::string("--gtest_filter=") + filter;
-    char self[] = "capture_tests";
-    char* argv[] = {self, filterArg.data(), nullptr};
+    char* argv[] = {const_cast<char*>(copy.c_str()), filterArg.data(), nullptr};
+    // The child writes {step, errno} here when it cannot get as far as running the copy.
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) {
+        return {false, std::string("pipe2: ") + strerror(errno)};
+    }
     const pid_t pid = fork();
     if (pid == 0) {
-        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) {
-            _exit(77);
+        int failed[2] = {0, 0};
+        if (chdir(folder.c_str()) != 0 || setgroups(0, nullptr) != 0 || setgid(65534) != 0 ||
+            setuid(65534) != 0) {
+            failed[1] = errno;
+        } else {
+            execve(copy.c_str(), argv, envp);
+            failed[0] = 1;
+            failed[1] = errno;
         }
-        execve("/proc/self/exe", argv, envp);
+        (void)!write(report[1], failed, sizeof failed);
         _exit(127);
     }
+    close(report[1]);
     int status = 0;
-    for (int waited = 0; waited < 600; ++waited) {  // 60 s
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    bool finished = false;
+    for (int waited = 0; waited < 600 && !finished; ++waited) {  // 60 s
+        finished = waitpid(pid, &status, WNOHANG) == pid;
+        if (!finished) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return 124;
+    if (!finished) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    int failed[2] = {0, 0};
+    const bool notStarted = read(report[0], failed, sizeof failed) == sizeof failed;
+    close(report[0]);
+    if (notStarted && failed[0] == 0) {
+        return {true, std::string("cannot become uid 65534: ") + strerror(failed[1])};
+    }
+    if (notStarted) {
+        return {false, "execve of " + copy + " as uid 65534 failed: " + strerror(failed[1])};
+    }
+    if (!finished) {
+        return {false, "the test as uid 65534 did not finish within 60 s"};
+    }
+    if (WIFSIGNALED(status)) {
+        return {false, "the test as uid 65534 died of signal " + std::to_string(WTERMSIG(status))};
+    }
+    if (WEXITSTATUS(status) != 0) {
+        return {false,
+                "the test failed as uid 65534 (exit " + std::to_string(WEXITSTATUS(status)) + ")"};
+    }
+    return {};
 }
 
 TEST_F(UnicastCapture, AnUnprivilegedUserIsToldAboutPortsBelow1024) {
@@ -337,11 +427,12 @@ TEST_F(UnicastCapture, AnUnprivilegedUserIsToldAboutPortsBelow1024) {
                      << ": anyone may bind port 1002 here";
     }
     if (geteuid() == 0 && getenv("VANDREL_UNPRIVILEGED_CHILD") == nullptr) {
-        const int code = RunAsNobody("UnicastCapture.AnUnprivilegedUserIsToldAboutPortsBelow1024");
-        if (code == 77) {
-            GTEST_SKIP() << "cannot drop to uid 65534 to try port 1002 without privilege";
+        const NobodyRun run =
+            RunAsNobody("UnicastCapture.AnUnprivilegedUserIsToldAboutPortsBelow1024");
+        if (run.skipped) {
+            GTEST_SKIP() << run.failure;
         }
-        EXPECT_EQ(code, 0) << "the test failed as uid 65534 (124: timed out)";
+        EXPECT_EQ(run.failure, "");
         return;
     }
     Command("", false);
