@@ -8,6 +8,10 @@
 #include <string>
 
 #include "capture_test_support.h"
+#include "cstring.h"
+
+// Defined beside theApp in the program, which these tests do not link.
+CString g_strGroupIP;
 
 int main(int argc, char** argv) {
     if (InNetworkNamespace()) {

@@ -27,11 +27,6 @@
 #include <sstream>
 #include <thread>
 
-#include "cstring.h"
-
-// Defined beside theApp in the program.
-CString g_strGroupIP;
-
 TempPrefix::TempPrefix() {
     char folder[] = "/tmp/vandrel-capture-XXXXXX";
     m_path = mkdtemp(folder);

@@ -118,6 +118,11 @@ const std::string kVethPair =
     "ip link add name a type veth peer name b\n"
     "ip link set dev a address 00:50:ba:12:c3:0d\n";
 
+// Empty when the command worked, so a failed step shows in the compared text.
+std::string Shell(const char* command) {
+    return std::system(command) == 0 ? "" : std::string("(failed: ") + command + ")";
+}
+
 std::string Code(UCHAR code) {
     return std::to_string(code) + ";";
 }
@@ -140,9 +145,9 @@ TEST(GetNetinfo, AdapterZeroIsTheFirstEthernetInterfaceThatIsUp) {
             ncb.ncb_lana_num = 0;
             out += Code(Netbios(&ncb));
             out += std::to_string(ncb.ncb_length) + ";" + Code(buffer[8]);
-            std::system("ip link set dev a down");
+            out += Shell("ip link set dev a down");
             out += "[" + GetNetinfoText().str() + "]";
-            std::system("ip link del dev a");
+            out += Shell("ip link del dev a");
             return out + "[" + GetNetinfoText().str() + "]";
         });
     SKIP_WITHOUT_NAMESPACE(result);
@@ -173,7 +178,7 @@ TEST(GetAllIp, OwnNameGivesTheAddressesOfTheInterfacesThatAreUp) {
     const std::string result = InNamespace("Vandrel-Test", hosts, commands, [] {
         std::string out = GetAllIpText().str() + "--\n" + Lookup("VANDREL-test") + "--\n" +
                           Lookup("stream-server") + Lookup("localhost") + Lookup("no-such-host");
-        std::system("ip link set dev a down");
+        out += Shell("ip link set dev a down");
         return out + "--\n" + GetAllIpText().str();
     });
     SKIP_WITHOUT_NAMESPACE(result);
