@@ -90,4 +90,7 @@ void CAsyncSocket::DispatchReceive() {
             OnReceive(0);
         }
     } while (m_receiver.GetWaitingCount() > 0 && clock.elapsed() < 5);
+    if (const DWORD code = m_receiver.TakeError(); code != 0) {
+        OnReceive(static_cast<int>(code));
+    }
 }

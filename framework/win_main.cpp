@@ -4,9 +4,11 @@
 #include "resource_language.h"
 #include "resources.h"
 #include "win_app.h"
+#include "win_init.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    AfxWinInit();
     AfxUseResourceLanguage();
     CWinApp* app = AfxGetApp();
     if (app == nullptr) {

@@ -233,7 +233,6 @@ TEST_F(UnicastCapture, AFileThatCannotBeOpenedIsReportedAndTheCaptureGoesOn) {
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {
-        signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &m_saved);
         rlimit limit = m_saved;
         limit.rlim_cur = bytes;
@@ -246,23 +245,22 @@ private:
     rlimit m_saved{};
 };
 
-TEST_F(UnicastCapture, AFailedWriteIsReportedOnceAndTheCaptureGoesOn) {
+TEST_F(UnicastCapture, AFailedWriteLeavesOnlyWholeBlocksIsReportedOnceAndTheCaptureGoesOn) {
     Command("0");
     LoopbackSender sender(BoundPort());
     const std::string path = m_prefix.CapturePath();
-    FileSizeLimit limit(100000);
-    SendAndWait(sender, 1000, 66);
+    const std::string first = SendAndWait(sender, 1000, 66);
     ASSERT_EQ(FileSize(path), 66000);
+    FileSizeLimit limit(100000);  // the next block fits only in part
     FillTwice(sender);
     ASSERT_EQ(m_driver.m_messages.size(), 1u);
     EXPECT_EQ(m_driver.m_messages[0],
               "Write file is error = 112 ! 66000 bytes received are dropped.");
-    EXPECT_EQ(FileSize(path), 100000);
+    EXPECT_EQ(FileSize(path), 66000) << "the part of the failed block is cut off again";
 
     limit.Lift();
     const std::string more = SendAndWait(sender, 1000, 66);
-    EXPECT_EQ(FileSize(path), 166000);
-    EXPECT_EQ(ReadFile(path).substr(100000), more);
+    EXPECT_TRUE(ReadFile(path) == first + more);
     EXPECT_EQ(m_driver.m_messages.size(), 1u);
 }
 
