@@ -93,6 +93,8 @@ void CUdpReceiveSocket::Store(int nReceived) {
     if (nReceived <= 0) {
         if (nReceived == SOCKET_ERROR && GetLastError() == WSAEMSGSIZE) {
             ++m_nTooLong;
+        }
+        if (!m_bLossShown) {
             CheckLosses();
         }
         return;

@@ -1,5 +1,6 @@
 // A datagram socket whose OnReceive runs on the user-interface thread, once per waiting
-// datagram, and once with the Windows code when the socket's reading ends on an error.
+// datagram, once more when datagrams were lost, and once with the Windows code when the
+// socket's reading ends on an error.
 // Used by the capture; create, read and destroy it on the user-interface thread.
 // Datagrams wait in the socket's own queue while that thread is busy (see GetDroppedCount).
 #pragma once
@@ -51,4 +52,5 @@ private:
 
     DatagramReceiver m_receiver;
     QSocketNotifier* m_pNotifier = nullptr;
+    uint64_t m_nDroppedSeen = 0;
 };

@@ -28,6 +28,8 @@ constexpr unsigned kSlot = 1536;
 constexpr unsigned kSlotPayload = kSlot - DatagramQueue::kHeader;
 // Even at 5 Gbit/s this is 31 KB, a fraction of the smallest kernel buffer (208 KiB).
 constexpr unsigned kGatherMicroseconds = 50;
+// How often an idle reader asks the kernel whether it dropped datagrams.
+constexpr int kIdleCheckMilliseconds = 1000;
 // What the kernel charges a socket's buffer at least for one datagram.
 constexpr unsigned kSmallestDatagramCost = 512;
 // The largest UDP payload: whole datagrams are read so a long one can be refused whole.
@@ -208,7 +210,7 @@ void DatagramReceiver::Stop() {
 void DatagramReceiver::CloseSocket() {
     m_closingBatches = 0;
     if (m_socket != INVALID_SOCKET) {
-        m_kernelDropped = std::max<uint64_t>(m_kernelDropped, ReadKernelDrops(m_socket));
+        RaiseKernelDrops(ReadKernelDrops(m_socket));
         close(m_socket);
         m_socket = INVALID_SOCKET;
     }
@@ -216,12 +218,18 @@ void DatagramReceiver::CloseSocket() {
 
 void DatagramReceiver::ReaderLoop() {
     pollfd fds[2] = {{m_socket, POLLIN, 0}, {m_stopEvent, POLLIN, 0}};
+    bool wasFull = false;
     for (;;) {
-        if (poll(fds, 2, -1) < 0) {
+        const int ready = poll(fds, 2, kIdleCheckMilliseconds);
+        if (ready < 0) {
             if (errno == EINTR) {
                 continue;
             }
             return EndReader(errno);
+        }
+        if (ready == 0) {
+            CheckKernelDrops();  // drops followed by silence carry no count with a datagram
+            continue;
         }
         if ((fds[1].revents & POLLIN) != 0) {
             return;
@@ -233,6 +241,10 @@ void DatagramReceiver::ReaderLoop() {
         if (result == Drain::Failed) {
             return EndReader(errno);
         }
+        if (wasFull && result != Drain::QueueFull) {
+            CheckKernelDrops();  // the kernel's buffer may have overflowed meanwhile
+        }
+        wasFull = result == Drain::QueueFull;
         if (result == Drain::QueueFull) {
             usleep(1000);  // until the consumer makes room
         } else {
@@ -302,9 +314,23 @@ void DatagramReceiver::NoteKernelDrops(unsigned count) {
         if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL) {
             uint32_t dropped = 0;
             std::memcpy(&dropped, CMSG_DATA(c), sizeof dropped);
-            m_kernelDropped.store(dropped, std::memory_order_relaxed);
+            RaiseKernelDrops(dropped);
         }
     }
+}
+
+void DatagramReceiver::CheckKernelDrops() {
+    if (RaiseKernelDrops(ReadKernelDrops(m_socket))) {
+        Notify();
+    }
+}
+
+bool DatagramReceiver::RaiseKernelDrops(uint64_t dropped) {
+    if (dropped <= m_kernelDropped.load(std::memory_order_relaxed)) {
+        return false;
+    }
+    m_kernelDropped.store(dropped, std::memory_order_relaxed);
+    return true;
 }
 
 // Publishes the datagrams received into the slots at region. Those longer than a slot, and

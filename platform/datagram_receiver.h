@@ -66,6 +66,8 @@ private:
     Drain DrainKernel(unsigned maxBatches);
     void Store(std::byte* region, unsigned count);
     void NoteKernelDrops(unsigned count);
+    void CheckKernelDrops();
+    bool RaiseKernelDrops(uint64_t dropped);
     void Notify();
     void CloseSocket();
 
