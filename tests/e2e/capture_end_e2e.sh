@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# A capture's file is complete however the program ends: SIGTERM, SIGINT, or the display
-# going away while a stream is being captured. Each way starts the built program on its own
-# virtual display, starts "UniCast Received" through the menu, sends a bursty stream on
-# loopback, ends the program that way and compares the file with what was sent.
+# A capture's file is complete however the program ends: SIGTERM, SIGINT, SIGTERM while a
+# dialog is open, or the display going away while a stream is being captured. Each way
+# starts the built program on its own virtual display, starts "UniCast Received" through the
+# menu, sends a bursty stream on loopback, ends the program that way and compares the file
+# with what was sent.
 # Usage: capture_end_e2e.sh VANDREL SENDER
 set -euo pipefail
 vandrel="$1"
@@ -32,7 +33,16 @@ key() {
     sleep 0.3
 }
 
-for way in TERM INT display; do
+open_port_dialog() {
+    xdotool mousemove 200 150 click 1
+    sleep 0.3
+    key alt+f
+    for _ in 1 2 3 4 5; do key Right; done
+    key Return
+    wait_for_window '^Dialog$'
+}
+
+for way in TERM INT dialog display; do
     port=$((40000 + RANDOM % 20000))
     rm -rf "$work/prefix" "$work/run" "$work/sent.ts" "$work/stderr"
     export VANDREL_PREFIX="$work/prefix" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run"
@@ -47,12 +57,7 @@ for way in TERM INT display; do
     app=$!
     wait_for_window ' - Vandrel$'
     sleep 0.5
-    xdotool mousemove 200 150 click 1
-    sleep 0.3
-    key alt+f
-    for _ in 1 2 3 4 5; do key Right; done
-    key Return
-    wait_for_window '^Dialog$'
+    open_port_dialog
     key Tab ctrl+a
     xdotool type "$port"
     key Return
@@ -63,6 +68,8 @@ for way in TERM INT display; do
     "$sender" "$port" 10000 100 "$work/sent.ts"
     case "$way" in
         TERM | INT) kill -"$way" "$app" ;;
+        # The dialog's own loop ends first; the capture's socket goes only after it.
+        dialog) open_port_dialog && kill -TERM "$app" ;;
         display) kill "$xvfb"; xvfb="" ;;
     esac
     for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
