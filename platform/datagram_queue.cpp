@@ -59,7 +59,6 @@ std::byte* DatagramQueue::Reserve(size_t bytes) {
     // Records never wrap: when they do not fit before the end, the end is skipped.
     const size_t skip = bytes > toEnd ? toEnd : 0;
     if (bytes > m_capacity || head + skip + bytes - tail > m_capacity) {
-        m_pendingSkip = head - published;  // a restart stands even when nothing fits
         return nullptr;
     }
     if (skip != 0) {

@@ -501,9 +501,10 @@ int RunStall(const std::string& prefix, double seconds) {
         "SO_RCVBUF %d\n",
         rmemMax, receiveBuffer);
     PrintOutcome("capture", 200, o);
-    std::printf("stall: resident memory before %.1f MiB, at the end of the stall %.1f MiB, "
-                "caught up %.1f MiB\n",
-                memory.before, memory.during, memory.after);
+    std::printf(
+        "stall: resident memory before %.1f MiB, at the end of the stall %.1f MiB, "
+        "caught up %.1f MiB\n",
+        memory.before, memory.during, memory.after);
     return 0;
 }
 
@@ -521,9 +522,10 @@ int RunMemory(const std::string& prefix, double seconds) {
     Memory memory;
     const Outcome o = RunCapture(prefix, 100, seconds, false, nullptr, &memory);
     PrintOutcome("capture", 100, o);
-    std::printf("memory: resident idle %.1f MiB, after %.0f s at 100 Mbit/s %.1f MiB: %+.1f MiB "
-                "(goal <= +48)\n",
-                idle, seconds, memory.after, memory.after - idle);
+    std::printf(
+        "memory: resident idle %.1f MiB, after %.0f s at 100 Mbit/s %.1f MiB: %+.1f MiB "
+        "(goal <= +48)\n",
+        idle, seconds, memory.after, memory.after - idle);
     return 0;
 }
 

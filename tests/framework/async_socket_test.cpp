@@ -11,8 +11,8 @@
 #include <cstring>
 #include <fstream>
 #include <optional>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "capture_test_support.h"
