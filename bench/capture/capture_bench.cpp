@@ -276,10 +276,9 @@ Outcome RunCapture(const std::string& prefix, double mbps, double seconds, bool 
     auto* view = new BenchView;
     view->Create(nullptr, nullptr);
     view->OnInitialUpdate();  // timer 2 ticks as in the program
-    {
-        DialogAnswer answer(port);
-        view->SendMessage(WM_COMMAND, ID_UNICAST_RECEIVED);
-    }
+    // Also answers the capture's message boxes, such as the one for losses at the limit.
+    DialogAnswer answer(port);
+    view->SendMessage(WM_COMMAND, ID_UNICAST_RECEIVED);
     if (view->Socket() == nullptr) {
         delete view;
         return {};
