@@ -3,6 +3,8 @@
 // g_recvBuffer and g_nRecvFill belong to the module, not to a socket.
 #pragma once
 
+#include <cstdint>
+
 #include "async_socket.h"
 #include "file.h"
 
@@ -13,9 +15,17 @@ extern int g_nRecvFill;
 
 class CUdpReceiveSocket : public CAsyncSocket {
 public:
+    // Opens the capture file without emptying it: a capture that does not start keeps the
+    // previous recording.
     explicit CUdpReceiveSocket(CVandrelView* pOwner);
-    // Writes what is still held or queued, then closes the file and the socket.
+    // Writes what is still held or queued, then closes the file and the socket, and reports
+    // the capture's figures on standard error.
     ~CUdpReceiveSocket() override;
+
+    // The capture starts here: once the port is bound, the file is emptied.
+    BOOL Create(UINT nSocketPort = 0, int nSocketType = SOCK_DGRAM,
+                long lEvent = FD_READ | FD_WRITE | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE,
+                LPCSTR lpszSocketAddress = nullptr) override;
 
     CVandrelView* m_pOwner;
     CFile m_file;
@@ -27,6 +37,22 @@ private:
     int ReceiveOne();
     void Store(int nReceived);
     void WriteBlock();
+    void CheckLosses();
+    void ReportReceiveError(int nErrorCode);
+    void ReportEnd();
 
+    BOOL m_bStarted = FALSE;
+    BOOL m_bEnding = FALSE;  // no message boxes from the destructor: standard error says it
+    UINT m_nPort = 0;
+    // The file's length: a block that fails to write is cut off again from here.
+    ULONGLONG m_nFileLength = 0;
+    uint64_t m_nDatagramsWritten = 0;
+    int m_nHeldDatagrams = 0;  // in g_recvBuffer
+    uint64_t m_nTooLong = 0;
+    uint64_t m_nNotWritten = 0;
+    LONG m_lWriteError = 0;
+    BOOL m_bCutPending = FALSE;  // a failed block may have left part of itself in the file
     BOOL m_bWriteErrorShown = FALSE;
+    BOOL m_bLossShown = FALSE;
+    BOOL m_bReceiveErrorShown = FALSE;
 };

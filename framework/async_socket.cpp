@@ -90,4 +90,12 @@ void CAsyncSocket::DispatchReceive() {
             OnReceive(0);
         }
     } while (m_receiver.GetWaitingCount() > 0 && clock.elapsed() < 5);
+    // Losses are news too, also when no datagram came with them: Receive then says so.
+    if (const uint64_t dropped = m_receiver.GetDroppedCount(); dropped != m_nDroppedSeen) {
+        m_nDroppedSeen = dropped;
+        OnReceive(0);
+    }
+    if (const DWORD code = m_receiver.TakeError(); code != 0) {
+        OnReceive(static_cast<int>(code));
+    }
 }

@@ -42,9 +42,12 @@ BOOL CFile::Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
     } else if ((nOpenFlags & shareDenyWrite) != 0) {
         share = FILE_SHARE_READ;
     }
-    const bool create = (nOpenFlags & modeCreate) != 0 && (nOpenFlags & modeNoTruncate) == 0;
-    m_hFile = CreateFileA(lpszFileName, access, share, nullptr,
-                          create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD disposition = OPEN_EXISTING;
+    if ((nOpenFlags & modeCreate) != 0) {
+        disposition = (nOpenFlags & modeNoTruncate) != 0 ? OPEN_ALWAYS : CREATE_ALWAYS;
+    }
+    m_hFile = CreateFileA(lpszFileName, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                          nullptr);
     if (m_hFile == INVALID_HANDLE_VALUE) {
         if (pError != nullptr) {
             pError->m_lOsError = static_cast<LONG>(GetLastError());
@@ -58,6 +61,14 @@ BOOL CFile::Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
 void CFile::Write(const void* lpBuf, UINT nCount) {
     DWORD written = 0;
     if (!WriteFile(m_hFile, lpBuf, nCount, &written, nullptr)) {
+        const DWORD code = GetLastError();
+        throw new CFileException(CauseOf(code), static_cast<LONG>(code));
+    }
+}
+
+void CFile::SetLength(ULONGLONG dwNewLen) {
+    if (!SetFilePointerEx(m_hFile, static_cast<LONGLONG>(dwNewLen), nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(m_hFile)) {
         const DWORD code = GetLastError();
         throw new CFileException(CauseOf(code), static_cast<LONG>(code));
     }

@@ -48,6 +48,9 @@ public:
     BOOL Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr);
     // Writes all nCount bytes at the file's position or throws a CFileException*.
     void Write(const void* lpBuf, UINT nCount);
+    // Cuts (or extends) the file to dwNewLen bytes and moves its position there; throws a
+    // CFileException* on failure.
+    void SetLength(ULONGLONG dwNewLen);
     void Close();
 
     HANDLE m_hFile = INVALID_HANDLE_VALUE;

@@ -10,6 +10,7 @@
 #include "dialog_template.h"
 #include "resources.h"
 #include "win_app.h"
+#include "win_init.h"
 #include "wnd.h"
 
 namespace {
@@ -89,7 +90,7 @@ CWorkerMessageBoxRelease::~CWorkerMessageBoxRelease() {
 
 int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT /*nIDHelp*/) {
     auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (application == nullptr || QCoreApplication::closingDown()) {
+    if (application == nullptr || QCoreApplication::closingDown() || AfxIsEnding()) {
         return 0;
     }
     const QString text = QString::fromUtf8(lpszText != nullptr ? lpszText : "");

@@ -9,7 +9,7 @@ inline constexpr UINT MB_ICONERROR = 0x10;
 inline constexpr UINT MB_ICONWARNING = 0x30;
 
 // Shows lpszText with an OK button; returns IDOK once dismissed, or 0 when no box could be
-// shown (no application, or it is shutting down).
+// shown (no application, or it is shutting down or ending on a signal or a lost display).
 int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 // The same with string nIDPrompt of the program's string table.
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));

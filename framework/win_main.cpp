@@ -8,6 +8,7 @@
 #include "resource_language.h"
 #include "resources.h"
 #include "win_app.h"
+#include "win_init.h"
 
 namespace {
 
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
         return status;
     }
     QApplication application(argc, argv);
+    AfxWinInit();
     AfxUseResourceLanguage();
     CWinApp* app = AfxGetApp();
     if (app == nullptr) {

@@ -1,5 +1,8 @@
 #include "datagram_queue.h"
 
+#include <sys/mman.h>
+
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -7,6 +10,10 @@ namespace {
 
 // A size with this value says the rest of the ring is unused: go on at offset 0.
 constexpr uint32_t kWrapMarker = ~uint32_t{0};
+// What stays resident of the ring once it is empty: several batches, so a stream that the
+// consumer keeps up with never touches more, and the pages are not given back and faulted
+// in again each time.
+constexpr size_t kKeptBytes = size_t{4} << 20;
 
 size_t RecordSize(size_t payload) {
     return (DatagramQueue::kHeader + payload + 7) & ~size_t{7};
@@ -14,15 +21,39 @@ size_t RecordSize(size_t payload) {
 
 }  // namespace
 
-DatagramQueue::DatagramQueue(size_t capacity)
-    : m_capacity(capacity), m_ring(new std::byte[capacity]) {
+DatagramQueue::DatagramQueue(size_t capacity) : m_capacity(capacity) {
     assert(capacity % 8 == 0 && capacity >= 16);
+    // Address space only: a page takes memory when a record first lands on it.
+    void* ring = mmap(nullptr, capacity, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    m_ring = ring != MAP_FAILED ? static_cast<std::byte*>(ring) : nullptr;
+}
+
+DatagramQueue::~DatagramQueue() {
+    if (m_ring != nullptr) {
+        munmap(m_ring, m_capacity);
+    }
 }
 
 // Hot: once per batch of datagrams on the reader thread. Changes need bench/capture.
 std::byte* DatagramQueue::Reserve(size_t bytes) {
-    const uint64_t head = m_head.load(std::memory_order_relaxed);
-    const uint64_t tail = m_tail.load(std::memory_order_acquire);
+    const uint64_t published = m_head.load(std::memory_order_relaxed);
+    uint64_t tail = m_tail.load(std::memory_order_acquire);
+    // Past the published head only after a restart that nothing was committed to yet.
+    uint64_t head = std::max(published, tail);
+    // Once the consumer has caught up, the ring starts again at its beginning, tail and head
+    // together, so only as much of it is touched as the largest backlog needed. With nothing
+    // queued the consumer no longer moves the tail, and it counts a tail at or past the head
+    // it loaded first as empty.
+    if (head == tail && head % m_capacity != 0) {
+        const uint64_t start = head + (m_capacity - head % m_capacity);
+        if (m_tail.compare_exchange_strong(tail, start, std::memory_order_relaxed)) {
+            head = tail = start;
+            if (m_touched > kKeptBytes) {
+                ReleasePages();
+            }
+        }
+    }
     const size_t offset = head % m_capacity;
     const size_t toEnd = m_capacity - offset;
     // Records never wrap: when they do not fit before the end, the end is skipped.
@@ -33,8 +64,16 @@ std::byte* DatagramQueue::Reserve(size_t bytes) {
     if (skip != 0) {
         WriteHeader(&m_ring[offset], kWrapMarker, 0);
     }
-    m_pendingSkip = skip;
-    return &m_ring[(head + skip) % m_capacity];
+    m_pendingSkip = head - published + skip;
+    const size_t start = (head + skip) % m_capacity;
+    m_touched = std::max(m_touched, start + bytes);
+    return &m_ring[start];
+}
+
+// With nothing queued, everything beyond the first few pages goes back to the kernel.
+void DatagramQueue::ReleasePages() {
+    madvise(m_ring + kKeptBytes, m_touched - kKeptBytes, MADV_DONTNEED);
+    m_touched = kKeptBytes;
 }
 
 void DatagramQueue::WriteHeader(std::byte* record, uint32_t size, uint32_t advance) {
@@ -74,7 +113,8 @@ uint64_t DatagramQueue::TailRecord() const {
 }
 
 bool DatagramQueue::Front(const std::byte*& data, size_t& size) const {
-    if (m_tail.load(std::memory_order_relaxed) == m_head.load(std::memory_order_acquire)) {
+    const uint64_t head = m_head.load(std::memory_order_acquire);
+    if (m_tail.load(std::memory_order_relaxed) >= head) {
         return false;
     }
     const std::byte* record = &m_ring[TailRecord() % m_capacity];

@@ -1,22 +1,24 @@
-// A bounded queue of whole datagrams in one preallocated byte ring.
-// Used by DatagramReceiver: one producer thread (Reserve/Commit, Push), one consumer thread
-// (Front/Pop). Never allocates after construction.
+// A bounded queue of whole datagrams in one byte ring, reserved at construction and touched
+// only as far as the largest backlog reaches. Used by DatagramReceiver: one producer thread
+// (Reserve/Commit, Push), one consumer thread (Front/Pop). Never allocates after construction.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 class DatagramQueue {
 public:
     // Each record is an 8-byte header (size, distance to the next record) and the payload.
     static constexpr size_t kHeader = 8;
 
-    // capacity: bytes of the ring, a multiple of 8.
+    // capacity: bytes of the ring, a multiple of 8. Check IsValid: the ring may not be had.
     explicit DatagramQueue(size_t capacity);
+    ~DatagramQueue();
     DatagramQueue(const DatagramQueue&) = delete;
     DatagramQueue& operator=(const DatagramQueue&) = delete;
+
+    bool IsValid() const { return m_ring != nullptr; }
 
     // Producer: bytes (a multiple of 8) of contiguous free ring, or null when they do not fit.
     // The caller writes records there with WriteHeader and publishes them with Commit.
@@ -38,10 +40,12 @@ public:
 private:
     // The consumer's next record, past a wrap marker.
     uint64_t TailRecord() const;
+    void ReleasePages();
 
     const size_t m_capacity;
-    std::unique_ptr<std::byte[]> m_ring;
+    std::byte* m_ring = nullptr;
     size_t m_pendingSkip = 0;  // producer only: ring end skipped by the last Reserve
+    size_t m_touched = 0;      // producer only: end of the part of the ring written to
     // Monotonic byte positions; position % capacity is the offset in the ring.
     alignas(64) std::atomic<uint64_t> m_head{0};  // written by the producer
     std::atomic<uint64_t> m_pushed{0};

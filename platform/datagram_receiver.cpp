@@ -7,10 +7,12 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <vector>
+#include <new>
+#include <system_error>
 
 #include "win_error.h"
 
@@ -18,6 +20,7 @@ namespace {
 
 // Two seconds of a 1 Gbit/s stream in 1,316-byte datagrams; pages are touched as it fills.
 constexpr size_t kQueueBytes = size_t{256} << 20;
+std::atomic<size_t> g_queueBytes{kQueueBytes};
 constexpr int kKernelBufferBytes = 16 << 20;
 constexpr unsigned kBatchSize = 64;
 // A slot takes a datagram of up to 1,528 bytes, what an Ethernet frame carries unfragmented.
@@ -25,6 +28,8 @@ constexpr unsigned kSlot = 1536;
 constexpr unsigned kSlotPayload = kSlot - DatagramQueue::kHeader;
 // Even at 5 Gbit/s this is 31 KB, a fraction of the smallest kernel buffer (208 KiB).
 constexpr unsigned kGatherMicroseconds = 50;
+// How often an idle reader asks the kernel whether it dropped datagrams.
+constexpr int kIdleCheckMilliseconds = 1000;
 // What the kernel charges a socket's buffer at least for one datagram.
 constexpr unsigned kSmallestDatagramCost = 512;
 // The largest UDP payload: whole datagrams are read so a long one can be refused whole.
@@ -61,18 +66,27 @@ uint32_t ReadKernelDrops(SOCKET s) {
 }  // namespace
 
 // Datagrams land straight in the queue, one slot each; a longer one spills into its own
-// overflow area and is then copied in whole.
+// overflow area and is then copied in whole through staging. Neither area takes memory
+// until a long datagram lands there.
 struct DatagramReceiver::Batch {
-    std::vector<std::byte> overflow = std::vector<std::byte>(kBatchSize * kMaxDatagram);
-    std::vector<std::byte> staging = std::vector<std::byte>(kBatchSize * kMaxDatagram);
+    std::unique_ptr<std::byte[]> overflow{new (std::nothrow) std::byte[kBatchSize * kMaxDatagram]};
+    std::unique_ptr<std::byte[]> staging;
     mmsghdr headers[kBatchSize]{};
     iovec vectors[kBatchSize][2]{};
+    // The kernel's count of datagrams it dropped for this socket, with each datagram read
+    // after the first drop.
+    alignas(cmsghdr) char control[kBatchSize][CMSG_SPACE(sizeof(uint32_t))]{};
 };
+
+void SetDatagramQueueBytes(size_t bytes) {
+    g_queueBytes = bytes != 0 ? bytes : kQueueBytes;
+}
 
 DatagramReceiver::DatagramReceiver() = default;
 
 DatagramReceiver::~DatagramReceiver() {
     Stop();
+    CloseSocket();
     if (m_readyEvent >= 0) {
         close(m_readyEvent);
     }
@@ -80,11 +94,14 @@ DatagramReceiver::~DatagramReceiver() {
 
 DWORD DatagramReceiver::Open(WORD port) {
     Stop();
+    CloseSocket();
     const SOCKET s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (s < 0) {
         return WinErrorFromErrno(errno);
     }
     EnlargeReceiveBuffer(s);
+    const int on = 1;
+    setsockopt(s, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -95,6 +112,8 @@ DWORD DatagramReceiver::Open(WORD port) {
         return code;
     }
     m_socket = s;
+    m_kernelDropped = 0;
+    m_error = 0;
     return ERROR_SUCCESS;
 }
 
@@ -130,31 +149,40 @@ DWORD DatagramReceiver::Start() {
     if (m_socket == INVALID_SOCKET) {
         return WSAENOTSOCK;
     }
-    m_stopEvent = eventfd(0, EFD_CLOEXEC);
-    if (m_stopEvent < 0) {
-        return WinErrorFromErrno(errno);
-    }
     if (!m_queue) {
-        m_queue = std::make_unique<DatagramQueue>(kQueueBytes);
-        m_batch = std::make_unique<Batch>();
+        std::unique_ptr<DatagramQueue> queue(new (std::nothrow) DatagramQueue(g_queueBytes));
+        std::unique_ptr<Batch> batch(new (std::nothrow) Batch);
+        if (queue == nullptr || !queue->IsValid() || batch == nullptr ||
+            batch->overflow == nullptr) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        m_queue = std::move(queue);
+        m_batch = std::move(batch);
     }
     if (m_readyEvent < 0) {
         m_readyEvent = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         if (m_readyEvent < 0) {
-            const DWORD code = WinErrorFromErrno(errno);
-            close(m_stopEvent);
-            m_stopEvent = -1;
-            return code;
+            return WinErrorFromErrno(errno);
         }
     }
-    m_reader = std::thread([this] {
-        pthread_setname_np(pthread_self(), "socket reader");
-        // The kernel's buffer may hold only milliseconds of a stream: where the user may
-        // (CAP_SYS_NICE or an rtprio limit), the reader is not kept waiting by busy threads.
-        const sched_param priority{1};
-        pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
-        ReaderLoop();
-    });
+    m_stopEvent = eventfd(0, EFD_CLOEXEC);
+    if (m_stopEvent < 0) {
+        return WinErrorFromErrno(errno);
+    }
+    try {
+        m_reader = std::thread([this] {
+            pthread_setname_np(pthread_self(), "socket reader");
+            // The kernel's buffer may hold only milliseconds of a stream: where the user may
+            // (CAP_SYS_NICE or an rtprio limit), the reader is not kept waiting by busy threads.
+            const sched_param priority{1};
+            pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
+            ReaderLoop();
+        });
+    } catch (const std::system_error& e) {
+        close(m_stopEvent);
+        m_stopEvent = -1;
+        return WinErrorFromErrno(e.code().value());
+    }
     return ERROR_SUCCESS;
 }
 
@@ -163,19 +191,26 @@ void DatagramReceiver::Stop() {
         const uint64_t one = 1;
         [[maybe_unused]] const ssize_t n = write(m_stopEvent, &one, sizeof one);
         m_reader.join();
-        // What arrived before the stop is kept: nothing received is lost at the end. Bounded
-        // by what the kernel's buffer can hold, so a sender that goes on cannot hold us here.
+        // What arrived before the stop is kept: Receive reads it once the queue is empty.
+        // Bounded by what the kernel's buffer can hold, so a sender that goes on cannot
+        // hold the consumer there.
         int held = 0;
         socklen_t length = sizeof held;
         getsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &held, &length);
-        DrainKernel(true, static_cast<unsigned>(held) / kSmallestDatagramCost / kBatchSize + 1);
+        m_closingBatches = static_cast<unsigned>(held) / kSmallestDatagramCost / kBatchSize + 1;
+    } else {
+        CloseSocket();
     }
     if (m_stopEvent >= 0) {
         close(m_stopEvent);
         m_stopEvent = -1;
     }
+}
+
+void DatagramReceiver::CloseSocket() {
+    m_closingBatches = 0;
     if (m_socket != INVALID_SOCKET) {
-        m_kernelDropped = ReadKernelDrops(m_socket);
+        RaiseKernelDrops(ReadKernelDrops(m_socket));
         close(m_socket);
         m_socket = INVALID_SOCKET;
     }
@@ -183,9 +218,18 @@ void DatagramReceiver::Stop() {
 
 void DatagramReceiver::ReaderLoop() {
     pollfd fds[2] = {{m_socket, POLLIN, 0}, {m_stopEvent, POLLIN, 0}};
+    bool wasFull = false;
     for (;;) {
-        if (poll(fds, 2, -1) < 0 && errno != EINTR) {
-            return;
+        const int ready = poll(fds, 2, kIdleCheckMilliseconds);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return EndReader(errno);
+        }
+        if (ready == 0) {
+            CheckKernelDrops();  // drops followed by silence carry no count with a datagram
+            continue;
         }
         if ((fds[1].revents & POLLIN) != 0) {
             return;
@@ -193,10 +237,14 @@ void DatagramReceiver::ReaderLoop() {
         if (fds[0].revents == 0) {
             continue;
         }
-        const Drain result = DrainKernel(false, UINT32_MAX);
+        const Drain result = DrainKernel(UINT32_MAX);
         if (result == Drain::Failed) {
-            return;
+            return EndReader(errno);
         }
+        if (wasFull && result != Drain::QueueFull) {
+            CheckKernelDrops();  // the kernel's buffer may have overflowed meanwhile
+        }
+        wasFull = result == Drain::QueueFull;
         if (result == Drain::QueueFull) {
             usleep(1000);  // until the consumer makes room
         } else {
@@ -207,8 +255,23 @@ void DatagramReceiver::ReaderLoop() {
     }
 }
 
+// The consumer hears of it through the ready event, after what was queued before.
+void DatagramReceiver::EndReader(int err) {
+    m_error = err != 0 ? WinErrorFromErrno(err) : ERROR_INVALID_HANDLE;
+    m_notifyPending = true;
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(m_readyEvent, &one, sizeof one);
+}
+
+void DatagramReceiver::Notify() {
+    if (!m_notifyPending.exchange(true)) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = write(m_readyEvent, &one, sizeof one);
+    }
+}
+
 // Hot: the reader's whole work per datagram. Changes need bench/capture.
-DatagramReceiver::Drain DatagramReceiver::DrainKernel(bool discardWhenFull, unsigned maxBatches) {
+DatagramReceiver::Drain DatagramReceiver::DrainKernel(unsigned maxBatches) {
     Batch& b = *m_batch;
     for (unsigned batch = 0; batch < maxBatches; ++batch) {
         unsigned slots = kBatchSize;
@@ -217,11 +280,7 @@ DatagramReceiver::Drain DatagramReceiver::DrainKernel(bool discardWhenFull, unsi
             slots /= 2;
         }
         if (region == nullptr) {
-            if (!discardWhenFull) {
-                return Drain::QueueFull;  // the kernel's buffer holds them meanwhile
-            }
-            region = b.staging.data();  // read only to count them
-            slots = kBatchSize;
+            return Drain::QueueFull;  // the kernel's buffer holds them meanwhile
         }
         for (unsigned i = 0; i < slots; ++i) {
             b.vectors[i][0] = {region + i * kSlot + DatagramQueue::kHeader, kSlotPayload};
@@ -229,25 +288,49 @@ DatagramReceiver::Drain DatagramReceiver::DrainKernel(bool discardWhenFull, unsi
             b.headers[i].msg_hdr = {};
             b.headers[i].msg_hdr.msg_iov = b.vectors[i];
             b.headers[i].msg_hdr.msg_iovlen = 2;
+            b.headers[i].msg_hdr.msg_control = b.control[i];
+            b.headers[i].msg_hdr.msg_controllen = sizeof b.control[i];
         }
         const int count = recvmmsg(m_socket, b.headers, slots, MSG_DONTWAIT, nullptr);
         if (count < 0) {
             return errno == EAGAIN || errno == EINTR ? Drain::Empty : Drain::Failed;
         }
-        if (region == b.staging.data()) {
-            m_queue->CountDropped(static_cast<uint64_t>(count));
-        } else {
-            Store(region, static_cast<unsigned>(count));
-        }
-        if (count > 0 && !m_notifyPending.exchange(true)) {
-            const uint64_t one = 1;
-            [[maybe_unused]] const ssize_t n = write(m_readyEvent, &one, sizeof one);
+        Store(region, static_cast<unsigned>(count));
+        if (count > 0) {
+            NoteKernelDrops(static_cast<unsigned>(count));
+            Notify();
         }
         if (count < static_cast<int>(slots)) {
             return Drain::Empty;
         }
     }
     return Drain::Empty;
+}
+
+// The count only grows, so the last datagram read carries the newest.
+void DatagramReceiver::NoteKernelDrops(unsigned count) {
+    msghdr& last = m_batch->headers[count - 1].msg_hdr;
+    for (cmsghdr* c = CMSG_FIRSTHDR(&last); c != nullptr; c = CMSG_NXTHDR(&last, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL) {
+            uint32_t dropped = 0;
+            std::memcpy(&dropped, CMSG_DATA(c), sizeof dropped);
+            RaiseKernelDrops(dropped);
+        }
+    }
+}
+
+void DatagramReceiver::CheckKernelDrops() {
+    if (RaiseKernelDrops(ReadKernelDrops(m_socket))) {
+        Notify();
+    }
+}
+
+bool DatagramReceiver::RaiseKernelDrops(uint64_t dropped) {
+    if (dropped <= m_kernelDropped.load(std::memory_order_relaxed)) {
+        return false;
+    }
+    m_kernelDropped.store(dropped, std::memory_order_relaxed);
+    return true;
 }
 
 // Publishes the datagrams received into the slots at region. Those longer than a slot, and
@@ -260,6 +343,16 @@ void DatagramReceiver::Store(std::byte* region, unsigned count) {
         ++inPlace;
     }
     m_queue->Commit(size_t{inPlace} * kSlot, inPlace);
+    if (inPlace == count) {
+        return;
+    }
+    if (b.staging == nullptr) {
+        b.staging.reset(new (std::nothrow) std::byte[kBatchSize * kMaxDatagram]);
+        if (b.staging == nullptr) {
+            m_queue->CountDropped(count - inPlace);
+            return;
+        }
+    }
     for (unsigned i = inPlace; i < count; ++i) {
         const size_t size = b.headers[i].msg_len;
         std::byte* staged = &b.staging[i * kMaxDatagram];
@@ -283,9 +376,21 @@ void DatagramReceiver::TakeNotification() {
 int DatagramReceiver::Receive(void* lpBuf, int nBufLen) {
     const std::byte* data = nullptr;
     size_t size = 0;
-    if (!m_queue || !m_queue->Front(data, size)) {
+    if (!m_queue) {
         SetLastError(WSAEWOULDBLOCK);
         return SOCKET_ERROR;
+    }
+    // After Stop, what the kernel still held follows what was queued, in arrival order.
+    while (!m_queue->Front(data, size)) {
+        if (m_closingBatches == 0) {
+            SetLastError(WSAEWOULDBLOCK);
+            return SOCKET_ERROR;
+        }
+        --m_closingBatches;
+        DrainKernel(1);
+        if (m_queue->GetWaitingCount() == 0 || m_closingBatches == 0) {
+            CloseSocket();
+        }
     }
     if (size > static_cast<size_t>(nBufLen)) {
         m_queue->Pop();
@@ -297,7 +402,11 @@ int DatagramReceiver::Receive(void* lpBuf, int nBufLen) {
     return static_cast<int>(size);
 }
 
+DWORD DatagramReceiver::TakeError() {
+    return m_error.exchange(0);
+}
+
 uint64_t DatagramReceiver::GetDroppedCount() const {
     const uint64_t queued = m_queue ? m_queue->GetDroppedCount() : 0;
-    return queued + (m_socket != INVALID_SOCKET ? ReadKernelDrops(m_socket) : m_kernelDropped);
+    return queued + m_kernelDropped.load(std::memory_order_relaxed);
 }

@@ -10,6 +10,9 @@
 #include "datagram_queue.h"
 #include "winsock.h"
 
+// Seam for tests: the queue size of receivers started from now on; 0 restores 256 MiB.
+void SetDatagramQueueBytes(size_t bytes);
+
 class DatagramReceiver {
 public:
     DatagramReceiver();
@@ -30,34 +33,43 @@ public:
     DWORD SetOption(int level, int name, const void* value, int length);
 
     // Starts the reader thread. It makes GetReadyEvent() readable whenever datagrams arrive
-    // and no earlier notification is outstanding.
+    // and no earlier notification is outstanding, and when it ends on an error (GetError).
+    // Returns ERROR_SUCCESS, or the Windows code (ERROR_NOT_ENOUGH_MEMORY for the queue).
     DWORD Start();
     // An event descriptor for the consumer's event loop to watch; valid from Start on.
     int GetReadyEvent() const { return m_readyEvent; }
-    // Stops the reader, moves what the kernel still holds into the queue and closes the
-    // socket. Datagrams already queued stay readable.
+    // Stops the reader. Datagrams already queued stay readable, and after them, through
+    // Receive, what the kernel held at this moment; then the socket is closed.
     void Stop();
 
     // Consumer: marks the outstanding notification as handled; call before reading.
     void TakeNotification();
     // Consumer: one datagram into lpBuf. Returns its size, or SOCKET_ERROR with GetLastError
-    // WSAEWOULDBLOCK (queue empty) or WSAEMSGSIZE (longer than nBufLen; nothing of it is
+    // WSAEWOULDBLOCK (none waiting) or WSAEMSGSIZE (longer than nBufLen; nothing of it is
     // copied and it is discarded).
     int Receive(void* lpBuf, int nBufLen);
+    // Consumer: the Windows code of the error that ended the reader, once; else 0.
+    DWORD TakeError();
 
     uint64_t GetWaitingCount() const { return m_queue ? m_queue->GetWaitingCount() : 0; }
-    // Datagrams lost: the queue was full, or the kernel's buffer overflowed before the
-    // reader came.
+    // Datagrams lost: the queue could not take them, or the kernel's buffer overflowed
+    // before the reader came. Cheap: the reader keeps the kernel's count as it reads.
     uint64_t GetDroppedCount() const;
 
 private:
     struct Batch;
     enum class Drain { Empty, QueueFull, Failed };
     void ReaderLoop();
+    void EndReader(int err);
     // Moves what the kernel holds into the queue, at most maxBatches reads; when the queue
-    // is full, either leaves the rest in the kernel or reads and counts it as dropped.
-    Drain DrainKernel(bool discardWhenFull, unsigned maxBatches);
+    // is full the rest stays in the kernel.
+    Drain DrainKernel(unsigned maxBatches);
     void Store(std::byte* region, unsigned count);
+    void NoteKernelDrops(unsigned count);
+    void CheckKernelDrops();
+    bool RaiseKernelDrops(uint64_t dropped);
+    void Notify();
+    void CloseSocket();
 
     SOCKET m_socket = INVALID_SOCKET;
     int m_stopEvent = -1;
@@ -65,6 +77,8 @@ private:
     std::unique_ptr<Batch> m_batch;
     int m_readyEvent = -1;
     std::atomic<bool> m_notifyPending{false};
-    uint32_t m_kernelDropped = 0;  // as the socket was closed
+    std::atomic<uint64_t> m_kernelDropped{0};
+    std::atomic<DWORD> m_error{0};
+    unsigned m_closingBatches = 0;  // kernel reads left after Stop, then the socket closes
     std::thread m_reader;
 };

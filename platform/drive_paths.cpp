@@ -1,8 +1,10 @@
 #include "drive_paths.h"
 
 #include <dirent.h>
+#include <pwd.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
@@ -72,11 +74,31 @@ std::string FindEntry(const std::string& folder, const std::string& name) {
     return found;
 }
 
+// Never a shared folder such as /tmp, where another user could plant the capture file.
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
+        return home;
+    }
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] != '\0') {
+        return found->pw_dir;
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string GetPrefixFolder() {
-    const std::string dataHome = EnvOr("XDG_DATA_HOME", EnvOr("HOME", "/tmp") + "/.local/share");
+    const std::string dataHome = EnvOr("XDG_DATA_HOME", HomeFolder() + "/.local/share");
     return EnvOr("VANDREL_PREFIX", dataHome + "/vandrel");
+}
+
+bool IsPrefixFolderForeign() {
+    struct stat st {};
+    return stat(GetPrefixFolder().c_str(), &st) == 0 && st.st_uid != geteuid();
 }
 
 DWORD MapDrivePath(LPCSTR lpPath, std::string& hostPath) {
@@ -85,6 +107,9 @@ DWORD MapDrivePath(LPCSTR lpPath, std::string& hostPath) {
         return ERROR_PATH_NOT_FOUND;
     }
     const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(lpPath[0])));
+    if (IsPrefixFolderForeign()) {
+        return ERROR_ACCESS_DENIED;
+    }
     const std::string driveRoot = GetPrefixFolder() + "/drives/" + drive;
     if (const int err = MakeFolders(driveRoot); err != 0) {
         return WinErrorFromErrno(err);

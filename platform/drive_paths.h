@@ -7,11 +7,16 @@
 
 #include "win_types.h"
 
-// $VANDREL_PREFIX, else ${XDG_DATA_HOME:-$HOME/.local/share}/vandrel.
+// $VANDREL_PREFIX, else ${XDG_DATA_HOME:-$HOME/.local/share}/vandrel; without HOME, the
+// home folder the password database gives the user.
 std::string GetPrefixFolder();
+
+// Whether the prefix folder exists and belongs to another user: such a folder is refused.
+bool IsPrefixFolderForeign();
 
 // Maps lpPath to the host path of the same file, matching each component that already
 // exists case-insensitively. Returns ERROR_SUCCESS, ERROR_PATH_NOT_FOUND for a path
-// without a drive letter, or the code of the failure to create the drive's folder;
-// hostPath is set only on success.
+// without a drive letter, ERROR_ACCESS_DENIED when the prefix folder belongs to another
+// user, or the code of the failure to create the drive's folder; hostPath is set only on
+// success.
 DWORD MapDrivePath(LPCSTR lpPath, std::string& hostPath);

@@ -51,6 +51,8 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     int flags = O_CLOEXEC | (read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY);
     if (dwCreationDisposition == CREATE_ALWAYS) {
         flags |= O_CREAT;  // emptied below, once the lock says nobody else has it open
+    } else if (dwCreationDisposition == OPEN_ALWAYS) {
+        flags |= O_CREAT;
     } else if (dwCreationDisposition != OPEN_EXISTING) {
         return Fail(ERROR_INVALID_PARAMETER);
     }
@@ -92,6 +94,33 @@ BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
         *lpNumberOfBytesWritten = written;
     }
     return ok;
+}
+
+BOOL SetFilePointerEx(HANDLE hFile, LONGLONG lDistanceToMove, LONGLONG* lpNewFilePointer,
+                      DWORD dwMoveMethod) {
+    if (dwMoveMethod != FILE_BEGIN || lDistanceToMove < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const off_t position = lseek(FdOf(hFile), static_cast<off_t>(lDistanceToMove), SEEK_SET);
+    if (position < 0) {
+        SetLastError(WinErrorFromErrno(errno));
+        return FALSE;
+    }
+    if (lpNewFilePointer != nullptr) {
+        *lpNewFilePointer = position;
+    }
+    return TRUE;
+}
+
+BOOL SetEndOfFile(HANDLE hFile) {
+    const int fd = FdOf(hFile);
+    const off_t position = lseek(fd, 0, SEEK_CUR);
+    if (position < 0 || ftruncate(fd, position) != 0) {
+        SetLastError(WinErrorFromErrno(errno));
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL CloseHandle(HANDLE hObject) {

@@ -11,11 +11,13 @@ inline constexpr DWORD FILE_SHARE_READ = 0x1;
 inline constexpr DWORD FILE_SHARE_WRITE = 0x2;
 inline constexpr DWORD CREATE_ALWAYS = 2;
 inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD OPEN_ALWAYS = 4;
 inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr DWORD FILE_BEGIN = 0;
 
 // Returns the handle, or INVALID_HANDLE_VALUE with GetLastError set (2 no file, 3 no folder
 // on the way, 5, 32, 87).
-// CREATE_ALWAYS empties an existing file only once the lock is held.
+// CREATE_ALWAYS empties an existing file only once the lock is held; OPEN_ALWAYS keeps it.
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPVOID lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
@@ -25,6 +27,13 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
 // was written either way.
 BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
                LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped);
+
+// Moves the handle's position to lDistanceToMove bytes from the start (FILE_BEGIN only);
+// *lpNewFilePointer, when given, gets it. FALSE with GetLastError set on failure.
+BOOL SetFilePointerEx(HANDLE hFile, LONGLONG lDistanceToMove, LONGLONG* lpNewFilePointer,
+                      DWORD dwMoveMethod);
+// Ends the file at the handle's position, cutting off what lies beyond it.
+BOOL SetEndOfFile(HANDLE hFile);
 
 // Closes a file handle, or a thread handle of threads.h.
 BOOL CloseHandle(HANDLE hObject);

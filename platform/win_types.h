@@ -13,6 +13,7 @@ using UINT = unsigned int;
 using BOOL = int;
 using WCHAR = char16_t;
 using LONGLONG = std::int64_t;
+using ULONGLONG = std::uint64_t;
 using UINT_PTR = std::uintptr_t;
 using INT_PTR = std::intptr_t;
 using LPBYTE = BYTE*;

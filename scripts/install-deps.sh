@@ -14,14 +14,27 @@ packages=(
     iproute2 socat multicat util-linux
     # the Debian package and its checks
     dpkg-dev lintian man-db desktop-file-utils appstream file
+    # a decimal-comma locale, to test that numbers keep the program's own format
+    locales
 )
+
+# Made after the packages; without root the test that needs it says so and is skipped.
+make_comma_locale() {
+    locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8' && return 0
+    if [ "$(id -u)" -eq 0 ] && command -v localedef >/dev/null; then
+        localedef -i de_DE -f UTF-8 de_DE.UTF-8
+    fi
+}
 
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
         missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+    make_comma_locale
+    exit 0
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "vandrel: these packages are missing; run as root to install them: ${missing[*]}" >&2
@@ -30,3 +43,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+make_comma_locale

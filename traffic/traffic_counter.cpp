@@ -82,7 +82,7 @@ int CTrafficCounter::EnumInterfaces() {
             m_dLastValue.push_back(kNoSample);
         }
         return 1;
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         m_dLastValue.resize(static_cast<std::size_t>(m_listName.GetCount()), kNoSample);
         return 0;
     }
@@ -118,7 +118,7 @@ double CTrafficCounter::GetTraffic(int nIndex) {
                                                      return false;
                                                  });
         return walk == PerfWalkResult::Walked ? result : 1.0;
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         return 0.0;
     }
 }

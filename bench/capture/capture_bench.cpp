@@ -275,8 +275,25 @@ private:
     QTimer m_timer;
 };
 
+// Resident memory of this process, in MiB.
+double ResidentMiB() {
+    std::ifstream statm("/proc/self/statm");
+    long long pages = 0;
+    long long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident * sysconf(_SC_PAGESIZE)) / (1 << 20);
+}
+
+// Resident memory around the capture: before and at the end of the stall, and once the
+// capture has caught up and gone quiet (before the view goes).
+struct Memory {
+    double before = 0;
+    double during = 0;
+    double after = 0;
+};
+
 Outcome RunCapture(const std::string& prefix, double mbps, double seconds, bool stall,
-                   int* pReceiveBuffer = nullptr) {
+                   int* pReceiveBuffer = nullptr, Memory* pMemory = nullptr) {
     const uint16_t port = FreePort();
     auto* view = new BenchView;
     view->Create(nullptr, nullptr);
@@ -284,13 +301,11 @@ Outcome RunCapture(const std::string& prefix, double mbps, double seconds, bool 
     const std::string path =
         prefix + (g_group.empty() ? "/drives/d/ReceivedUDP.ts" : "/drives/d/receivedMulticast.ts");
     std::filesystem::remove(path);
-    {
-        DialogAnswer answer(port);
-        view->SendMessage(WM_COMMAND,
-                          g_group.empty() ? ID_UNICAST_RECEIVED : ID_MULTICAST_RECEIVED);
-        // The multicast thread creates its file once it has joined the group.
-        RunEventLoopUntil([&] { return std::filesystem::exists(path); }, 5);
-    }
+    // Also answers the capture's message boxes, such as the one for losses at the limit.
+    DialogAnswer answer(port);
+    view->SendMessage(WM_COMMAND, g_group.empty() ? ID_UNICAST_RECEIVED : ID_MULTICAST_RECEIVED);
+    // The multicast thread creates its file once it has joined the group.
+    RunEventLoopUntil([&] { return std::filesystem::exists(path); }, 5);
     if (g_group.empty() ? view->Socket() == nullptr : !std::filesystem::exists(path)) {
         delete view;
         return {};
@@ -308,11 +323,20 @@ Outcome RunCapture(const std::string& prefix, double mbps, double seconds, bool 
         [&] {
             if (stall && !stalled && SecondsSince(start) > 1.0) {
                 stalled = true;
+                if (pMemory != nullptr) {
+                    pMemory->before = ResidentMiB();
+                }
                 std::this_thread::sleep_for(std::chrono::seconds(1));  // the UI thread is held
+                if (pMemory != nullptr) {
+                    pMemory->during = ResidentMiB();
+                }
             }
         });
     sender.Join();
     WaitQuiet([&] { return SizeOf(path) + g_nRecvFill; });
+    if (pMemory != nullptr) {
+        pMemory->after = ResidentMiB();
+    }
     const uint64_t dropped = view->Socket() != nullptr ? view->Socket()->GetDroppedCount() : -1ULL;
     delete view;  // writes what is still held
     Outcome o = Check(sender, path);
@@ -505,12 +529,38 @@ int RunStall(const std::string& prefix, double seconds) {
     long rmemMax = 0;
     rmem >> rmemMax;
     int receiveBuffer = 0;
-    const Outcome o = RunCapture(prefix, 200, seconds, true, &receiveBuffer);
+    Memory memory;
+    const Outcome o = RunCapture(prefix, 200, seconds, true, &receiveBuffer, &memory);
     std::printf(
         "stall: UI thread held 1 s at 200 Mbit/s; net.core.rmem_max %ld, socket "
         "SO_RCVBUF %d\n",
         rmemMax, receiveBuffer);
     PrintOutcome("capture", 200, o);
+    std::printf(
+        "stall: resident memory before %.1f MiB, at the end of the stall %.1f MiB, "
+        "caught up %.1f MiB\n",
+        memory.before, memory.during, memory.after);
+    return 0;
+}
+
+// The program's resident memory idle (a ticking view) and after a minute of capturing a
+// 100 Mbit/s stream that it keeps up with; the goal is at most 48 MiB more.
+int RunMemory(const std::string& prefix, double seconds) {
+    {
+        auto* idle = new BenchView;
+        idle->Create(nullptr, nullptr);
+        idle->OnInitialUpdate();
+        RunEventLoopUntil([] { return false; }, 2, [] {});
+        delete idle;
+    }
+    const double idle = ResidentMiB();
+    Memory memory;
+    const Outcome o = RunCapture(prefix, 100, seconds, false, nullptr, &memory);
+    PrintOutcome("capture", 100, o);
+    std::printf(
+        "memory: resident idle %.1f MiB, after %.0f s at 100 Mbit/s %.1f MiB: %+.1f MiB "
+        "(goal <= +48)\n",
+        idle, seconds, memory.after, memory.after - idle);
     return 0;
 }
 
@@ -554,6 +604,7 @@ int main(int argc, char** argv) {
     setenv("VANDREL_PREFIX", prefix.c_str(), 1);
     double seconds = 3;
     bool stall = false;
+    bool memory = false;
     std::string only;
     std::vector<double> rates = {100,  200,  400,  800,  1200, 1600, 2000, 2400,
                                  2800, 3200, 3600, 4000, 4400, 4800, 5200};
@@ -564,6 +615,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--ceiling-buffer" && i + 1 < argc) {
             g_ceilingBuffer = std::stoi(argv[++i]);
             g_ceilingForced = false;
+        } else if (arg == "--memory") {
+            memory = true;
         } else if (arg == "--only" && i + 1 < argc) {
             only = argv[++i];
         } else if (arg == "--seconds" && i + 1 < argc) {
@@ -578,7 +631,9 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     PrintLoad("before");
-    const int result = stall ? RunStall(prefix, seconds) : RunRates(prefix, rates, seconds, only);
+    const int result = memory  ? RunMemory(prefix, seconds)
+                       : stall ? RunStall(prefix, seconds)
+                               : RunRates(prefix, rates, seconds, only);
     PrintLoad("after");
     std::filesystem::remove_all(prefix);
     return result;

@@ -13,6 +13,8 @@
 // Defined beside theApp in the program, which these tests do not link.
 CString g_strGroupIP;
 
+#include "win_init.h"
+
 int main(int argc, char** argv) {
     if (InNetworkNamespace()) {
         std::string reason;
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
+    AfxWinInit();  // as the program's entry: SIGXFSZ ignored, numbers in the C format
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,12 +1,18 @@
 #include "async_socket.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QThread>
 #include <cstring>
+#include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "capture_test_support.h"
@@ -119,6 +125,37 @@ TEST_F(AsyncSocket, CreateOnATakenPortFailsWithItsCode) {
     EXPECT_EQ(second.m_hSocket, INVALID_SOCKET);
     const int small = 8192;
     EXPECT_FALSE(second.SetSockOpt(SO_RCVBUF, &small, sizeof small, SOL_SOCKET));
+}
+
+TEST(AsyncSocketMemory, AQueueThatCannotBeHadFailsCreateWithNotEnoughMemory) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' shadow memory does not fit under an address-space limit";
+#endif
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // Room for the socket, not for its 256 MiB queue.
+        std::ifstream statm("/proc/self/statm");
+        rlim_t pages = 0;
+        statm >> pages;
+        const rlim_t limit = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (64u << 20);
+        const rlimit address{limit, limit};
+        setrlimit(RLIMIT_AS, &address);
+        CAsyncSocket socket;
+        const BOOL created = socket.Create(0, SOCK_DGRAM);
+        _exit(created ? 1 : GetLastError() == ERROR_NOT_ENOUGH_MEMORY ? 0 : 2);
+    }
+    int status = 0;
+    bool reaped = false;
+    for (int waited = 0; waited < 300 && !(reaped = waitpid(pid, &status, WNOHANG) == pid);
+         ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (!reaped) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    ASSERT_TRUE(reaped && WIFEXITED(status)) << "the child ended by a signal or timed out";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: created; 2: another code";
 }
 
 }  // namespace

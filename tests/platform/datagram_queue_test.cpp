@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -86,6 +89,45 @@ TEST(DatagramQueue, OneProducerAndOneConsumerThreadLoseNothingThatWasQueued) {
     producer.join();
     EXPECT_EQ(received, accepted);
     EXPECT_EQ(received.size() + queue.GetDroppedCount(), kCount);
+}
+
+// Resident bytes of this process.
+long long Resident() {
+    std::ifstream statm("/proc/self/statm");
+    long long pages = 0;
+    long long resident = 0;
+    statm >> pages >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+TEST(DatagramQueue, TakesMemoryOnlyForItsLargestBacklogAndGivesItBackOnceEmpty) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "resident memory counts the sanitizer's own bookkeeping too";
+#endif
+    constexpr size_t kMiB = size_t{1} << 20;
+    const long long idle = Resident();
+    DatagramQueue queue(256 * kMiB);
+    ASSERT_TRUE(queue.IsValid());
+    EXPECT_LT(Resident() - idle, static_cast<long long>(kMiB)) << "nothing touched yet";
+
+    // A steady stream that the consumer keeps up with: 256 MiB through the queue.
+    const std::string datagram(1316, 'x');
+    for (int i = 0; i < 200000; ++i) {
+        ASSERT_TRUE(queue.Push(datagram.data(), datagram.size()));
+        ASSERT_EQ(PopString(queue), datagram);
+    }
+    EXPECT_LT(Resident() - idle, static_cast<long long>(8 * kMiB));
+
+    // A backlog of 64 MiB, then caught up: its pages go back with the next record.
+    for (int i = 0; i < 50000; ++i) {
+        ASSERT_TRUE(queue.Push(datagram.data(), datagram.size()));
+    }
+    EXPECT_GT(Resident() - idle, static_cast<long long>(60 * kMiB));
+    while (PopString(queue) != "<empty>") {
+    }
+    ASSERT_TRUE(queue.Push(datagram.data(), datagram.size()));
+    EXPECT_LT(Resident() - idle, static_cast<long long>(8 * kMiB));
+    EXPECT_EQ(PopString(queue), datagram);
 }
 
 }  // namespace

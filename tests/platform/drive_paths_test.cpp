@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -47,6 +50,29 @@ TEST_F(DrivePaths, ThePrefixFallsBackToTheUsersDataFolder) {
     setenv("HOME", "/home/someone", 1);
     EXPECT_EQ(GetPrefixFolder(), "/home/someone/.local/share/vandrel");
     setenv("HOME", home.c_str(), 1);
+}
+
+TEST_F(DrivePaths, WithoutHomeThePasswordDatabaseGivesTheHomeFolderNeverTmp) {
+    const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    unsetenv("VANDREL_PREFIX");
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("HOME");
+    const passwd* user = getpwuid(geteuid());
+    ASSERT_NE(user, nullptr);
+    EXPECT_EQ(GetPrefixFolder(), std::string(user->pw_dir) + "/.local/share/vandrel");
+    setenv("HOME", home.c_str(), 1);
+}
+
+TEST_F(DrivePaths, APrefixFolderOfAnotherUserIsRefused) {
+    std::string path;
+    setenv("VANDREL_PREFIX", "/", 1);  // root's
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(m_root.c_str(), 65534, 65534), 0);
+        setenv("VANDREL_PREFIX", m_root.c_str(), 1);
+    }
+    EXPECT_TRUE(IsPrefixFolderForeign());
+    EXPECT_EQ(MapDrivePath("d:\\ReceivedUDP.ts", path), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(fs::exists(m_root + "/drives"));
 }
 
 TEST_F(DrivePaths, AnUncreatableDriveFolderGivesItsCode) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "perf_records.h"
 #include "perf_source_fixture.h"
 
@@ -133,6 +135,19 @@ TEST_F(TrafficCounterTest, FailuresReportOneAndKeepThePreviousSample) {
         samples[0].txBytes = 700;
         EXPECT_EQ(m_counter.GetTraffic(0), 600.0);
     }
+}
+
+TEST_F(TrafficCounterTest, AnyExceptionInsideAnOperationIsCaught) {
+    samples = {{"eth0", 0, 100, 0}};
+    List();
+    EXPECT_EQ(m_counter.GetTraffic(0), 0.0);
+    SetRawPerfDataSource([]() -> std::optional<std::vector<std::byte>> {
+        throw std::runtime_error("the source failed");
+    });
+    samples[0].txBytes = 400;
+    EXPECT_EQ(m_counter.GetTraffic(0), 0.0);
+    EXPECT_EQ(m_counter.EnumInterfaces(), 0);
+    EXPECT_EQ(m_counter.GetInterfaceCount(), -1);
 }
 
 TEST_F(TrafficCounterTest, UnknownPositionsAndNamesGiveZero) {

@@ -5,8 +5,11 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QWidget>
+#include <clocale>
+#include <string>
 
 #include "perf_source_fixture.h"
+#include "win_init.h"
 
 // Defined beside theApp in the program.
 CString g_strGroupIP;
@@ -64,6 +67,22 @@ TEST_F(VandrelViewTest, EachTickDrawsEveryInterfaceWithItsRates) {
     view->SendMessage(WM_TIMER, 2);
     EXPECT_EQ(Surface(*view),
               Expected({{"eth0", "1.0", "2.0"}, {"wlan0", "0.0", "0.0"}, {"lo", "1000.1", "1.5"}}));
+}
+
+TEST_F(VandrelViewTest, RatesKeepThePointUnderALocaleWithADecimalComma) {
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+        GTEST_SKIP() << "no de_DE.UTF-8 locale here (scripts/install-deps.sh makes it as root)";
+    }
+    AfxWinInit();  // what the program's entry does once Qt has taken the user's locale
+    samples = {{"eth0"}};
+    const auto view = MakeView();
+    view->SendMessage(WM_TIMER, 2);
+    samples[0].txBytes += 1024;
+    samples[0].rxBytes += 2560;
+    view->SendMessage(WM_TIMER, 2);
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(Surface(*view), Expected({{"eth0", "1.0", "2.5"}}));
 }
 
 TEST_F(VandrelViewTest, OneInterfaceOrNoneAreDrawnAsListed) {
