@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "cstring.h"
+#include "datagram_receiver.h"
 #include "winsock.h"
 
 // The group text of the last confirmed multicast dialog; defined beside theApp.
@@ -14,21 +15,21 @@ extern CString g_strGroupIP;
 // The capture port and the loop's run flag, read afresh before every receive; the view's.
 extern std::atomic<DWORD> g_nRecvPort;
 
-// The receive thread's socket as its starter sees it: the thread publishes and closes it,
-// the starter shuts its receiving down to wake a receive that waits. Outlives the thread.
+// The receive thread's reader as its starter sees it: the thread publishes and withdraws it,
+// the starter wakes the thread through it. Outlives the thread.
 class CReceiveSocketLink {
 public:
-    // Thread: makes s the socket that Wake shuts down (at once when Wake came first).
-    void Publish(SOCKET s);
-    // Thread: withdraws the socket and closes it.
-    void Close();
-    // Any thread: ends a receive that waits on the socket, now or as soon as it is published.
+    // Thread: makes pReceiver the reader that Wake wakes (at once when Wake came first).
+    void Publish(DatagramReceiver* pReceiver);
+    // Thread: withdraws the reader before it goes.
+    void Withdraw();
+    // Any thread: ends a wait for datagrams, now or as soon as a reader is published.
     void Wake();
     BOOL IsWoken();
 
 private:
     std::mutex m_lock;
-    SOCKET m_sock = INVALID_SOCKET;
+    DatagramReceiver* m_pReceiver = nullptr;
     BOOL m_bWoken = FALSE;
 };
 

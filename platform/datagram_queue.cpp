@@ -133,6 +133,46 @@ void DatagramQueue::Pop() {
     m_popped.fetch_add(1, std::memory_order_release);
 }
 
+// Hot: once per batch on the consumer's side. Changes need bench/capture.
+unsigned DatagramQueue::Peek(iovec* vectors, unsigned count) const {
+    const uint64_t head = m_head.load(std::memory_order_acquire);
+    uint64_t position = m_tail.load(std::memory_order_relaxed);
+    unsigned filled = 0;
+    while (filled < count && position < head) {
+        std::byte* record = &m_ring[position % m_capacity];
+        uint32_t size = 0;
+        std::memcpy(&size, record, sizeof size);
+        if (size == kWrapMarker) {
+            position += m_capacity - position % m_capacity;
+            continue;
+        }
+        uint32_t advance = 0;
+        std::memcpy(&advance, record + sizeof size, sizeof advance);
+        vectors[filled++] = {record + kHeader, size};
+        position += advance;
+    }
+    return filled;
+}
+
+void DatagramQueue::Pop(unsigned count) {
+    if (count == 0) {
+        return;  // an empty queue's tail may be the producer's to move
+    }
+    uint64_t position = m_tail.load(std::memory_order_relaxed);
+    for (unsigned i = 0; i < count; ++i) {
+        uint32_t size = 0;
+        std::memcpy(&size, &m_ring[position % m_capacity], sizeof size);
+        if (size == kWrapMarker) {
+            position += m_capacity - position % m_capacity;
+        }
+        uint32_t advance = 0;
+        std::memcpy(&advance, &m_ring[position % m_capacity] + sizeof size, sizeof advance);
+        position += advance;
+    }
+    m_tail.store(position, std::memory_order_release);
+    m_popped.fetch_add(count, std::memory_order_release);
+}
+
 uint64_t DatagramQueue::GetWaitingCount() const {
     const uint64_t popped = m_popped.load(std::memory_order_acquire);
     return m_pushed.load(std::memory_order_acquire) - popped;

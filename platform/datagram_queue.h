@@ -3,6 +3,8 @@
 // (Reserve/Commit, Push), one consumer thread (Front/Pop). Never allocates after construction.
 #pragma once
 
+#include <sys/uio.h>
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -32,6 +34,11 @@ public:
     // Consumer. The oldest datagram, or false when the queue is empty.
     bool Front(const std::byte*& data, size_t& size) const;
     void Pop();
+    // Consumer. The oldest datagrams, up to count, in place in the ring until they are
+    // popped; returns how many vectors were filled (0 when the queue is empty).
+    unsigned Peek(iovec* vectors, unsigned count) const;
+    // Consumer: pops the first count datagrams of the last Peek in one step.
+    void Pop(unsigned count);
 
     // Either thread.
     uint64_t GetWaitingCount() const;

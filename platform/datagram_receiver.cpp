@@ -65,6 +65,17 @@ uint32_t ReadKernelDrops(SOCKET s) {
 
 }  // namespace
 
+void RaiseReceiveBuffer(SOCKET s) {
+    const int most = ReadRmemMax();
+    int current = 0;
+    socklen_t length = sizeof current;
+    // Linux reports twice what was set.
+    if (most > 0 && getsockopt(s, SOL_SOCKET, SO_RCVBUF, &current, &length) == 0 &&
+        current / 2 < most) {
+        setsockopt(s, SOL_SOCKET, SO_RCVBUF, &most, sizeof most);
+    }
+}
+
 // Datagrams land straight in the queue, one slot each; a longer one spills into its own
 // overflow area and is then copied in whole through staging. Neither area takes memory
 // until a long datagram lands there.
@@ -111,6 +122,17 @@ DWORD DatagramReceiver::Open(WORD port) {
         close(s);
         return code;
     }
+    m_socket = s;
+    m_kernelDropped = 0;
+    m_error = 0;
+    return ERROR_SUCCESS;
+}
+
+DWORD DatagramReceiver::Adopt(SOCKET s) {
+    Stop();
+    CloseSocket();
+    const int on = 1;
+    setsockopt(s, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
     m_socket = s;
     m_kernelDropped = 0;
     m_error = 0;
@@ -382,14 +404,9 @@ int DatagramReceiver::Receive(void* lpBuf, int nBufLen) {
     }
     // After Stop, what the kernel still held follows what was queued, in arrival order.
     while (!m_queue->Front(data, size)) {
-        if (m_closingBatches == 0) {
+        if (!ReadRestAfterStop()) {
             SetLastError(WSAEWOULDBLOCK);
             return SOCKET_ERROR;
-        }
-        --m_closingBatches;
-        DrainKernel(1);
-        if (m_queue->GetWaitingCount() == 0 || m_closingBatches == 0) {
-            CloseSocket();
         }
     }
     if (size > static_cast<size_t>(nBufLen)) {
@@ -400,6 +417,48 @@ int DatagramReceiver::Receive(void* lpBuf, int nBufLen) {
     std::memcpy(lpBuf, data, size);
     m_queue->Pop();
     return static_cast<int>(size);
+}
+
+bool DatagramReceiver::ReadRestAfterStop() {
+    if (m_closingBatches == 0) {
+        return false;
+    }
+    --m_closingBatches;
+    DrainKernel(1);
+    if (m_queue->GetWaitingCount() == 0 || m_closingBatches == 0) {
+        CloseSocket();
+    }
+    return true;
+}
+
+// Hot: once per batch on the consumer's side. Changes need bench/capture.
+unsigned DatagramReceiver::Peek(iovec* vectors, unsigned count) {
+    if (!m_queue) {
+        return 0;
+    }
+    unsigned filled = 0;
+    while ((filled = m_queue->Peek(vectors, count)) == 0 && ReadRestAfterStop()) {
+    }
+    return filled;
+}
+
+void DatagramReceiver::Release(unsigned count) {
+    m_queue->Pop(count);
+}
+
+DWORD DatagramReceiver::WaitReady() {
+    pollfd ready{m_readyEvent, POLLIN, 0};
+    while (poll(&ready, 1, -1) < 0) {
+        if (errno != EINTR) {
+            return WinErrorFromErrno(errno);
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+void DatagramReceiver::WakeConsumer() {
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(m_readyEvent, &one, sizeof one);
 }
 
 DWORD DatagramReceiver::TakeError() {

@@ -1,6 +1,6 @@
 // A bound datagram socket whose own thread drains the kernel into a DatagramQueue, so that
-// a busy consumer loses nothing the queue can hold. Used by the framework's CAsyncSocket.
-// Everything but the reader thread itself runs on one (consumer) thread.
+// a busy consumer loses nothing the queue can hold. Used by the framework's CAsyncSocket and
+// the multicast capture. All but the reader thread and WakeConsumer run on one thread.
 #pragma once
 
 #include <atomic>
@@ -13,6 +13,10 @@
 // Seam for tests: the queue size of receivers started from now on; 0 restores 256 MiB.
 void SetDatagramQueueBytes(size_t bytes);
 
+// Raises s's receive buffer to net.core.rmem_max, the most an unprivileged program may ask
+// for; never lowers it.
+void RaiseReceiveBuffer(SOCKET s);
+
 class DatagramReceiver {
 public:
     DatagramReceiver();
@@ -24,6 +28,9 @@ public:
     // local address. Returns ERROR_SUCCESS or the Windows code of the failure (socket
     // left closed).
     DWORD Open(WORD port);
+    // Takes s, a datagram socket its caller has set up and bound, as Open's own; its receive
+    // buffer stays as the caller left it. Returns ERROR_SUCCESS.
+    DWORD Adopt(SOCKET s);
     SOCKET GetSocket() const { return m_socket; }
     // The port the socket is bound to; ERROR_SUCCESS or the Windows code.
     DWORD GetLocalPort(WORD& port) const;
@@ -48,8 +55,21 @@ public:
     // WSAEWOULDBLOCK (none waiting) or WSAEMSGSIZE (longer than nBufLen; nothing of it is
     // copied and it is discarded).
     int Receive(void* lpBuf, int nBufLen);
+    // Consumer: the oldest waiting datagrams, up to count, in place: they stay valid and
+    // queued until Release. After Stop, what the kernel still held follows. Returns how
+    // many vectors were filled; 0 when none is waiting.
+    unsigned Peek(iovec* vectors, unsigned count);
+    // Consumer: discards the first count datagrams of the last Peek.
+    void Release(unsigned count);
     // Consumer: the Windows code of the error that ended the reader, once; else 0.
     DWORD TakeError();
+
+    // Consumer without an event loop: waits until the ready event is readable. Returns
+    // ERROR_SUCCESS, or the Windows code of the failure.
+    DWORD WaitReady();
+    // Any thread, between Start and the destructor: makes the ready event readable once, so
+    // that a consumer waiting in WaitReady looks again.
+    void WakeConsumer();
 
     uint64_t GetWaitingCount() const { return m_queue ? m_queue->GetWaitingCount() : 0; }
     // Datagrams lost: the queue could not take them, or the kernel's buffer overflowed
@@ -64,6 +84,9 @@ private:
     // Moves what the kernel holds into the queue, at most maxBatches reads; when the queue
     // is full the rest stays in the kernel.
     Drain DrainKernel(unsigned maxBatches);
+    // After Stop, with the queue empty: moves one batch of what the kernel still held into
+    // it. False once nothing more is read.
+    bool ReadRestAfterStop();
     void Store(std::byte* region, unsigned count);
     void NoteKernelDrops(unsigned count);
     void CheckKernelDrops();

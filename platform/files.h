@@ -3,6 +3,8 @@
 // A handle opened without sharing holds an exclusive lock: a second open fails with 32.
 #pragma once
 
+#include <sys/uio.h>
+
 #include "win_types.h"
 
 inline constexpr DWORD GENERIC_READ = 0x80000000;
@@ -27,6 +29,12 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
 // was written either way.
 BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
                LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped);
+
+// Writes the count buffers of vectors at the handle's position in one call (more only after
+// a short write); vectors may be changed. On failure returns FALSE with GetLastError set (112
+// for a full disk or the file-size limit) and the file cut back to where the write started,
+// so that it holds whole records only.
+BOOL WriteFileVectors(HANDLE hFile, iovec* vectors, unsigned count);
 
 // Moves the handle's position to lDistanceToMove bytes from the start (FILE_BEGIN only);
 // *lpNewFilePointer, when given, gets it. FALSE with GetLastError set on failure.

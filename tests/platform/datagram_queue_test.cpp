@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -37,6 +38,30 @@ TEST(DatagramQueue, KeepsOrderAndSizesAcrossTheEndOfTheRing) {
     }
     EXPECT_EQ(PopString(queue), "<empty>");
     EXPECT_EQ(queue.GetDroppedCount(), 0u);
+}
+
+TEST(DatagramQueue, PeeksSeveralInPlaceAcrossTheEndOfTheRingAndPopsThemAtOnce) {
+    DatagramQueue queue(256);
+    for (int round = 0; round < 100; ++round) {
+        std::vector<std::string> sent;
+        for (int i = 0; i < 1 + round % 4; ++i) {
+            sent.emplace_back(static_cast<size_t>((round * 13 + i * 5) % 50), 'a' + i);
+            ASSERT_TRUE(queue.Push(sent.back().data(), sent.back().size()));
+        }
+        iovec vectors[8];
+        ASSERT_EQ(queue.Peek(vectors, 2), std::min<unsigned>(2, sent.size()));
+        const unsigned n = queue.Peek(vectors, 8);
+        ASSERT_EQ(n, sent.size());
+        for (unsigned i = 0; i < n; ++i) {
+            EXPECT_EQ(
+                std::string(static_cast<const char*>(vectors[i].iov_base), vectors[i].iov_len),
+                sent[i]);
+        }
+        queue.Pop(n - 1);
+        EXPECT_EQ(PopString(queue), sent.back());
+        queue.Pop(0);
+        EXPECT_EQ(queue.Peek(vectors, 8), 0u);
+    }
 }
 
 TEST(DatagramQueue, DropsAndCountsWhatDoesNotFitThenTakesMoreOnceRead) {

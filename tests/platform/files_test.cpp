@@ -1,9 +1,14 @@
 #include "files.h"
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "capture_test_support.h"
 #include "win_error.h"
@@ -61,6 +66,35 @@ TEST_F(Files, FailuresCarryWindowsCodes) {
     EXPECT_FALSE(WriteFile(INVALID_HANDLE_VALUE, "x", 1, &written, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_EQ(written, 0u);
+}
+
+TEST_F(Files, AGatheredWriteThatFailsLeavesWholeWritesOnly) {
+    const HANDLE file =
+        CreateFileA("d:\\a.ts", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    std::string a(1500, 'x');
+    std::string b(1500, 'y');
+    std::string empty;
+    std::vector<iovec> vectors = {{empty.data(), 0}, {a.data(), a.size()}, {b.data(), b.size()}};
+    ASSERT_TRUE(WriteFileVectors(file, vectors.data(), 3));
+
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = 4000;  // the second write stops part of the way in
+    setrlimit(RLIMIT_FSIZE, &limit);
+    vectors = {{a.data(), a.size()}, {b.data(), b.size()}};
+    SetLastError(0);
+    EXPECT_FALSE(WriteFileVectors(file, vectors.data(), 2));
+    EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    std::string c(10, 'z');
+    vectors = {{c.data(), c.size()}};
+    ASSERT_TRUE(WriteFileVectors(file, vectors.data(), 1));
+    CloseHandle(file);
+    EXPECT_TRUE(Contents() == a + b + c);
 }
 
 }  // namespace
