@@ -1,8 +1,9 @@
 #include "key_state.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
 
-#include <chrono>
+#include <vector>
 
 #include "resources.h"
 
@@ -12,21 +13,46 @@
 #include <X11/XKBlib.h>
 #endif
 
+namespace {
+
+struct Listener {
+    const void* owner;
+    std::function<void()> changed;
+};
+std::vector<Listener> g_listeners;
+
+void NotifyListeners() {
+    const std::vector<Listener> listeners = g_listeners;  // a listener may remove itself
+    for (const Listener& listener : listeners) {
+        listener.changed();
+    }
+}
+
+}  // namespace
+
+void AddKeyStateListener(const void* owner, std::function<void()> changed) {
+    g_listeners.push_back({owner, std::move(changed)});
+}
+
+void RemoveKeyStateListener(const void* owner) {
+    std::erase_if(g_listeners,
+                  [owner](const Listener& listener) { return listener.owner == owner; });
+}
+
 #ifdef USE_XKB
 namespace {
 
-// Indicator numbers differ between keyboard maps; their names do not. The numbers are looked
-// up once per display, and one request then answers all three keys: each update of the panes asks
-// for the three in a row, and every request is a round trip to the server.
-class LockIndicators {
+// The lock indicators of the core keyboard. Every request is a round trip to the server, and
+// the panes ask after every message: so the state is read once and kept until the server
+// reports a change (it tells every client that asks, whichever window has the focus).
+// Indicator numbers differ between keyboard maps; their names do not: the numbers are looked
+// up again when the map changes.
+class LockIndicators : public QAbstractNativeEventFilter {
 public:
-    // The indicator state of the core keyboard, at most kReuse old; false when unknown.
-    // `which` counts kNames.
+    // `which` counts kNames. False when the server does not tell.
     bool IsOn(Display* display, int which) {
         if (display != m_pDisplay) {
-            m_pDisplay = display;
-            m_bResolved = false;
-            m_bValid = false;
+            Watch(display);
         }
         if (!m_bResolved) {
             Resolve();
@@ -35,21 +61,67 @@ public:
         if (index < 0) {
             return false;
         }
-        const auto now = std::chrono::steady_clock::now();
-        if (!m_bValid || now - m_readAt > kReuse) {
+        if (!m_bValid) {
             unsigned int state = 0;
             m_bValid = XkbGetIndicatorState(display, XkbUseCoreKbd, &state) == Success;
             m_nState = state;
-            m_readAt = now;
-            // A failed read may mean a new keyboard map: look the numbers up again.
+            // A failed read may mean a new keyboard map; an unwatched state is read each time.
             m_bResolved = m_bValid;
+            const bool valid = m_bValid;
+            m_bValid = m_bValid && m_bWatching;
+            return valid && (state & (1u << index)) != 0;
         }
-        return m_bValid && (m_nState & (1u << index)) != 0;
+        return (m_nState & (1u << index)) != 0;
+    }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message,
+                           qintptr* /*result*/) override {
+        if (!m_bWatching || eventType != "xcb_generic_event_t") {
+            return false;
+        }
+        // An XKB event: its code is the extension's event base, its second byte the XKB type.
+        const auto* bytes = static_cast<const unsigned char*>(message);
+        if ((bytes[0] & 0x7f) != m_nEventBase) {
+            return false;
+        }
+        switch (bytes[1]) {
+            case XkbNewKeyboardNotify:
+            case XkbMapNotify:
+            case XkbIndicatorMapNotify:
+            case XkbNamesNotify:
+                m_bResolved = false;
+                [[fallthrough]];
+            case XkbStateNotify:
+            case XkbIndicatorStateNotify:
+                m_bValid = false;
+                NotifyListeners();
+                break;
+            default:
+                break;
+        }
+        return false;
     }
 
 private:
-    static constexpr std::chrono::milliseconds kReuse{20};
     static constexpr const char* kNames[] = {"Caps Lock", "Num Lock", "Scroll Lock"};
+
+    void Watch(Display* display) {
+        m_pDisplay = display;
+        m_bResolved = false;
+        m_bValid = false;
+        int opcode = 0;
+        int error = 0;
+        int major = XkbMajorVersion;
+        int minor = XkbMinorVersion;
+        m_bWatching = XkbQueryExtension(display, &opcode, &m_nEventBase, &error, &major, &minor) &&
+                      XkbSelectEvents(display, XkbUseCoreKbd,
+                                      XkbIndicatorStateNotifyMask | XkbIndicatorMapNotifyMask,
+                                      XkbIndicatorStateNotifyMask | XkbIndicatorMapNotifyMask);
+        if (m_bWatching && !m_bFiltering) {
+            qApp->installNativeEventFilter(this);
+            m_bFiltering = true;
+        }
+    }
 
     void Resolve() {
         for (int i = 0; i < 3; ++i) {
@@ -66,11 +138,13 @@ private:
     }
 
     Display* m_pDisplay = nullptr;
+    bool m_bWatching = false;
+    bool m_bFiltering = false;
+    int m_nEventBase = -1;
     bool m_bResolved = false;
     bool m_bValid = false;
     int m_nIndex[3] = {-1, -1, -1};
     unsigned int m_nState = 0;
-    std::chrono::steady_clock::time_point m_readAt;
 };
 
 }  // namespace

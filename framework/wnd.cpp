@@ -20,13 +20,6 @@ namespace {
 // SendMessage, still sees which command it runs for.
 thread_local MSG t_currentMessage;
 
-// The windows whose messages this thread is handling, innermost first.
-struct MessageFrame {
-    const CWnd* wnd;
-    const MessageFrame* outer;
-};
-thread_local const MessageFrame* t_messages = nullptr;
-
 // The rows a text may touch: its line with half a line of margin for accents and descenders
 // that reach beyond the font's height, across the whole window.
 QRect TextRow(const DrawnText& item, int width, const QFontMetrics& metrics) {
@@ -36,9 +29,22 @@ QRect TextRow(const DrawnText& item, int width, const QFontMetrics& metrics) {
 
 }  // namespace
 
+struct CWnd::MessageFrame {
+    CWnd* wnd;  // null once the window is destroyed inside its message
+    MessageFrame* outer;
+    bool commitDue = false;  // the message changed the display list and has not drawn since
+};
+
+thread_local CWnd::MessageFrame* CWnd::t_messages = nullptr;
+
 CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
+    for (MessageFrame* frame = t_messages; frame != nullptr; frame = frame->outer) {
+        if (frame->wnd == this) {
+            frame->wnd = nullptr;
+        }
+    }
     for (auto& [id, timer] : m_timers) {
         delete timer;
     }
@@ -94,7 +100,7 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
 }
 
 void CWnd::UpdateWindow() {
-    if (m_hWnd == nullptr || !m_hWnd->isVisible() || IsHandlingMessage()) {
+    if (m_hWnd == nullptr || !m_hWnd->isVisible() || OwnMessage() != nullptr) {
         return;
     }
     CommitSurface();
@@ -107,7 +113,11 @@ void CWnd::InvalidateRect(LPCRECT /*lpRect*/, BOOL bErase) {
     if (bErase) {
         m_surface.clear();
     }
-    ScheduleCommit();
+    if (MessageFrame* frame = OwnMessage()) {
+        frame->commitDue = true;  // committed by ReleaseDC or when the message ends
+    } else {
+        ScheduleCommit();
+    }
 }
 
 void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
@@ -160,22 +170,25 @@ int CWnd::ReleaseDC(CDC* pDC) {
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const MSG saved = t_currentMessage;
-    const MessageFrame frame{this, t_messages};
+    MessageFrame frame{this, t_messages};
     t_messages = &frame;
     t_currentMessage = {message, wParam, lParam};
     const LRESULT result = WindowProc(message, wParam, lParam);
     t_currentMessage = saved;
     t_messages = frame.outer;
+    if (frame.wnd != nullptr && frame.commitDue) {
+        frame.wnd->CommitSurface();
+    }
     return result;
 }
 
-bool CWnd::IsHandlingMessage() const {
-    for (const MessageFrame* frame = t_messages; frame != nullptr; frame = frame->outer) {
+CWnd::MessageFrame* CWnd::OwnMessage() const {
+    for (MessageFrame* frame = t_messages; frame != nullptr; frame = frame->outer) {
         if (frame->wnd == this) {
-            return true;
+            return frame;
         }
     }
-    return false;
+    return nullptr;
 }
 
 const MSG* CWnd::GetCurrentMessage() {
@@ -259,6 +272,11 @@ void CWnd::ScheduleCommit() {
 // Runs once a timer tick and once a paint. Changes need bench/.
 void CWnd::CommitSurface() {
     m_bCommitDue = false;
+    for (MessageFrame* frame = t_messages; frame != nullptr; frame = frame->outer) {
+        if (frame->wnd == this) {
+            frame->commitDue = false;
+        }
+    }
     if (m_hWnd == nullptr) {
         return;
     }

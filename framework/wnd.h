@@ -115,8 +115,11 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // Whether this window's own message is being handled on this thread.
-    bool IsHandlingMessage() const;
+    // The windows whose messages this thread is handling, innermost first.
+    struct MessageFrame;
+    static thread_local MessageFrame* t_messages;
+    // The innermost of this window's own messages that this thread is handling; null if none.
+    MessageFrame* OwnMessage() const;
     // The retained surface followed by what OnPaintClient draws now.
     std::vector<DrawnText> DisplayList();
     // Schedules the rows in which the display list differs from the one on screen.
