@@ -5,6 +5,7 @@
 # resident memory. Goals: CPU at most 1.5, start-up at most 1.2, memory at most 1.5 times the
 # bare window's. Best on a quiet machine.
 # Usage: scripts/bench-idle.sh [SECONDS_PER_RUN (30)] [ROUNDS (3)] [PRESET (release)]
+# VANDREL=path measures another build of the program (an older one, say) against the same anchor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
@@ -73,7 +74,7 @@ median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (
 : >"$work/bare"
 for round in $(seq "$rounds"); do
     echo "round $round of $rounds: ${seconds} s each" >&2
-    run "$build/vandrel" >>"$work/vandrel"
+    run "${VANDREL:-$build/vandrel}" >>"$work/vandrel"
     run "$build/bench/idle/bare_window" >>"$work/bare"
 done
 
