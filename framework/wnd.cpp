@@ -250,11 +250,17 @@ void CWnd::OnTimer(UINT_PTR /*nIDEvent*/) {
     Default();
 }
 
-std::vector<DrawnText> CWnd::DisplayList() {
-    std::vector<DrawnText> items = m_surface;
+std::vector<DrawnText> CWnd::ClientItems() {
+    std::vector<DrawnText> items;
     CDC clientDC(&items);
     OnPaintClient(&clientDC);
     return items;
+}
+
+bool CWnd::IsShown(const std::vector<DrawnText>& clientItems) const {
+    return m_surface.size() + clientItems.size() == m_shown.size() &&
+           std::equal(m_surface.begin(), m_surface.end(), m_shown.begin()) &&
+           std::equal(clientItems.begin(), clientItems.end(), m_shown.begin() + m_surface.size());
 }
 
 void CWnd::ScheduleCommit() {
@@ -280,10 +286,12 @@ void CWnd::CommitSurface() {
     if (m_hWnd == nullptr) {
         return;
     }
-    std::vector<DrawnText> items = DisplayList();
-    if (items == m_shown) {
+    std::vector<DrawnText> clientItems = ClientItems();
+    if (IsShown(clientItems)) {
         return;
     }
+    std::vector<DrawnText> items = m_surface;
+    items.insert(items.end(), clientItems.begin(), clientItems.end());
     // Rows compare in drawing order: a pass that draws the same rows again differs only where
     // a text changed.
     const QFontMetrics metrics = m_hWnd->fontMetrics();
@@ -323,15 +331,11 @@ void CWnd::PaintWidget(QPainter& painter, const QRect& area) {
         }
     };
     replay(m_surface);
-    std::vector<DrawnText> clientItems;
-    CDC paintDC(&clientItems);
-    OnPaintClient(&paintDC);
+    const std::vector<DrawnText> clientItems = ClientItems();
     replay(clientItems);
     // A paint that comes before the commit (a nested event loop inside a handler that erased)
     // shows a list the screen does not hold elsewhere: have the rest brought up to date too.
-    if (m_surface.size() + clientItems.size() != m_shown.size() ||
-        !std::equal(m_surface.begin(), m_surface.end(), m_shown.begin()) ||
-        !std::equal(clientItems.begin(), clientItems.end(), m_shown.begin() + m_surface.size())) {
+    if (!IsShown(clientItems)) {
         ScheduleCommit();
     }
 }

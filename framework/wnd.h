@@ -120,8 +120,10 @@ private:
     static thread_local MessageFrame* t_messages;
     // The innermost of this window's own messages that this thread is handling; null if none.
     MessageFrame* OwnMessage() const;
-    // The retained surface followed by what OnPaintClient draws now.
-    std::vector<DrawnText> DisplayList();
+    // What OnPaintClient draws now; it follows the retained surface in the display list.
+    std::vector<DrawnText> ClientItems();
+    // Whether the display list of the surface and these client items is the one on screen.
+    bool IsShown(const std::vector<DrawnText>& clientItems) const;
     // Schedules the rows in which the display list differs from the one on screen.
     void CommitSurface();
     void ScheduleCommit();

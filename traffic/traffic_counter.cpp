@@ -123,6 +123,7 @@ bool CTrafficCounter::RefreshValues() {
     }
     m_values.serial = 0;
     m_values.byName.clear();
+    m_values.byName.reserve(static_cast<std::size_t>(m_listName.GetCount()));
     const PerfData data = QueryNetworkInterfaces();
     if (data.buffer == nullptr) {
         return false;
