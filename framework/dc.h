@@ -14,6 +14,8 @@ struct DrawnText {
     int y = 0;  // top of the text, as TA_TOP|TA_LEFT
     CString text;
     bool opaque = true;  // filled with the background colour behind the text
+
+    friend bool operator==(const DrawnText&, const DrawnText&) = default;
 };
 
 class CDC {

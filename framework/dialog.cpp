@@ -1,10 +1,12 @@
 #include "dialog.h"
 
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <vector>
 
 #include "dialog_units.h"
 #include "resources.h"
@@ -25,6 +27,57 @@ private:
 
 QPixmap ProgramIcon(UINT nIconID, int size) {
     return AfxLoadIcon(nIconID).pixmap(size, size);
+}
+
+struct CreatedControl {
+    const AFX_DLGITEM* item;
+    QWidget* widget;
+};
+
+// The static text that labels an edit, as a reader of the dialog sees it: the nearest one
+// to its left on its row, else the nearest one above it. Templates list labels before or
+// after their edits, so their order says nothing.
+QLabel* LabelOf(const AFX_DLGITEM& edit, const std::vector<CreatedControl>& controls) {
+    QLabel* left = nullptr;
+    int leftEdge = 0;
+    QLabel* above = nullptr;
+    int aboveEdge = 0;
+    for (const CreatedControl& c : controls) {
+        const AFX_DLGITEM& s = *c.item;
+        if (s.kind != DlgControlKind::StaticText) {
+            continue;
+        }
+        auto* label = static_cast<QLabel*>(c.widget);
+        const int right = s.x + s.cx;
+        const int bottom = s.y + s.cy;
+        if (s.y < edit.y + edit.cy && edit.y < bottom && right <= edit.x) {
+            if (left == nullptr || right > leftEdge) {
+                left = label;
+                leftEdge = right;
+            }
+        } else if (s.x < edit.x + edit.cx && edit.x < right && bottom <= edit.y) {
+            if (above == nullptr || bottom > aboveEdge) {
+                above = label;
+                aboveEdge = bottom;
+            }
+        }
+    }
+    return left != nullptr ? left : above;
+}
+
+// Screen readers name a button or a text by what it shows; an edit by its label, and an icon
+// by the program it stands for.
+void NameForAccessibility(const std::vector<CreatedControl>& controls) {
+    for (const CreatedControl& c : controls) {
+        if (c.item->kind == DlgControlKind::Edit) {
+            if (QLabel* label = LabelOf(*c.item, controls)) {
+                label->setBuddy(c.widget);
+                c.widget->setAccessibleName(label->text());
+            }
+        } else if (c.item->kind == DlgControlKind::StaticIcon) {
+            c.widget->setAccessibleName(QGuiApplication::applicationDisplayName());
+        }
+    }
 }
 
 }  // namespace
@@ -74,6 +127,7 @@ QWidget* CDialog::CreateControls(const AFX_DLGTEMPLATE& dialogTemplate) {
     const DialogBaseUnits units = BaseUnitsOf(host->font());
     QWidget* firstTabStop = nullptr;
     QWidget* previousTabStop = nullptr;
+    std::vector<CreatedControl> created;
     for (const AFX_DLGITEM& item : dialogTemplate.items) {
         QWidget* control = nullptr;
         const QString text = QString::fromUtf8(item.lpszText != nullptr ? item.lpszText : "");
@@ -103,6 +157,7 @@ QWidget* CDialog::CreateControls(const AFX_DLGTEMPLATE& dialogTemplate) {
                 label->setTextFormat(Qt::PlainText);
                 label->setText((item.style & SS_NOPREFIX) != 0 ? text : QString(text).remove('&'));
                 label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                label->setWordWrap(true);  // a static text control breaks its lines to its width
                 control = label;
                 break;
             }
@@ -135,7 +190,9 @@ QWidget* CDialog::CreateControls(const AFX_DLGTEMPLATE& dialogTemplate) {
         }
         // Windows stacks a template's first control on top; Qt the last created.
         control->lower();
+        created.push_back({&item, control});
     }
+    NameForAccessibility(created);
     return firstTabStop;
 }
 

@@ -20,8 +20,53 @@
 #include "win_app.h"
 
 namespace {
-// Often enough that a button follows its command at once, seldom enough to cost nothing.
-constexpr int kIdleUpdateMs = 100;
+
+// As the framework's idle work follows every message but paint: the bars are brought up to
+// date after anything that could change a command's state or a lock key, and not otherwise,
+// so a window left alone costs one update a second (after its view's timer), not ten.
+class CIdleWatch : public QObject {
+public:
+    CIdleWatch(CFrameWnd* frame, QTimer* idleTimer) : m_pFrame(frame), m_pIdleTimer(idleTimer) {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::Timer:
+                if (watched == m_pIdleTimer) {
+                    break;
+                }
+                [[fallthrough]];
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::Shortcut:
+            case QEvent::FocusIn:
+            case QEvent::WindowActivate:
+            case QEvent::WindowDeactivate:
+            case QEvent::ApplicationStateChange:
+            case QEvent::Show:
+            case QEvent::Hide:
+            case QEvent::Close:
+            case QEvent::MetaCall:
+            case QEvent::SockAct:
+                m_pFrame->RequestIdleUpdate();
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+
+private:
+    CFrameWnd* m_pFrame;
+    QTimer* m_pIdleTimer;
+};
+
 }  // namespace
 
 IMPLEMENT_DYNAMIC(CFrameWnd, CWnd)
@@ -46,6 +91,8 @@ END_MESSAGE_MAP()
 CFrameWnd::CFrameWnd() = default;
 
 CFrameWnd::~CFrameWnd() {
+    RemoveKeyStateListener(this);
+    delete m_pIdleWatch;
     delete m_pIdleTimer;
     if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd == this) {
         app->m_pMainWnd = nullptr;
@@ -81,8 +128,12 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* /*pParen
     }
     SetMessageText(AFX_IDS_IDLEMESSAGE);
     m_pIdleTimer = new QTimer;
+    m_pIdleTimer->setSingleShot(true);
+    m_pIdleTimer->setInterval(0);
     QObject::connect(m_pIdleTimer, &QTimer::timeout, host, [this] { OnIdleUpdateCmdUI(); });
-    m_pIdleTimer->start(kIdleUpdateMs);
+    m_pIdleWatch = new CIdleWatch(this, m_pIdleTimer);
+    AddKeyStateListener(this, [this] { RequestIdleUpdate(); });
+    RequestIdleUpdate();
     return TRUE;
 }
 
@@ -209,6 +260,18 @@ void CFrameWnd::OnIdleUpdateCmdUI() {
     }
 }
 
+void CFrameWnd::RequestIdleUpdate() {
+    if (m_pIdleTimer != nullptr && !m_pIdleTimer->isActive()) {
+        m_pIdleTimer->start();
+    }
+}
+
+LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CWnd::WindowProc(message, wParam, lParam);
+    RequestIdleUpdate();  // a command sent by a toolbar button's click() comes with no event
+    return result;
+}
+
 BOOL CFrameWnd::OnCmdMsg(UINT nID, UINT nCode, void* pExtra) {
     if (m_pViewActive != nullptr && m_pViewActive->OnCmdMsg(nID, nCode, pExtra)) {
         return TRUE;
@@ -265,6 +328,9 @@ void CFrameWnd::OnClose() {
 }
 
 BOOL CFrameWnd::DestroyWindow() {
+    RemoveKeyStateListener(this);
+    delete m_pIdleWatch;
+    m_pIdleWatch = nullptr;
     delete m_pIdleTimer;
     m_pIdleTimer = nullptr;
     // The view goes first, synchronously: its destructor ends what it owns.

@@ -53,6 +53,9 @@ public:
 
     // Asks the routing about every toolbar button and status pane.
     void OnIdleUpdateCmdUI();
+    // Has OnIdleUpdateCmdUI run once the event loop has nothing else to do. The frame asks for
+    // it after each message it handles and after input, timer, socket and activation events.
+    void RequestIdleUpdate();
 
     // Routing order: the active view (which tries its document, then the document's
     // template), then this frame's own map, then the application.
@@ -60,6 +63,7 @@ public:
     BOOL DestroyWindow() override;
 
 protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
     virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);
     void OnClose();
@@ -81,5 +85,6 @@ private:
 
     std::vector<CControlBar*> m_listControlBars;
     DWORD m_dwDockStyle = 0;
-    QTimer* m_pIdleTimer = nullptr;
+    QTimer* m_pIdleTimer = nullptr;   // single shot: the pending idle update
+    QObject* m_pIdleWatch = nullptr;  // the application's event filter that requests it
 };

@@ -1,7 +1,6 @@
 #include "string_list.h"
 
 #include <cassert>
-#include <iterator>
 
 POSITION CStringList::AddTail(const char* text) {
     m_entries.emplace_back(text);
@@ -12,8 +11,7 @@ POSITION CStringList::FindIndex(int nIndex) const {
     if (nIndex < 0 || nIndex >= GetCount()) {
         return nullptr;
     }
-    auto it = std::next(m_entries.begin(), nIndex);
-    return reinterpret_cast<POSITION>(const_cast<CString*>(&*it));
+    return reinterpret_cast<POSITION>(const_cast<CString*>(&m_entries[nIndex]));
 }
 
 CString& CStringList::GetAt(POSITION position) {

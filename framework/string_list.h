@@ -2,7 +2,7 @@
 // Used by the traffic counter for its interface names; not thread-safe.
 #pragma once
 
-#include <list>
+#include <deque>
 
 #include "cstring.h"
 
@@ -25,5 +25,7 @@ public:
 
 private:
     int m_nBlockSize;  // nodes per allocation in the original; kept for its callers' sake
-    std::list<CString> m_entries;
+    // A deque: entries keep their place as the list grows, and FindIndex takes constant time
+    // (the traffic view asks for every position once a second).
+    std::deque<CString> m_entries;
 };

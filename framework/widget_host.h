@@ -2,6 +2,7 @@
 // Used by CWnd::Attach callers; the CWnd owns the widget and outlives its events.
 #pragma once
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWidget>
 
@@ -12,9 +13,9 @@ public:
     CWidgetHost(CWnd* owner, QWidget* parent) : QWidget(parent), m_owner(owner) {}
 
 protected:
-    void paintEvent(QPaintEvent* /*event*/) override {
+    void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
-        m_owner->PaintWidget(painter);
+        m_owner->PaintWidget(painter, event->rect());
     }
 
 private:

@@ -3,8 +3,12 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QPainter>
+#include <QRegion>
 #include <QTimer>
+
+#include <algorithm>
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
@@ -15,11 +19,32 @@ namespace {
 // Per thread, as on Windows: a handler reached by routing, not by its own window's
 // SendMessage, still sees which command it runs for.
 thread_local MSG t_currentMessage;
+
+// The rows a text may touch: its line with half a line of margin for accents and descenders
+// that reach beyond the font's height, across the whole window.
+QRect TextRow(const DrawnText& item, int width, const QFontMetrics& metrics) {
+    const int margin = metrics.height() / 2;
+    return {0, item.y - margin, width, metrics.height() + 2 * margin};
+}
+
 }  // namespace
+
+struct CWnd::MessageFrame {
+    CWnd* wnd;  // null once the window is destroyed inside its message
+    MessageFrame* outer;
+    bool commitDue = false;  // the message changed the display list and has not drawn since
+};
+
+thread_local CWnd::MessageFrame* CWnd::t_messages = nullptr;
 
 CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
+    for (MessageFrame* frame = t_messages; frame != nullptr; frame = frame->outer) {
+        if (frame->wnd == this) {
+            frame->wnd = nullptr;
+        }
+    }
     for (auto& [id, timer] : m_timers) {
         delete timer;
     }
@@ -75,23 +100,23 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
 }
 
 void CWnd::UpdateWindow() {
-    if (m_hWnd != nullptr && m_hWnd->isVisible()) {
-        m_hWnd->repaint();
+    if (m_hWnd == nullptr || !m_hWnd->isVisible() || OwnMessage() != nullptr) {
+        return;
     }
+    CommitSurface();
+    m_hWnd->repaint();
 }
 
-void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase) {
+// The window's pixels follow from its display list alone, so the rectangle needs no paint of
+// its own: whatever the invalidation changes, the commit finds.
+void CWnd::InvalidateRect(LPCRECT /*lpRect*/, BOOL bErase) {
     if (bErase) {
         m_surface.clear();
     }
-    if (m_hWnd == nullptr) {
-        return;
-    }
-    if (lpRect == nullptr) {
-        m_hWnd->update();
+    if (MessageFrame* frame = OwnMessage()) {
+        frame->commitDue = true;  // committed by ReleaseDC or when the message ends
     } else {
-        m_hWnd->update(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
-                       lpRect->bottom - lpRect->top);
+        ScheduleCommit();
     }
 }
 
@@ -139,18 +164,31 @@ int CWnd::ReleaseDC(CDC* pDC) {
         return 0;
     }
     m_pDC.reset();
-    if (m_hWnd != nullptr) {
-        m_hWnd->update();
-    }
+    CommitSurface();
     return 1;
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const MSG saved = t_currentMessage;
+    MessageFrame frame{this, t_messages};
+    t_messages = &frame;
     t_currentMessage = {message, wParam, lParam};
     const LRESULT result = WindowProc(message, wParam, lParam);
     t_currentMessage = saved;
+    t_messages = frame.outer;
+    if (frame.wnd != nullptr && frame.commitDue) {
+        frame.wnd->CommitSurface();
+    }
     return result;
+}
+
+CWnd::MessageFrame* CWnd::OwnMessage() const {
+    for (MessageFrame* frame = t_messages; frame != nullptr; frame = frame->outer) {
+        if (frame->wnd == this) {
+            return frame;
+        }
+    }
+    return nullptr;
 }
 
 const MSG* CWnd::GetCurrentMessage() {
@@ -212,12 +250,78 @@ void CWnd::OnTimer(UINT_PTR /*nIDEvent*/) {
     Default();
 }
 
-void CWnd::PaintWidget(QPainter& painter) {
+std::vector<DrawnText> CWnd::ClientItems() {
+    std::vector<DrawnText> items;
+    CDC clientDC(&items);
+    OnPaintClient(&clientDC);
+    return items;
+}
+
+bool CWnd::IsShown(const std::vector<DrawnText>& clientItems) const {
+    return m_surface.size() + clientItems.size() == m_shown.size() &&
+           std::equal(m_surface.begin(), m_surface.end(), m_shown.begin()) &&
+           std::equal(clientItems.begin(), clientItems.end(), m_shown.begin() + m_surface.size());
+}
+
+void CWnd::ScheduleCommit() {
+    if (m_hWnd == nullptr || m_bCommitDue) {
+        return;
+    }
+    if (m_pCommitContext == nullptr) {
+        m_pCommitContext = std::make_unique<QObject>();
+    }
+    m_bCommitDue = true;
+    QMetaObject::invokeMethod(
+        m_pCommitContext.get(), [this] { CommitSurface(); }, Qt::QueuedConnection);
+}
+
+// Runs once a timer tick and once a paint. Changes need bench/.
+void CWnd::CommitSurface() {
+    m_bCommitDue = false;
+    for (MessageFrame* frame = t_messages; frame != nullptr; frame = frame->outer) {
+        if (frame->wnd == this) {
+            frame->commitDue = false;
+        }
+    }
+    if (m_hWnd == nullptr) {
+        return;
+    }
+    std::vector<DrawnText> clientItems = ClientItems();
+    if (IsShown(clientItems)) {
+        return;
+    }
+    std::vector<DrawnText> items = m_surface;
+    items.insert(items.end(), clientItems.begin(), clientItems.end());
+    // Rows compare in drawing order: a pass that draws the same rows again differs only where
+    // a text changed.
+    const QFontMetrics metrics = m_hWnd->fontMetrics();
+    const int width = m_hWnd->width();
+    QRegion changed;
+    for (std::size_t i = 0; i < std::max(items.size(), m_shown.size()); ++i) {
+        if (i < items.size() && i < m_shown.size() && items[i] == m_shown[i]) {
+            continue;
+        }
+        if (i < m_shown.size()) {
+            changed += TextRow(m_shown[i], width, metrics);
+        }
+        if (i < items.size()) {
+            changed += TextRow(items[i], width, metrics);
+        }
+    }
+    m_shown = std::move(items);
+    m_hWnd->update(changed);
+}
+
+void CWnd::PaintWidget(QPainter& painter, const QRect& area) {
     const QFontMetrics metrics(painter.font());
     const QColor background =
         m_hWnd != nullptr ? m_hWnd->palette().color(QPalette::Base) : Qt::white;
+    const int width = m_hWnd != nullptr ? m_hWnd->width() : area.right() + 1;
     auto replay = [&](const std::vector<DrawnText>& items) {
         for (const DrawnText& item : items) {
+            if (!TextRow(item, width, metrics).intersects(area)) {
+                continue;
+            }
             const QString text = QString::fromUtf8(item.text.str());
             if (item.opaque) {
                 painter.fillRect(item.x, item.y, metrics.horizontalAdvance(text), metrics.height(),
@@ -227,8 +331,11 @@ void CWnd::PaintWidget(QPainter& painter) {
         }
     };
     replay(m_surface);
-    std::vector<DrawnText> clientItems;
-    CDC paintDC(&clientItems);
-    OnPaintClient(&paintDC);
+    const std::vector<DrawnText> clientItems = ClientItems();
     replay(clientItems);
+    // A paint that comes before the commit (a nested event loop inside a handler that erased)
+    // shows a list the screen does not hold elsewhere: have the rest brought up to date too.
+    if (!IsShown(clientItems)) {
+        ScheduleCommit();
+    }
 }

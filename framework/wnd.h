@@ -67,6 +67,8 @@ public:
     void GetWindowText(CString& rString) const;
 
     BOOL ShowWindow(int nCmdShow);
+    // Paints the window now; inside one of its own messages, once the message has been handled
+    // (see the note on painting below).
     void UpdateWindow();
     // A null rectangle means the whole client area; erasing clears what GetDC drew.
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
@@ -77,6 +79,13 @@ public:
     BOOL KillTimer(UINT_PTR nIDEvent);
 
     // The returned context draws onto the window's retained surface until ReleaseDC.
+    //
+    // Painting: what the window shows is its retained surface, then what OnPaintClient draws.
+    // Invalidating and drawing change that list; ReleaseDC (or the event loop, after an
+    // InvalidateRect) compares it with the list on screen and repaints only the text rows that
+    // differ. An erase and the drawing that follows it in one message therefore reach the
+    // screen together, once, as a compositing window manager shows them; rows drawn again
+    // with the same texts cost nothing.
     CDC* GetDC();
     int ReleaseDC(CDC* pDC);
     // What GetDC contexts drew since the last erase, in drawing order.
@@ -87,8 +96,8 @@ public:
     static const MSG* GetCurrentMessage();
     virtual BOOL DestroyWindow();
 
-    // Called by the widget host: paints the retained surface, then OnPaintClient.
-    void PaintWidget(QPainter& painter);
+    // Called by the widget host: paints the retained surface, then OnPaintClient, within area.
+    void PaintWidget(QPainter& painter, const QRect& area);
 
 protected:
     // Takes ownership of the widget that stands for this window.
@@ -106,7 +115,23 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The windows whose messages this thread is handling, innermost first.
+    struct MessageFrame;
+    static thread_local MessageFrame* t_messages;
+    // The innermost of this window's own messages that this thread is handling; null if none.
+    MessageFrame* OwnMessage() const;
+    // What OnPaintClient draws now; it follows the retained surface in the display list.
+    std::vector<DrawnText> ClientItems();
+    // Whether the display list of the surface and these client items is the one on screen.
+    bool IsShown(const std::vector<DrawnText>& clientItems) const;
+    // Schedules the rows in which the display list differs from the one on screen.
+    void CommitSurface();
+    void ScheduleCommit();
+
     std::vector<DrawnText> m_surface;
+    std::vector<DrawnText> m_shown;  // the display list once the scheduled repaints are done
+    std::unique_ptr<QObject> m_pCommitContext;  // drops a scheduled commit with this window
+    bool m_bCommitDue = false;
     std::map<UINT_PTR, QTimer*> m_timers;
     std::unique_ptr<CDC> m_pDC;
     bool m_bOwnsWidget = true;

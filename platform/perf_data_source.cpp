@@ -15,6 +15,7 @@ using Clock = std::chrono::steady_clock;
 struct Snapshot {
     std::vector<std::byte> block;
     Clock::time_point takenAt;
+    std::uint64_t serial = 0;
     bool valid = false;
 };
 
@@ -24,7 +25,10 @@ struct State {
     std::chrono::nanoseconds reuse = kDefaultSnapshotReuse;
     InterfaceSampleSource samples;
     RawPerfDataSource raw;
+    std::uint64_t lastSerial = 0;
 };
+
+thread_local std::uint64_t t_lastServed = 0;
 
 State& TheState() {
     static State state;
@@ -68,7 +72,7 @@ DWORD QueryPerfData(LPBYTE data, LPDWORD size) {
             state.snapshot.valid = false;
             return ERROR_FILE_NOT_FOUND;
         }
-        state.snapshot = {std::move(*block), now, true};
+        state.snapshot = {std::move(*block), now, ++state.lastSerial, true};
     }
     const auto& block = state.snapshot.block;
     if (data == nullptr || *size < block.size()) {
@@ -79,7 +83,19 @@ DWORD QueryPerfData(LPBYTE data, LPDWORD size) {
         std::memcpy(data, block.data(), block.size());
     }
     *size = static_cast<DWORD>(block.size());
+    t_lastServed = state.snapshot.serial;
     return ERROR_SUCCESS;
+}
+
+std::uint64_t LastPerfDataServed() {
+    return t_lastServed;
+}
+
+bool PerfDataStillServed(std::uint64_t serial) {
+    State& state = TheState();
+    std::lock_guard guard(state.lock);
+    return serial != 0 && state.snapshot.valid && state.snapshot.serial == serial &&
+           Clock::now() - state.snapshot.takenAt <= state.reuse;
 }
 
 void SetPerfDataSnapshotReuse(std::chrono::nanoseconds maxAge) {

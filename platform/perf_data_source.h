@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -22,6 +23,14 @@ DWORD QueryPerfData(LPBYTE data, LPDWORD size);
 // kernel read serves every query within this age, so a pass costs one read, not 2n.
 inline constexpr std::chrono::milliseconds kDefaultSnapshotReuse{200};
 void SetPerfDataSnapshotReuse(std::chrono::nanoseconds maxAge);
+
+// Each block read from the kernel or a seam gets a new serial number, never 0. A caller that
+// keeps what it read from its last query may ask whether a query now would return the same
+// block, and skip the query, its copy and its walk: that keeps a pass of 2n queries linear.
+// The serial of the block that this thread's last successful QueryPerfData copied; 0 if none.
+std::uint64_t LastPerfDataServed();
+// True when a query made now would be answered with block `serial`, without a new read.
+bool PerfDataStillServed(std::uint64_t serial);
 
 // Seams. An empty function restores the kernel as the source. Setting either drops the
 // current snapshot. A raw source's bytes are returned as they are, malformed or not.

@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "perf_data_source.h"
 #include "perf_data_walker.h"
 #include "registry.h"
 #include "text_conv.h"
@@ -97,30 +98,48 @@ int CTrafficCounter::GetInterfaceName(CString& strName, int nIndex) const {
     return 1;
 }
 
+// Runs 2n times a drawing pass: each call must stay O(1) for a block already walked.
+// Changes need bench/.
 double CTrafficCounter::GetTraffic(int nIndex) {
     const POSITION position = m_listName.FindIndex(nIndex);
     if (position == nullptr) {
         return 0.0;
     }
     try {
-        const CString& wanted = m_listName.GetAt(position);
-        const PerfData data = QueryNetworkInterfaces();
-        if (data.buffer == nullptr) {
+        if (!RefreshValues() || !m_values.counterFound) {
             return 1.0;
         }
-        double result = 0.0;
-        const PerfWalkResult walk = WalkPerfData(data.Bytes(), static_cast<DWORD>(m_nCounterIndex),
-                                                 [&](LPCWSTR name, DWORD value) {
-                                                     if (wanted.Compare(AnsiName(name).text) != 0) {
-                                                         return true;
-                                                     }
-                                                     result = Growth(nIndex, value);
-                                                     return false;
-                                                 });
-        return walk == PerfWalkResult::Walked ? result : 1.0;
+        const auto found = m_values.byName.find(m_listName.GetAt(position).str());
+        return found != m_values.byName.end() ? Growth(nIndex, found->second) : 0.0;
     } catch (...) {
+        m_values.serial = 0;
         return 0.0;
     }
+}
+
+bool CTrafficCounter::RefreshValues() {
+    if (PerfDataStillServed(m_values.serial)) {
+        return true;
+    }
+    m_values.serial = 0;
+    m_values.byName.clear();
+    m_values.byName.reserve(static_cast<std::size_t>(m_listName.GetCount()));
+    const PerfData data = QueryNetworkInterfaces();
+    if (data.buffer == nullptr) {
+        return false;
+    }
+    const PerfWalkResult walk = WalkPerfData(
+        data.Bytes(), static_cast<DWORD>(m_nCounterIndex), [this](LPCWSTR name, DWORD value) {
+            m_values.byName.try_emplace(AnsiName(name).text, value);
+            return true;
+        });
+    if (walk == PerfWalkResult::Malformed) {
+        m_values.byName.clear();
+        return false;
+    }
+    m_values.counterFound = walk == PerfWalkResult::Walked;
+    m_values.serial = LastPerfDataServed();
+    return true;
 }
 
 double CTrafficCounter::Growth(int nIndex, DWORD value) {

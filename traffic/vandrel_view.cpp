@@ -175,7 +175,7 @@ void CVandrelView::ReportCreateError(WORD nPort, DWORD dwError) {
         strError.Format(
             "Could not Create UDP Port %u, error = %lu !\nOn Linux only a privileged program "
             "may use a port below %lu: choose a port from %lu up, or allow the program these "
-            "ports (see \"Ports below 1024\" in the README).",
+            "ports (see \"Ports below 1024\" in man vandrel).",
             static_cast<unsigned>(nPort), static_cast<unsigned long>(dwError),
             static_cast<unsigned long>(dwFirstFree), static_cast<unsigned long>(dwFirstFree));
     } else {

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -44,6 +45,12 @@ TEST_F(ShellTest, AboutBoxShowsItsFiveControlsLaidOutFromDialogUnitsAndClosesWit
             (button->text() == QStringLiteral("确定") ? ok : getRegValue) = button;
         }
         ASSERT_TRUE(icon && version && notice && ok && getRegValue);
+        for (QWidget* control : {static_cast<QWidget*>(icon), static_cast<QWidget*>(version),
+                                 static_cast<QWidget*>(notice), static_cast<QWidget*>(ok),
+                                 static_cast<QWidget*>(getRegValue)}) {
+            EXPECT_FALSE(
+                QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty());
+        }
         const QFont font = dialog->font();
         EXPECT_EQ(icon->geometry().topLeft(), FromDialogUnits(font, 11, 17, 20, 20).topLeft());
         EXPECT_EQ(version->geometry(), FromDialogUnits(font, 40, 10, 119, 8));

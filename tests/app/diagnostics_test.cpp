@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "capture_test_support.h"
+#include "perf_data_source.h"
 #include "resource.h"
 #include "shell_test.h"
 #include "standard_ids.h"
@@ -136,6 +137,11 @@ unsigned FreePort() {
 // closing the window ends the writer at once, with its file closed and no end message.
 TEST_F(DiagnosticsTest, TestCregKeyWritesOnItsOwnThreadAndClosingEndsIt) {
     CStreamWriterThread::s_sleep = 30s;
+    // Counters that grow at every read, so that every tick draws new rates and paints.
+    SetInterfaceSampleSource([bytes = std::uint64_t{0}]() mutable {
+        bytes += 4096;
+        return std::vector<InterfaceSample>{{"eth0", bytes, bytes, 0}};
+    });
     fs::create_directories(fs::path(Log()).parent_path());
     std::ofstream(Log()) << "";
     ASSERT_TRUE(Start());
@@ -187,6 +193,7 @@ TEST_F(DiagnosticsTest, TestCregKeyWritesOnItsOwnThreadAndClosingEndsIt) {
     WaitFor([] { return false; }, 1);
     EXPECT_TRUE(driver.m_messages.empty()) << driver.m_messages.front();
     CStreamWriterThread::s_sleep = 400ms;
+    SetInterfaceSampleSource({});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QLabel>
@@ -77,6 +78,15 @@ TEST(MultiCastD, LaysOutTheTemplateAndOffersTheDefaultsWithOkFocused) {
         for (int i = 0; i < 5; ++i) {
             EXPECT_EQ(labels[i]->text(), QString::fromUtf8(texts[i].text));
             EXPECT_EQ(labels[i]->geometry(), texts[i].rect) << texts[i].text;
+            // Broken over lines, the whole text shows within the control.
+            EXPECT_LE(labels[i]->heightForWidth(labels[i]->width()), labels[i]->height())
+                << texts[i].text;
+            EXPECT_LE(labels[i]->minimumSizeHint().width(), labels[i]->width()) << texts[i].text;
+        }
+        for (int i = 0; i < 2; ++i) {
+            QAccessibleInterface* edit = QAccessible::queryAccessibleInterface(edits[i]);
+            ASSERT_NE(edit, nullptr);
+            EXPECT_EQ(edit->text(QAccessible::Name), labels[3 + i]->text());
         }
         EXPECT_EQ(edits[0]->geometry(), units.Rect(60, 100, 57, 14));
         EXPECT_EQ(edits[1]->geometry(), units.Rect(175, 100, 40, 14));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +28,7 @@ TEST(UdpDia, LaysOutTheTemplateInDialogUnitsOfItsFont) {
         EXPECT_EQ(ok->geometry(), DluToPixels(units, 33, 55, 50, 14));
         EXPECT_EQ(dialog->windowTitle(), "Dialog");
         EXPECT_EQ(edit->text(), "1002");
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(edit)->text(QAccessible::Name), "UDP Port");
         EXPECT_EQ(dialog->focusWidget(), ok);
     };
     driver.AnswerDialog("", ModalDriver::End::Escape, false);

@@ -22,6 +22,7 @@ public:
     explicit TestFrame(UINT nToolBarID) : m_nToolBarID(nToolBarID) {}
 
     int m_nHandled = 0;
+    int m_nUpdates = 0;  // how often the routing was asked about ID_HANDLED
     bool m_bDisableHandled = false;
     CToolBar m_wndToolBar;
     CStatusBar m_wndStatusBar;
@@ -42,7 +43,10 @@ protected:
         return 0;
     }
     void OnHandled() { ++m_nHandled; }
-    void OnUpdateHandled(CCmdUI* pCmdUI) { pCmdUI->Enable(!m_bDisableHandled); }
+    void OnUpdateHandled(CCmdUI* pCmdUI) {
+        ++m_nUpdates;
+        pCmdUI->Enable(!m_bDisableHandled);
+    }
 
     UINT m_nToolBarID;
 
@@ -183,6 +187,24 @@ TEST_F(FrameResourcesTest, ToolbarButtonsSendTheirCommandAndFollowTheRoutingOnId
     m_pFrame->m_bDisableHandled = true;
     QTest::qWait(300);  // the idle update runs on its own
     EXPECT_FALSE(handled->isEnabled());
+}
+
+TEST_F(FrameResourcesTest, TheBarsAreUpdatedAfterEventsAndNotWhileNothingHappens) {
+    ASSERT_NE(Make(), nullptr);
+    QTest::qWait(50);
+    EXPECT_GT(m_pFrame->m_nUpdates, 0) << "one update follows the start";
+    const int settled = m_pFrame->m_nUpdates;
+    QTest::qWait(400);
+    EXPECT_EQ(m_pFrame->m_nUpdates, settled) << "no event, no update";
+
+    QTest::keyClick(Window(), Qt::Key_A);
+    QTest::qWait(50);
+    EXPECT_GT(m_pFrame->m_nUpdates, settled) << "input";
+    const int afterKey = m_pFrame->m_nUpdates;
+    m_pFrame->SetTimer(7, 10);
+    QTest::qWait(50);
+    m_pFrame->KillTimer(7);
+    EXPECT_GT(m_pFrame->m_nUpdates, afterKey) << "a timer message";
 }
 
 }  // namespace

@@ -30,6 +30,23 @@ constexpr AFX_ACCELTABLE kAccelerators[] = {{IDR_TEST, kKeys}};
 constexpr UINT kButtons[] = {ID_HANDLED, ID_SEPARATOR, ID_UNHANDLED};
 constexpr AFX_TOOLBAR kToolBars[] = {{IDR_TEST, 16, 15, kButtons}, {IDR_NARROW, 16, 15, kButtons}};
 
+constexpr AFX_DLGITEM kTestDialogItems[] = {
+    {IDOK, DlgControlKind::PushButton, "&OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 150, 5, 40, 14},
+    {IDC_STATIC, DlgControlKind::StaticIcon, nullptr, SS_ICON, 150, 40, 20, 20, IDR_TEST},
+    {IDC_LEFT_LABELLED, DlgControlKind::Edit, "", WS_BORDER | WS_TABSTOP, 60, 5, 40, 14},
+    {IDC_STATIC, DlgControlKind::StaticText, "Far left", 0, 2, 5, 20, 8},
+    {IDC_STATIC, DlgControlKind::StaticText, "&Group", 0, 25, 6, 30, 8},
+    {IDC_STATIC, DlgControlKind::StaticText, "Port above", 0, 5, 25, 60, 8},
+    {IDC_ABOVE_LABELLED, DlgControlKind::Edit, "", WS_BORDER | WS_TABSTOP, 5, 35, 40, 14},
+    {IDC_UNLABELLED, DlgControlKind::Edit, "", WS_BORDER | WS_TABSTOP, 100, 35, 40, 14},
+    {IDC_STATIC, DlgControlKind::StaticText, "A text longer than its control is wide", 0, 5, 55, 60,
+     30},
+};
+constexpr AFX_DLGTEMPLATE kDialogs[] = {
+    {IDD_TEST, WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 0, 200, 90, "Test", "Sans", 8, 400, false,
+     kTestDialogItems},
+};
+
 AFX_IMAGE_RESOURCE g_bitmaps[] = {{IDR_TEST, nullptr}, {IDR_NARROW, nullptr}};
 
 }  // namespace
@@ -43,7 +60,7 @@ void SetTestBitmapPath(UINT nID, const std::string& path) {
 
 const AFX_RESOURCES& AfxGetResources() {
     static const AFX_RESOURCES resources = {
-        kStrings, {}, {}, kMenus, kAccelerators, kToolBars, g_bitmaps, {},
+        kStrings, kDialogs, {}, kMenus, kAccelerators, kToolBars, g_bitmaps, {},
     };
     return resources;
 }

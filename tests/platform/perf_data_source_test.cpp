@@ -59,4 +59,24 @@ TEST_F(PerfDataSourceTest, RawBlocksAreServedAsTheyAre) {
     EXPECT_EQ(Size(), built);
 }
 
+TEST_F(PerfDataSourceTest, ACallerLearnsWhetherAQueryWouldReturnItsBlockAgain) {
+    SetPerfDataSnapshotReuse(1h);
+    std::vector<BYTE> data(Size());
+    DWORD size = static_cast<DWORD>(data.size());
+    ASSERT_EQ(QueryPerfData(data.data(), &size), ERROR_SUCCESS);
+    const std::uint64_t first = LastPerfDataServed();
+    EXPECT_NE(first, 0u);
+    EXPECT_TRUE(PerfDataStillServed(first));
+    EXPECT_FALSE(PerfDataStillServed(0));
+
+    SetPerfDataSnapshotReuse(1h);  // drops the block: the next query reads afresh
+    EXPECT_FALSE(PerfDataStillServed(first));
+    ASSERT_EQ(QueryPerfData(data.data(), &size), ERROR_SUCCESS);
+    EXPECT_GT(LastPerfDataServed(), first);
+    fail = true;
+    SetPerfDataSnapshotReuse(1h);
+    EXPECT_EQ(QueryPerfData(data.data(), &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(PerfDataStillServed(LastPerfDataServed())) << "a failed read serves nothing";
+}
+
 }  // namespace

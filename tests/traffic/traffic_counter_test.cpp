@@ -166,4 +166,31 @@ TEST_F(TrafficCounterTest, UnknownPositionsAndNamesGiveZero) {
     EXPECT_EQ(m_counter.GetTraffic(1), 250.0) << "growth since eth1 was last seen";
 }
 
+TEST_F(TrafficCounterTest, OneReadServesAPassAndEachCounterReadsItsOwnValues) {
+    SetPerfDataSnapshotReuse(std::chrono::hours(1));
+    samples = {{"a", 10, 1000, 0}, {"b", 20, 2000, 0}, {"c", 30, 3000, 0}};
+    List();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(m_counter.GetTraffic(i), 0.0);
+    }
+    for (InterfaceSample& sample : samples) {
+        sample.txBytes += 500;
+        sample.rxBytes += 7;
+    }
+    queries = 0;
+    SetPerfDataSnapshotReuse(std::chrono::hours(1));  // the next pass, a second later
+    for (int i = 2; i >= 0; --i) {
+        EXPECT_EQ(m_counter.GetTraffic(i), 500.0) << i;
+    }
+    EXPECT_EQ(queries, 1);
+
+    CTrafficCounter received;
+    received.SetCounterIndex(264);
+    EXPECT_EQ(received.GetTraffic(1), 0.0);
+    samples[1].rxBytes += 3;
+    SetPerfDataSnapshotReuse(std::chrono::hours(1));
+    EXPECT_EQ(m_counter.GetTraffic(1), 0.0) << "bytes sent stand still";
+    EXPECT_EQ(received.GetTraffic(1), 3.0) << "the same block, walked for its own counter";
+}
+
 }  // namespace
