@@ -12,26 +12,19 @@
 namespace {
 
 // The address from the attributes that follow one ifaddrmsg, or nullopt when it has none.
-std::optional<std::uint32_t> ParseAddressAttributes(std::span<const std::byte> attrs) {
+std::optional<std::uint32_t> ParseAddressAttributes(std::span<const std::byte> attributes) {
     std::optional<std::uint32_t> local;
     std::optional<std::uint32_t> address;
-    std::size_t pos = 0;
-    while (pos + sizeof(rtattr) <= attrs.size()) {
-        const auto attr = LoadAt<rtattr>(attrs, pos);
-        if (attr.rta_len < sizeof(rtattr) || attr.rta_len > attrs.size() - pos) {
-            break;
-        }
-        const std::size_t length = attr.rta_len - sizeof(rtattr);
-        if (length == sizeof(std::uint32_t)) {
+    ForEachAttribute(attributes, [&](std::uint16_t type, std::span<const std::byte> payload) {
+        if (payload.size() == sizeof(std::uint32_t)) {
             // On a point-to-point link IFA_ADDRESS is the peer's; IFA_LOCAL is ours.
-            if (attr.rta_type == IFA_LOCAL) {
-                local = LoadAt<std::uint32_t>(attrs, pos + sizeof(rtattr));
-            } else if (attr.rta_type == IFA_ADDRESS) {
-                address = LoadAt<std::uint32_t>(attrs, pos + sizeof(rtattr));
+            if (type == IFA_LOCAL) {
+                local = LoadAt<std::uint32_t>(payload, 0);
+            } else if (type == IFA_ADDRESS) {
+                address = LoadAt<std::uint32_t>(payload, 0);
             }
         }
-        pos += RTA_ALIGN(attr.rta_len);
-    }
+    });
     return local ? local : address;
 }
 
@@ -39,39 +32,18 @@ std::optional<std::uint32_t> ParseAddressAttributes(std::span<const std::byte> a
 
 bool ParseAddressDump(std::span<const std::byte> reply, std::vector<InterfaceAddress>& out,
                       bool& failed) {
-    std::size_t pos = 0;
-    while (pos + sizeof(nlmsghdr) <= reply.size()) {
-        const auto header = LoadAt<nlmsghdr>(reply, pos);
-        if (header.nlmsg_len < sizeof(nlmsghdr) || header.nlmsg_len > reply.size() - pos) {
-            failed = true;
-            return true;
-        }
-        if (header.nlmsg_type == NLMSG_DONE) {
-            return true;
-        }
-        if (header.nlmsg_type == NLMSG_ERROR) {
-            failed = true;
-            return true;
-        }
-        if (header.nlmsg_type == RTM_NEWADDR) {
-            const std::size_t bodyStart = pos + NLMSG_ALIGN(sizeof(nlmsghdr));
-            const std::size_t attrsStart = bodyStart + NLMSG_ALIGN(sizeof(ifaddrmsg));
-            const std::size_t end = pos + header.nlmsg_len;
-            if (attrsStart > end) {
-                failed = true;
-                return true;
+    return ParseDumpReply(
+        reply, RTM_NEWADDR, sizeof(ifaddrmsg),
+        [&out](std::span<const std::byte> header, std::span<const std::byte> attributes) {
+            const auto info = LoadAt<ifaddrmsg>(header, 0);
+            if (info.ifa_family != AF_INET) {
+                return;
             }
-            const auto info = LoadAt<ifaddrmsg>(reply, bodyStart);
-            if (info.ifa_family == AF_INET) {
-                if (const auto address =
-                        ParseAddressAttributes(reply.subspan(attrsStart, end - attrsStart))) {
-                    out.push_back({static_cast<int>(info.ifa_index), *address});
-                }
+            if (const auto address = ParseAddressAttributes(attributes)) {
+                out.push_back({static_cast<int>(info.ifa_index), *address});
             }
-        }
-        pos += NLMSG_ALIGN(header.nlmsg_len);
-    }
-    return false;
+        },
+        failed);
 }
 
 std::optional<std::vector<InterfaceAddress>> ReadInterfaceAddresses() {

@@ -19,24 +19,14 @@
 
 namespace {
 
-constexpr std::size_t Align4(std::size_t n) {
-    return (n + 3) & ~std::size_t{3};
-}
-
 // Reads IFLA_IFNAME and the byte counts from the attributes that follow one ifinfomsg.
 InterfaceSample ParseLinkAttributes(std::span<const std::byte> attrs) {
     InterfaceSample sample;
     rtnl_link_stats64 stats64{};
     bool haveStats64 = false;
     rtnl_link_stats stats32{};
-    std::size_t pos = 0;
-    while (pos + sizeof(rtattr) <= attrs.size()) {
-        const auto attr = LoadAt<rtattr>(attrs, pos);
-        if (attr.rta_len < sizeof(rtattr) || attr.rta_len > attrs.size() - pos) {
-            break;
-        }
-        const auto payload = attrs.subspan(pos + sizeof(rtattr), attr.rta_len - sizeof(rtattr));
-        switch (attr.rta_type) {
+    ForEachAttribute(attrs, [&](std::uint16_t type, std::span<const std::byte> payload) {
+        switch (type) {
             case IFLA_IFNAME: {
                 const auto* text = reinterpret_cast<const char*>(payload.data());
                 sample.name.assign(text, strnlen(text, payload.size()));
@@ -57,8 +47,7 @@ InterfaceSample ParseLinkAttributes(std::span<const std::byte> attrs) {
             default:
                 break;
         }
-        pos += Align4(attr.rta_len);
-    }
+    });
     sample.rxBytes = haveStats64 ? stats64.rx_bytes : stats32.rx_bytes;
     sample.txBytes = haveStats64 ? stats64.tx_bytes : stats32.tx_bytes;
     return sample;
@@ -131,38 +120,16 @@ bool DumpLinks(LinkReader& reader, std::vector<InterfaceSample>& samples) {
 
 bool ParseLinkDump(std::span<const std::byte> reply, std::vector<InterfaceSample>& out,
                    bool& failed) {
-    std::size_t pos = 0;
-    while (pos + sizeof(nlmsghdr) <= reply.size()) {
-        const auto header = LoadAt<nlmsghdr>(reply, pos);
-        if (header.nlmsg_len < sizeof(nlmsghdr) || header.nlmsg_len > reply.size() - pos) {
-            failed = true;
-            return true;
-        }
-        if (header.nlmsg_type == NLMSG_DONE) {
-            return true;
-        }
-        if (header.nlmsg_type == NLMSG_ERROR) {
-            failed = true;
-            return true;
-        }
-        if (header.nlmsg_type == RTM_NEWLINK) {
-            const std::size_t bodyStart = pos + NLMSG_ALIGN(sizeof(nlmsghdr));
-            const std::size_t attrsStart = bodyStart + NLMSG_ALIGN(sizeof(ifinfomsg));
-            const std::size_t end = pos + header.nlmsg_len;
-            if (attrsStart > end) {
-                failed = true;
-                return true;
-            }
-            const auto info = LoadAt<ifinfomsg>(reply, bodyStart);
-            InterfaceSample& sample =
-                out.emplace_back(ParseLinkAttributes(reply.subspan(attrsStart, end - attrsStart)));
+    return ParseDumpReply(
+        reply, RTM_NEWLINK, sizeof(ifinfomsg),
+        [&out](std::span<const std::byte> header, std::span<const std::byte> attributes) {
+            const auto info = LoadAt<ifinfomsg>(header, 0);
+            InterfaceSample& sample = out.emplace_back(ParseLinkAttributes(attributes));
             sample.index = info.ifi_index;
             sample.flags = info.ifi_flags;
             sample.type = info.ifi_type;
-        }
-        pos += NLMSG_ALIGN(header.nlmsg_len);
-    }
-    return false;
+        },
+        failed);
 }
 
 std::optional<std::vector<InterfaceSample>> ReadLinkStats() {

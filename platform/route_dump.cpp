@@ -16,6 +16,55 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 }  // namespace
 
+bool ParseDumpReply(std::span<const std::byte> reply, std::uint16_t type, std::size_t headerSize,
+                    const std::function<void(std::span<const std::byte> header,
+                                             std::span<const std::byte> attributes)>& take,
+                    bool& failed) {
+    std::size_t pos = 0;
+    while (pos + sizeof(nlmsghdr) <= reply.size()) {
+        const auto message = LoadAt<nlmsghdr>(reply, pos);
+        if (message.nlmsg_len < sizeof(nlmsghdr) || message.nlmsg_len > reply.size() - pos) {
+            failed = true;
+            return true;
+        }
+        if (message.nlmsg_type == NLMSG_DONE) {
+            return true;
+        }
+        if (message.nlmsg_type == NLMSG_ERROR) {
+            failed = true;
+            return true;
+        }
+        if (message.nlmsg_type == type) {
+            const std::size_t headerStart = pos + NLMSG_ALIGN(sizeof(nlmsghdr));
+            const std::size_t attributesStart = headerStart + NLMSG_ALIGN(headerSize);
+            const std::size_t end = pos + message.nlmsg_len;
+            if (attributesStart > end) {
+                failed = true;
+                return true;
+            }
+            take(reply.subspan(headerStart, headerSize),
+                 reply.subspan(attributesStart, end - attributesStart));
+        }
+        pos += NLMSG_ALIGN(message.nlmsg_len);
+    }
+    return false;
+}
+
+void ForEachAttribute(
+    std::span<const std::byte> attributes,
+    const std::function<void(std::uint16_t type, std::span<const std::byte> payload)>& take) {
+    std::size_t pos = 0;
+    while (pos + sizeof(rtattr) <= attributes.size()) {
+        const auto attribute = LoadAt<rtattr>(attributes, pos);
+        if (attribute.rta_len < sizeof(rtattr) || attribute.rta_len > attributes.size() - pos) {
+            return;
+        }
+        take(attribute.rta_type,
+             attributes.subspan(pos + sizeof(rtattr), attribute.rta_len - sizeof(rtattr)));
+        pos += RTA_ALIGN(attribute.rta_len);
+    }
+}
+
 RouteDumper::RouteDumper() : m_buffer(std::make_unique<std::byte[]>(kBufferSize)) {}
 
 RouteDumper::~RouteDumper() {

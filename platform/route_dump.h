@@ -1,5 +1,5 @@
-// One NETLINK_ROUTE socket and its dump loop, shared by the readers of links and addresses.
-// Not thread-safe: each owner keeps its own dumper or holds a lock around it.
+// One NETLINK_ROUTE socket, its dump loop and the walk of its replies, shared by the readers of
+// links and addresses. Not thread-safe: each owner keeps its own dumper or holds a lock around it.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +16,21 @@ T LoadAt(std::span<const std::byte> bytes, std::size_t offset) {
     std::memcpy(&value, bytes.data() + offset, sizeof(T));
     return value;
 }
+
+// Hands each message of `type` in one dump reply datagram to `take`: its fixed header
+// (`headerSize` bytes: an ifinfomsg, an ifaddrmsg) and the attributes that follow it.
+// Returns true once NLMSG_DONE is seen, false while more reply datagrams are due.
+// A malformed message or an NLMSG_ERROR sets `failed` and returns true.
+bool ParseDumpReply(std::span<const std::byte> reply, std::uint16_t type, std::size_t headerSize,
+                    const std::function<void(std::span<const std::byte> header,
+                                             std::span<const std::byte> attributes)>& take,
+                    bool& failed);
+
+// Hands each well-formed attribute of `attributes` to `take` with its payload, in order; the
+// walk stops at the first one whose length does not fit.
+void ForEachAttribute(
+    std::span<const std::byte> attributes,
+    const std::function<void(std::uint16_t type, std::span<const std::byte> payload)>& take);
 
 class RouteDumper {
 public:

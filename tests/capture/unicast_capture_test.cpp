@@ -189,14 +189,28 @@ TEST_F(UnicastCapture, CancelKeepsThePortAndASecondCaptureOnlyChangesIt) {
     EXPECT_EQ(m_driver.m_messages[0], "m_hSocket Thread was run!");
 }
 
-TEST_F(UnicastCapture, ATakenPortIsReportedAndALaterTryWorks) {
+// A UDP socket on a free port, as another program holding it; -1 when none could be had.
+int TakeAFreePort(unsigned& port) {
     const int blocker = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     socklen_t length = sizeof address;
-    getsockname(blocker, reinterpret_cast<sockaddr*>(&address), &length);
-    const QString port = QString::number(ntohs(address.sin_port));
+    if (blocker < 0 || bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(blocker, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (blocker >= 0) {
+            close(blocker);
+        }
+        return -1;
+    }
+    port = ntohs(address.sin_port);
+    return blocker;
+}
+
+TEST_F(UnicastCapture, ATakenPortIsReportedAndALaterTryWorks) {
+    unsigned taken = 0;
+    const int blocker = TakeAFreePort(taken);
+    ASSERT_GE(blocker, 0);
+    const QString port = QString::number(taken);
 
     Command(port);
     EXPECT_EQ(m_pView->Socket(), nullptr);
@@ -229,14 +243,11 @@ TEST_F(UnicastCapture, ACaptureThatDoesNotStartKeepsThePreviousRecording) {
     std::string path;
     ASSERT_EQ(MapDrivePath("d:\\ReceivedUDP.ts", path), ERROR_SUCCESS);
     { std::ofstream(path, std::ios::binary) << "the last capture"; }
-    const int blocker = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    socklen_t length = sizeof address;
-    getsockname(blocker, reinterpret_cast<sockaddr*>(&address), &length);
+    unsigned taken = 0;
+    const int blocker = TakeAFreePort(taken);
+    ASSERT_GE(blocker, 0);
 
-    Command(QString::number(ntohs(address.sin_port)));
+    Command(QString::number(taken));
     close(blocker);
     EXPECT_EQ(m_pView->Socket(), nullptr);
     ASSERT_EQ(m_driver.m_messages.size(), 1u);

@@ -3,15 +3,10 @@
 # without a display, an unknown --option is refused with status 2, and the framework's forms
 # (a file, /p FILE) still start the program.
 # Usage: check_command_line.sh VANDREL VERSION
-set -euo pipefail
+# shellcheck source=tests/script_lib.sh
+. "$(dirname "$0")/../script_lib.sh"
 vandrel="$1"
 version="$2"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 # Runs the program with no environment at all; sets status, out and err.
 run() {
     status=0

@@ -3,15 +3,10 @@
 # root, checks that every file it lists and every file desktops look for is there, validates
 # the desktop entry and metadata, and runs the unpacked program's --version.
 # Usage: check_package.sh BUILD VERSION
-set -euo pipefail
+# shellcheck source=tests/script_lib.sh
+. "$(dirname "$0")/../script_lib.sh"
 build="$1"
 version="$2"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" ||
     { cat "$work/cpack.log"; fail "cpack"; }
