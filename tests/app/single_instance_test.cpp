@@ -17,7 +17,7 @@ protected:
     // Read from /proc/locks: probing with a lock of our own could make the program starting
     // at that moment believe another copy runs.
     bool NameHeld() const {
-        struct stat file{};
+        struct stat file {};
         if (stat(LockFile().toUtf8().constData(), &file) != 0) {
             return false;
         }
