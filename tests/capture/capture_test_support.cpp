@@ -51,14 +51,16 @@ bool WaitUntil(const std::function<bool()>& pred, int deadlineMs) {
     return true;
 }
 
-LoopbackSender::LoopbackSender(unsigned port)
-    : m_socket(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)), m_port(port) {}
+UdpSender::UdpSender(unsigned port, const char* address)
+    : m_socket(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)),
+      m_address(inet_addr(address)),
+      m_port(port) {}
 
-LoopbackSender::~LoopbackSender() {
+UdpSender::~UdpSender() {
     close(m_socket);
 }
 
-std::string LoopbackSender::Send(size_t size) {
+std::string UdpSender::Send(size_t size) {
     std::string data(size, '\0');
     for (char& c : data) {
         c = static_cast<char>(m_next++);
@@ -66,36 +68,11 @@ std::string LoopbackSender::Send(size_t size) {
     return SendBytes(data);
 }
 
-std::string LoopbackSender::SendBytes(const std::string& data) {
+std::string UdpSender::SendBytes(const std::string& data) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<uint16_t>(m_port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const ssize_t n =
-        sendto(m_socket, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-    return n == static_cast<ssize_t>(data.size()) ? data : std::string();
-}
-
-MulticastSender::MulticastSender(const char* group, unsigned port)
-    : m_socket(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)), m_group(group), m_port(port) {}
-
-MulticastSender::~MulticastSender() {
-    close(m_socket);
-}
-
-std::string MulticastSender::Send(size_t size) {
-    std::string data(size, '\0');
-    for (char& c : data) {
-        c = static_cast<char>(m_next++);
-    }
-    return SendBytes(data);
-}
-
-std::string MulticastSender::SendBytes(const std::string& data) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<uint16_t>(m_port));
-    to.sin_addr.s_addr = inet_addr(m_group.c_str());
+    to.sin_addr.s_addr = m_address;
     const ssize_t n =
         sendto(m_socket, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
     return n == static_cast<ssize_t>(data.size()) ? data : std::string();

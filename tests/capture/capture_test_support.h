@@ -3,6 +3,8 @@
 // User-interface thread only; every wait has a deadline.
 #pragma once
 
+#include <netinet/in.h>
+
 #include <QTimer>
 
 #include <functional>
@@ -23,11 +25,14 @@ public:
 // Pumps the event loop until pred() holds or deadlineMs pass; returns pred().
 bool WaitUntil(const std::function<bool()>& pred, int deadlineMs = 5000);
 
-// Sends datagrams to 127.0.0.1:port.
-class LoopbackSender {
+// Sends datagrams to address:port (a multicast group goes out of the host's default
+// interface for it).
+class UdpSender {
 public:
-    explicit LoopbackSender(unsigned port);
-    ~LoopbackSender();
+    explicit UdpSender(unsigned port, const char* address = "127.0.0.1");
+    ~UdpSender();
+    UdpSender(const UdpSender&) = delete;
+    UdpSender& operator=(const UdpSender&) = delete;
     // A datagram of size bytes, bytes counting on from the previous one; returns what was sent.
     std::string Send(size_t size);
     // Sends data as one datagram; returns it, or nothing when it could not be sent.
@@ -35,24 +40,15 @@ public:
 
 private:
     int m_socket;
+    in_addr_t m_address;
     unsigned m_port;
     unsigned char m_next = 0;
 };
 
-// Sends datagrams to a multicast group, from the host's default interface for it.
-class MulticastSender {
-public:
-    MulticastSender(const char* group, unsigned port);
-    ~MulticastSender();
-    // A datagram of size bytes, bytes counting on from the previous one; returns what was sent.
-    std::string Send(size_t size);
-    std::string SendBytes(const std::string& data);
+using LoopbackSender = UdpSender;
 
-private:
-    int m_socket;
-    std::string m_group;
-    unsigned m_port;
-    unsigned char m_next = 0;
+struct MulticastSender : UdpSender {
+    MulticastSender(const char* group, unsigned port) : UdpSender(port, group) {}
 };
 
 // The multicast tests run in a network namespace of their own: a copy of this program is
