@@ -269,10 +269,10 @@ TEST_F(MulticastCapture, ClosingTheProgramWhileTheThreadAsksForAMessageBoxDoesNo
     CommandAndWaitJoined();
     UdpSender sender(kPort, kGroup);
     const std::string sent = sender.Send(50);
-    sender.Send(0);
     ASSERT_TRUE(WaitUntil([&] { return FileSize(Path()) == 50; }));
     // The user-interface thread does not come back to its event loop before the view goes,
-    // so the thread's box waits for it.
+    // so the thread's box, asked for after the empty datagram, waits for it.
+    sender.Send(0);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     {
         const Watchdog watchdog(10);
