@@ -23,7 +23,7 @@ QRect FromDialogUnits(const QFont& font, int x, int y, int cx, int cy) {
 TEST_F(ShellTest, AboutBoxShowsItsFiveControlsLaidOutFromDialogUnitsAndClosesWithEscape) {
     ASSERT_TRUE(Start());
     bool shown = false;
-    WhenModal<QDialog>([&](QDialog* dialog) {
+    m_modal.When<QDialog>([&](QDialog* dialog) {
         shown = true;
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("关于 Vandrel"));
         EXPECT_TRUE(QFontInfo(dialog->font()).family().contains("Serif"))
@@ -76,7 +76,7 @@ TEST_F(ShellTest, AboutBoxShowsItsFiveControlsLaidOutFromDialogUnitsAndClosesWit
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     // From the Help menu, closed with Escape: the program goes on.
-    WhenModal<QDialog>([](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+    m_modal.When<QDialog>([](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
     QMenu* help = Popup("帮助(&H)");
     OpenPopup(help);
     ClickItem(help, ID_APP_ABOUT);

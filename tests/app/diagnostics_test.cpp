@@ -10,14 +10,17 @@
 #include <filesystem>
 #include <fstream>
 
-#include "capture_test_support.h"
+#include "modal_driver.h"
 #include "perf_data_source.h"
 #include "resource.h"
 #include "shell_test.h"
 #include "standard_ids.h"
 #include "stream_writer.h"
+#include "temp_prefix.h"
 #include "udp_receive_socket.h"
+#include "udp_sender.h"
 #include "view.h"
+#include "wait.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -76,7 +79,7 @@ TEST_F(DiagnosticsTest, GetRegValueShowsOnlyFailuresChannelIdFirst) {
         {"[HKEY_LOCAL_MACHINE\\SOFTWARE]\n", {Open(1009)}},
     };
     ModalDriver driver;
-    WhenModal<QDialog>([&](QDialog* about) {
+    m_modal.When<QDialog>([&](QDialog* about) {
         QPushButton* getRegValue = nullptr;
         for (QPushButton* button : about->findChildren<QPushButton*>()) {
             getRegValue = button->text() == QStringLiteral("GetRegValue") ? button : getRegValue;
@@ -155,7 +158,7 @@ TEST_F(DiagnosticsTest, TestCregKeyWritesOnItsOwnThreadAndClosingEndsIt) {
     LetIdleRun();
     ASSERT_TRUE(cregKey->isEnabled());
     qobject_cast<QAbstractButton*>(ToolBar()->widgetForAction(cregKey))->click();
-    ASSERT_TRUE(WaitFor([&] { return FileSize(Log()) == 10; }));
+    ASSERT_TRUE(WaitUntil([&] { return FileSize(Log()) == 10; }));
     EXPECT_EQ(ReadFile(Log()), "C:\\LOG\\Sen");
 
     struct PaintCounter : QObject {
@@ -166,19 +169,19 @@ TEST_F(DiagnosticsTest, TestCregKeyWritesOnItsOwnThreadAndClosingEndsIt) {
         }
     } counter;
     Frame()->GetActiveView()->GetSafeHwnd()->installEventFilter(&counter);
-    EXPECT_TRUE(WaitFor([&] { return counter.paints >= 2; })) << "the display stopped";
+    EXPECT_TRUE(WaitUntil([&] { return counter.paints >= 2; })) << "the display stopped";
 
     const unsigned port = FreePort();
     driver.AnswerDialog(QString::number(port), ModalDriver::End::Enter);
     QMenu* receiver = Popup("Receiver");
     OpenPopup(receiver);
     ClickItem(receiver, ID_UNICAST_RECEIVED);
-    LoopbackSender sender(port);
+    UdpSender sender(port);
     std::string sent;
     for (int i = 0; i < 200; ++i) {
         sent += sender.Send(1316);
     }
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil([&] {
         return std::max(FileSize(m_prefix.CapturePath()), 0LL) + g_nRecvFill ==
                static_cast<long long>(sent.size());
     })) << "the capture lost datagrams";
@@ -190,7 +193,7 @@ TEST_F(DiagnosticsTest, TestCregKeyWritesOnItsOwnThreadAndClosingEndsIt) {
     EXPECT_FALSE(LogOpen());
     EXPECT_EQ(ReadFile(Log()), "C:\\LOG\\Sen");
     EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent);
-    WaitFor([] { return false; }, 1);
+    WaitUntil([] { return false; }, 1000);
     EXPECT_TRUE(driver.m_messages.empty()) << driver.m_messages.front();
     CStreamWriterThread::s_sleep = 400ms;
     SetInterfaceSampleSource({});

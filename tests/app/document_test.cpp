@@ -54,7 +54,7 @@ TEST_F(ShellTest, FileOnTheCommandLineOpensTitledByItAndSaveEmptiesIt) {
 TEST_F(ShellTest, SaveAsAsksForANameAndRetitlesTheDocument) {
     ASSERT_TRUE(Start());
     const QString path = Path("saved.vdr");
-    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+    m_modal.When<QFileDialog>([&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
         TypeFileName(dialog, path);
     });
@@ -70,7 +70,7 @@ TEST_F(ShellTest, OpenAcceleratorAsksForAnExistingFile) {
     WriteFile(path, "x");
     ASSERT_TRUE(Start());
     Activate(Window());
-    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+    m_modal.When<QFileDialog>([&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
         TypeFileName(dialog, path);
@@ -82,7 +82,7 @@ TEST_F(ShellTest, OpenAcceleratorAsksForAnExistingFile) {
 TEST_F(ShellTest, MissingFileOnTheCommandLineIsReportedAndEndsStartUp) {
     const QString path = Path("missing.ts");
     QString text;
-    WhenModal<QMessageBox>([&](QMessageBox* box) {
+    m_modal.When<QMessageBox>([&](QMessageBox* box) {
         text = box->text();
         box->button(QMessageBox::Ok)->click();
     });
@@ -127,7 +127,7 @@ TEST_F(ShellTest, FileCommandsOpenTheFrameworksDialogs) {
     for (const auto& c : cases) {
         QString shown;
         QStringList buttons;
-        WhenModal<QDialog>([&](QDialog* dialog) {
+        m_modal.When<QDialog>([&](QDialog* dialog) {
             shown =
                 dialog->inherits(c.dialogClass) ? c.dialogClass : dialog->metaObject()->className();
             for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
@@ -145,7 +145,7 @@ TEST_F(ShellTest, FileCommandsOpenTheFrameworksDialogs) {
 TEST_F(ShellTest, PrintPreviewShowsOneEmptyPage) {
     ASSERT_TRUE(Start());
     int pages = -1;
-    WhenModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
+    m_modal.When<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
         auto* widget = preview->findChild<QPrintPreviewWidget*>();
         pages = widget != nullptr ? widget->pageCount() : -2;
         preview->reject();

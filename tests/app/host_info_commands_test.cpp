@@ -8,16 +8,16 @@
 
 namespace {
 
-// Runs click and returns the text of the one message box it shows; WhenModal fails the test
+// Runs click and returns the text of the one message box it shows; the driver fails the test
 // if none appears or another follows it.
-std::string BoxOf(const std::function<void()>& click) {
+std::string BoxOf(ModalDriver& modal, const std::function<void()>& click) {
     std::string text = "<no box>";
-    WhenModal<QMessageBox>([&text](QMessageBox* box) {
+    modal.When<QMessageBox>([&text](QMessageBox* box) {
         text = box->text().toStdString();
         box->accept();
     });
     click();
-    EXPECT_TRUE(WaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
+    EXPECT_TRUE(WaitUntil([] { return QApplication::activeModalWidget() == nullptr; }));
     return text;
 }
 
@@ -37,14 +37,16 @@ TEST_F(ShellTest, HostInfoCommandsShowOneBoxEachFromMenuAndToolbar) {
         ASSERT_TRUE(item->isEnabled());
         QTest::mouseMove(popup, popup->actionGeometry(item).center());
         EXPECT_EQ(Pane(0), nID == ID_GET_ALL_IP ? QStringLiteral("ghjgfhjgfhj") : "");
-        EXPECT_EQ(BoxOf([&] { ClickItem(popup, nID); }), text) << "from the menu";
+        EXPECT_EQ(BoxOf(m_modal, [&] { ClickItem(popup, nID); }), text) << "from the menu";
 
         for (QAction* button : ToolBar()->actions()) {
             if (!button->isSeparator() && button->data().toUInt() == nID) {
                 ASSERT_TRUE(button->isEnabled());
-                EXPECT_EQ(BoxOf([&] {
-                              QTest::mouseClick(ToolBar()->widgetForAction(button), Qt::LeftButton);
-                          }),
+                EXPECT_EQ(BoxOf(m_modal,
+                                [&] {
+                                    QTest::mouseClick(ToolBar()->widgetForAction(button),
+                                                      Qt::LeftButton);
+                                }),
                           text)
                     << "from the toolbar";
             }

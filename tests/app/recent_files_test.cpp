@@ -47,7 +47,7 @@ TEST_F(RecentFilesTest, ChoosingAnEntryOpensItAndAVanishedFileLeavesTheList) {
     EXPECT_EQ(Window()->windowTitle(), QStringLiteral("file1.txt - Vandrel"));
 
     QFile::remove(Path("file2.txt"));
-    WhenModal<QDialog>([](QDialog* box) { box->accept(); });
+    m_modal.When<QDialog>([](QDialog* box) { box->accept(); });
     OpenPopup(file);
     ClickItem(file, ID_FILE_MRU_FILE1 + 1);
     EXPECT_EQ(ShownItems(), QStringList({"&1 " + Path("file1.txt")}));
@@ -59,7 +59,7 @@ TEST_F(RecentFilesTest, ListIsKeptAcrossRuns) {
         const QString path = MakeFile(n);
         QProcess run;
         Launch(run, VANDREL_EXE, {path});
-        EXPECT_TRUE(WaitFor([&] { return Stored(1) == path; }, 20)) << n;
+        EXPECT_TRUE(WaitUntil([&] { return Stored(1) == path; }, 20000)) << n;
         run.kill();
         run.waitForFinished(5000);
     }

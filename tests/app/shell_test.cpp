@@ -1,9 +1,11 @@
 #include "shell_test.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <vector>
 
@@ -30,12 +32,7 @@ void ShellTest::SetUp() {
 
 void ShellTest::TearDown() {
     delete qApp->findChild<QTimer*>(QStringLiteral("watchdog"));
-    for (QTimer* watcher : qApp->findChildren<QTimer*>(QStringLiteral("modal-watcher"))) {
-        if (!watcher->property("acted").toBool()) {
-            ADD_FAILURE() << "an expected dialog never appeared";
-        }
-        delete watcher;
-    }
+    m_modal.Verify();
     if (theApp.m_pMainWnd != nullptr) {
         theApp.m_pMainWnd->SendMessage(WM_CLOSE);
     }
@@ -113,12 +110,4 @@ void ShellTest::Launch(QProcess& process, const QString& program, const QStringL
 
 void ShellTest::LetIdleRun() {
     QTest::qWait(250);
-}
-
-bool WaitFor(const std::function<bool()>& done, int seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        QTest::qWait(20);
-    }
-    return done();
 }

@@ -12,15 +12,13 @@
 #include <QProcess>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QToolBar>
-#include <chrono>
-#include <functional>
 #include <initializer_list>
-#include <memory>
 
 #include "frame_wnd.h"
+#include "modal_driver.h"
 #include "vandrel_app.h"
+#include "wait.h"
 
 class ShellTest : public ::testing::Test {
 protected:
@@ -52,49 +50,5 @@ protected:
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
     QTemporaryDir m_dir;
+    ModalDriver m_modal{ModalDriver::Boxes::Leave};
 };
-
-// Calls act with the first modal widget of type T that appears within five seconds, from
-// inside the modal loop the test then enters. If none appears, or what is modal is still open
-// five seconds after act, it fails the test and rejects it, so that the test goes on instead
-// of hanging. A test that ends with act not called fails too.
-template <typename T>
-void WhenModal(std::function<void(T*)> act) {
-    // Owned by the application, so that TearDown finds the watchers a test left.
-    auto* timer = new QTimer(qApp);
-    timer->setObjectName(QStringLiteral("modal-watcher"));
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    auto acted = std::make_shared<bool>(false);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, deadline, acted, act]() mutable {
-        QWidget* modal = QApplication::activeModalWidget();
-        auto stop = [timer] {
-            timer->stop();
-            timer->deleteLater();
-        };
-        if (!*acted) {
-            if (auto* widget = qobject_cast<T*>(modal)) {
-                *acted = true;
-                timer->setProperty("acted", true);
-                deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-                act(widget);
-                return;
-            }
-        } else if (modal == nullptr) {
-            stop();
-            return;
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            ADD_FAILURE() << (*acted ? "still modal: " : "no modal ")
-                          << (modal != nullptr ? modal->metaObject()->className()
-                                               : T::staticMetaObject.className());
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-                dialog->reject();
-            }
-            stop();
-        }
-    });
-    timer->start(20);
-}
-
-// Processes events until done() holds or the seconds pass; returns done().
-bool WaitFor(const std::function<bool()>& done, int seconds = 5);

@@ -37,7 +37,7 @@ protected:
     // box said and whether start-up went on.
     QString SecondCopy(BOOL& started) {
         QString text;
-        WhenModal<QMessageBox>([&](QMessageBox* box) {
+        m_modal.When<QMessageBox>([&](QMessageBox* box) {
             text = box->windowTitle() + "|" + box->text();
             box->button(QMessageBox::Ok)->click();
         });
@@ -48,7 +48,7 @@ protected:
     void Run(QProcess& process, const QString& program, const QStringList& arguments) {
         Launch(process, program, arguments);
         // A program starting on a busy machine may take a while.
-        ASSERT_TRUE(WaitFor([this] { return NameHeld(); }, 20));
+        ASSERT_TRUE(WaitUntil([this] { return NameHeld(); }, 20000));
     }
 
     static void Stop(QProcess& process) {

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "capture_test_support.h"
+#include "modal_driver.h"
 
 namespace {
 

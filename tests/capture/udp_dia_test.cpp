@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "capture_test_support.h"
 #include "dialog_units.h"
+#include "modal_driver.h"
 #include "resource.h"
 #include "resources.h"
 

@@ -10,7 +10,9 @@
 #include <fstream>
 #include <thread>
 
-#include "capture_test_support.h"
+#include "modal_driver.h"
+#include "temp_prefix.h"
+#include "wait.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;

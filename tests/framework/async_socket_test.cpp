@@ -15,7 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "capture_test_support.h"
+#include "udp_sender.h"
+#include "wait.h"
 #include "win_error.h"
 
 namespace {
@@ -50,7 +51,7 @@ protected:
 
     RecordingSocket m_socket;
     UINT m_nPort = 0;
-    std::optional<LoopbackSender> m_sender;
+    std::optional<UdpSender> m_sender;
 };
 
 TEST_F(AsyncSocket, HeldDatagramsReachOnReceiveOneByOneOnTheUiThread) {

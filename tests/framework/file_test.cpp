@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "capture_test_support.h"
+#include "temp_prefix.h"
 
 namespace {
 

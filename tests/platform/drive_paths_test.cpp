@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "capture_test_support.h"
+#include "temp_prefix.h"
 
 namespace fs = std::filesystem;
 

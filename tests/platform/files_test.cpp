@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "capture_test_support.h"
+#include "temp_prefix.h"
 #include "win_error.h"
 
 namespace fs = std::filesystem;

@@ -22,13 +22,16 @@
 #include <regex>
 #include <thread>
 
-#include "capture_test_support.h"
 #include "datagram_receiver.h"
 #include "drive_paths.h"
 #include "files.h"
+#include "modal_driver.h"
 #include "resource.h"
+#include "temp_prefix.h"
 #include "udp_receive_socket.h"
+#include "udp_sender.h"
 #include "vandrel_view.h"
+#include "wait.h"
 #include "winsock.h"
 
 namespace {
@@ -61,7 +64,7 @@ protected:
         return std::max(FileSize(m_prefix.CapturePath()), 0LL) + g_nRecvFill;
     }
     // Sends count datagrams of size bytes and waits until the capture holds them.
-    std::string SendAndWait(LoopbackSender& sender, size_t size, int count) {
+    std::string SendAndWait(UdpSender& sender, size_t size, int count) {
         const long long expected = Captured() + static_cast<long long>(size) * count;
         std::string sent;
         for (int i = 0; i < count; ++i) {
@@ -72,7 +75,7 @@ protected:
         return sent;
     }
     // Two 66,000-byte fills, each handed to the file by its 66th datagram.
-    void FillTwice(LoopbackSender& sender) {
+    void FillTwice(UdpSender& sender) {
         for (int round = 0; round < 2; ++round) {
             SendAndWait(sender, 1000, 65);
             sender.Send(1000);
@@ -100,7 +103,7 @@ TEST_F(UnicastCapture, PortZeroBindsAnEphemeralPortAndOpensAnEmptyFile) {
 
 TEST_F(UnicastCapture, WritesBlocksOnlyWhenTheFillPasses64KiB) {
     Command("0");
-    LoopbackSender sender(BoundPort());
+    UdpSender sender(BoundPort());
     const std::string path = m_prefix.CapturePath();
 
     SendAndWait(sender, 1000, 65);
@@ -123,7 +126,7 @@ TEST_F(UnicastCapture, WritesBlocksOnlyWhenTheFillPasses64KiB) {
 
 TEST_F(UnicastCapture, OversizedAndEmptyDatagramsAddNothing) {
     Command("0");
-    LoopbackSender sender(BoundPort());
+    UdpSender sender(BoundPort());
     sender.Send(15041);
     sender.Send(0);
     const std::string marker = sender.Send(10);
@@ -138,7 +141,7 @@ TEST_F(UnicastCapture, OversizedAndEmptyDatagramsAddNothing) {
 
 TEST_F(UnicastCapture, TheFileIsWhatWasSentInOrderTheTailIncluded) {
     Command("0");
-    LoopbackSender sender(BoundPort());
+    UdpSender sender(BoundPort());
     std::mt19937 random(7);
     std::string sent;
     for (int i = 0; i < 60; ++i) {
@@ -229,7 +232,7 @@ TEST_F(UnicastCapture, EachCaptureEmptiesTheFileFirst) {
     TestView* other = new TestView;
     std::swap(other, m_pView);
     Command("0");
-    LoopbackSender sender(BoundPort());
+    UdpSender sender(BoundPort());
     SendAndWait(sender, 1000, 10);
     std::swap(other, m_pView);
     delete other;
@@ -276,7 +279,7 @@ TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
     // The kernel's buffer small too: set below what the program would accept.
     const int small = 65536;
     setsockopt(m_pView->Socket()->m_hSocket, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-    LoopbackSender sender(BoundPort());
+    UdpSender sender(BoundPort());
     constexpr int kCount = 600;
     constexpr size_t kSize = 10000;
     std::string sent;
@@ -315,7 +318,7 @@ TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
 
 TEST_F(UnicastCapture, AReaderErrorIsReportedOnceAndWhatCameBeforeIsKept) {
     Command("0");
-    LoopbackSender sender(BoundPort());
+    UdpSender sender(BoundPort());
     const std::string before = SendAndWait(sender, 1000, 70);
     // The socket's descriptor now names something that cannot be read as a socket.
     const int notASocket = open("/dev/null", O_RDONLY | O_CLOEXEC);
@@ -357,7 +360,7 @@ TEST_F(UnicastCapture, AFileThatCannotBeOpenedIsReportedAndTheCaptureGoesOn) {
     ASSERT_EQ(m_driver.m_messages.size(), 1u);
     EXPECT_EQ(m_driver.m_messages[0], "Open file is error !");
 
-    LoopbackSender sender(BoundPort());
+    UdpSender sender(BoundPort());
     FillTwice(sender);
     ASSERT_EQ(m_driver.m_messages.size(), 2u);
     EXPECT_EQ(m_driver.m_messages[1],
@@ -382,7 +385,7 @@ private:
 
 TEST_F(UnicastCapture, AFailedWriteLeavesOnlyWholeBlocksIsReportedOnceAndTheCaptureGoesOn) {
     Command("0");
-    LoopbackSender sender(BoundPort());
+    UdpSender sender(BoundPort());
     const std::string path = m_prefix.CapturePath();
     const std::string first = SendAndWait(sender, 1000, 66);
     ASSERT_EQ(FileSize(path), 66000);
@@ -404,7 +407,7 @@ TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
     GTEST_SKIP() << "ThreadSanitizer's slowdown keeps the sender from 100 Mbit/s";
 #endif
     Command("0");
-    LoopbackSender sender(BoundPort());
+    UdpSender sender(BoundPort());
     constexpr int kCount = 24000;  // 2.5 s at 100 Mbit/s in 1,316-byte datagrams
     constexpr double kPerSecond = 100e6 / 8 / 1316;
     std::string sent;
