@@ -203,7 +203,9 @@ DWORD DatagramReceiver::Start() {
     } catch (const std::system_error& e) {
         close(m_stopEvent);
         m_stopEvent = -1;
-        return WinErrorFromErrno(e.code().value());
+        // As CreateThread: a thread that cannot start for want of resources is out of memory.
+        const int err = e.code().value();
+        return err == EAGAIN ? ERROR_NOT_ENOUGH_MEMORY : WinErrorFromErrno(err);
     }
     return ERROR_SUCCESS;
 }

@@ -6,18 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "fd_handle.h"
 #include "win_error.h"
 
 namespace {
-
-// The handle is the lock file's descriptor, plus one so that no handle is null.
-HANDLE HandleOf(int fd) {
-    return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(fd) + 1);
-}
 
 // A folder only this user may write, so no other user can hold or fake our names.
 bool LockFolder(std::string& folder) {
@@ -71,18 +66,19 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES /*lpMutexAttributes*/, BOOL /*bInitial
     }
     if (lpName == nullptr || *lpName == '\0') {
         SetLastError(ERROR_SUCCESS);
-        return HandleOf(fd);
+        return HandleFromFd(fd);
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
+        // A lock held elsewhere means another holder has the name.
         if (err != EWOULDBLOCK) {
             close(fd);
             SetLastError(WinErrorFromErrno(err));
             return nullptr;
         }
         SetLastError(ERROR_ALREADY_EXISTS);
-        return HandleOf(fd);
+        return HandleFromFd(fd);
     }
     SetLastError(ERROR_SUCCESS);
-    return HandleOf(fd);
+    return HandleFromFd(fd);
 }
