@@ -69,8 +69,8 @@ BENCHMARK(BM_NetlinkDump)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadLinkStats(benchmark::State& state) {
     for (auto _ : state) {
-        auto samples = ReadLinkStats();
-        if (!samples) {
+        std::vector<InterfaceSample> samples;
+        if (ReadLinkStats(samples) != 0) {
             state.SkipWithError("netlink unavailable");
             break;
         }
@@ -103,12 +103,13 @@ void BM_DrawingPass(benchmark::State& state, std::chrono::nanoseconds reuse, boo
     for (std::size_t i = 0; i < count; ++i) {
         samples.push_back({"eth" + std::to_string(i), i << 20, i << 21, 1'000'000'000});
     }
-    SetInterfaceSampleSource([&samples] {
+    SetInterfaceSampleSource([&samples](std::vector<InterfaceSample>& out) {
         for (InterfaceSample& sample : samples) {
             sample.rxBytes += 1500;
             sample.txBytes += 1000;
         }
-        return std::optional(samples);
+        out = samples;
+        return 0;
     });
     SetPerfDataSnapshotReuse(reuse);
     {

@@ -15,24 +15,24 @@
 namespace {
 
 // A folder only this user may write, so no other user can hold or fake our names.
-bool LockFolder(std::string& folder) {
+// Returns 0, or the errno value.
+int LockFolder(std::string& folder) {
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime) {
         folder = runtime;
-        return true;
+        return 0;
     }
     folder = "/tmp/named-mutex-" + std::to_string(getuid());
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        return false;
+        return errno;
     }
     struct stat info {};
     if (lstat(folder.c_str(), &info) != 0) {
-        return false;
+        return errno;
     }
     if (!S_ISDIR(info.st_mode) || info.st_uid != getuid() || (info.st_mode & 0077) != 0) {
-        errno = EACCES;
-        return false;
+        return EACCES;
     }
-    return true;
+    return 0;
 }
 
 // Windows names may hold "\" (as in "Global\name"); a file name may not hold "/".
@@ -53,8 +53,8 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES /*lpMutexAttributes*/, BOOL /*bInitial
     std::string path = "/dev/null";
     if (lpName != nullptr && *lpName != '\0') {
         std::string folder;
-        if (!LockFolder(folder)) {
-            SetLastError(WinErrorFromErrno(errno));
+        if (const int err = LockFolder(folder); err != 0) {
+            SetLastError(WinErrorFromErrno(err));
             return nullptr;
         }
         path = folder + "/" + FileNameOf(lpName);
