@@ -20,6 +20,7 @@
 #include <string>
 
 #include "perf_data_source.h"
+#include "perf_records.h"
 #include "registry.h"
 #include "vandrel_view.h"
 
@@ -84,8 +85,8 @@ void BM_RegQueryValueEx(benchmark::State& state) {
     std::vector<BYTE> buffer(40960);
     for (auto _ : state) {
         DWORD size = static_cast<DWORD>(buffer.size());
-        if (RegQueryValueExA(HKEY_PERFORMANCE_DATA, "510", nullptr, nullptr, buffer.data(),
-                             &size) != ERROR_SUCCESS) {
+        if (RegQueryValueExA(HKEY_PERFORMANCE_DATA, kNetworkInterfaceValueName.data(), nullptr,
+                             nullptr, buffer.data(), &size) != ERROR_SUCCESS) {
             state.SkipWithError("query failed");
             break;
         }
