@@ -20,6 +20,7 @@
 #include <string>
 
 #include "perf_data_source.h"
+#include "perf_records.h"
 #include "registry.h"
 #include "vandrel_view.h"
 
@@ -69,8 +70,8 @@ BENCHMARK(BM_NetlinkDump)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadLinkStats(benchmark::State& state) {
     for (auto _ : state) {
-        auto samples = ReadLinkStats();
-        if (!samples) {
+        std::vector<InterfaceSample> samples;
+        if (ReadLinkStats(samples) != 0) {
             state.SkipWithError("netlink unavailable");
             break;
         }
@@ -84,8 +85,8 @@ void BM_RegQueryValueEx(benchmark::State& state) {
     std::vector<BYTE> buffer(40960);
     for (auto _ : state) {
         DWORD size = static_cast<DWORD>(buffer.size());
-        if (RegQueryValueExA(HKEY_PERFORMANCE_DATA, "510", nullptr, nullptr, buffer.data(),
-                             &size) != ERROR_SUCCESS) {
+        if (RegQueryValueExA(HKEY_PERFORMANCE_DATA, kNetworkInterfaceValueName.data(), nullptr,
+                             nullptr, buffer.data(), &size) != ERROR_SUCCESS) {
             state.SkipWithError("query failed");
             break;
         }
@@ -103,12 +104,13 @@ void BM_DrawingPass(benchmark::State& state, std::chrono::nanoseconds reuse, boo
     for (std::size_t i = 0; i < count; ++i) {
         samples.push_back({"eth" + std::to_string(i), i << 20, i << 21, 1'000'000'000});
     }
-    SetInterfaceSampleSource([&samples] {
+    SetInterfaceSampleSource([&samples](std::vector<InterfaceSample>& out) {
         for (InterfaceSample& sample : samples) {
             sample.rxBytes += 1500;
             sample.txBytes += 1000;
         }
-        return std::optional(samples);
+        out = samples;
+        return 0;
     });
     SetPerfDataSnapshotReuse(reuse);
     {

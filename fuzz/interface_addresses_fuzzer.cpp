@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<InterfaceAddress> addresses;
-    bool failed = false;
-    ParseAddressDump(std::as_bytes(std::span(data, size)), addresses, failed);
+    bool done = false;
+    ParseAddressDump(std::as_bytes(std::span(data, size)), addresses, done);
     return 0;
 }

@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<InterfaceSample> samples;
-    bool failed = false;
-    ParseLinkDump(std::as_bytes(std::span(data, size)), samples, failed);
+    bool done = false;
+    ParseLinkDump(std::as_bytes(std::span(data, size)), samples, done);
     return 0;
 }

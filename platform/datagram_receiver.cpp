@@ -203,7 +203,9 @@ DWORD DatagramReceiver::Start() {
     } catch (const std::system_error& e) {
         close(m_stopEvent);
         m_stopEvent = -1;
-        return WinErrorFromErrno(e.code().value());
+        // As CreateThread: a thread that cannot start for want of resources is out of memory.
+        const int err = e.code().value();
+        return err == EAGAIN ? ERROR_NOT_ENOUGH_MEMORY : WinErrorFromErrno(err);
     }
     return ERROR_SUCCESS;
 }
@@ -259,15 +261,15 @@ void DatagramReceiver::ReaderLoop() {
         if (fds[0].revents == 0) {
             continue;
         }
-        const Drain result = DrainKernel(UINT32_MAX);
-        if (result == Drain::Failed) {
-            return EndReader(errno);
+        bool full = false;
+        if (const int err = DrainKernel(UINT32_MAX, full); err != 0) {
+            return EndReader(err);
         }
-        if (wasFull && result != Drain::QueueFull) {
+        if (wasFull && !full) {
             CheckKernelDrops();  // the kernel's buffer may have overflowed meanwhile
         }
-        wasFull = result == Drain::QueueFull;
-        if (result == Drain::QueueFull) {
+        wasFull = full;
+        if (full) {
             usleep(1000);  // until the consumer makes room
         } else {
             // A stream wakes the reader for every few datagrams; a pause lets them gather
@@ -293,7 +295,7 @@ void DatagramReceiver::Notify() {
 }
 
 // Hot: the reader's whole work per datagram. Changes need bench/capture.
-DatagramReceiver::Drain DatagramReceiver::DrainKernel(unsigned maxBatches) {
+int DatagramReceiver::DrainKernel(unsigned maxBatches, bool& queueFull) {
     Batch& b = *m_batch;
     for (unsigned batch = 0; batch < maxBatches; ++batch) {
         unsigned slots = kBatchSize;
@@ -302,7 +304,8 @@ DatagramReceiver::Drain DatagramReceiver::DrainKernel(unsigned maxBatches) {
             slots /= 2;
         }
         if (region == nullptr) {
-            return Drain::QueueFull;  // the kernel's buffer holds them meanwhile
+            queueFull = true;  // the kernel's buffer holds them meanwhile
+            return 0;
         }
         for (unsigned i = 0; i < slots; ++i) {
             b.vectors[i][0] = {region + i * kSlot + DatagramQueue::kHeader, kSlotPayload};
@@ -315,7 +318,7 @@ DatagramReceiver::Drain DatagramReceiver::DrainKernel(unsigned maxBatches) {
         }
         const int count = recvmmsg(m_socket, b.headers, slots, MSG_DONTWAIT, nullptr);
         if (count < 0) {
-            return errno == EAGAIN || errno == EINTR ? Drain::Empty : Drain::Failed;
+            return errno == EAGAIN || errno == EINTR ? 0 : errno;
         }
         Store(region, static_cast<unsigned>(count));
         if (count > 0) {
@@ -323,10 +326,10 @@ DatagramReceiver::Drain DatagramReceiver::DrainKernel(unsigned maxBatches) {
             Notify();
         }
         if (count < static_cast<int>(slots)) {
-            return Drain::Empty;
+            return 0;
         }
     }
-    return Drain::Empty;
+    return 0;
 }
 
 // The count only grows, so the last datagram read carries the newest.
@@ -424,7 +427,8 @@ bool DatagramReceiver::ReadRestAfterStop() {
         return false;
     }
     --m_closingBatches;
-    DrainKernel(1);
+    bool full = false;
+    DrainKernel(1, full);
     if (m_queue->GetWaitingCount() == 0 || m_closingBatches == 0) {
         CloseSocket();
     }

@@ -78,12 +78,12 @@ public:
 
 private:
     struct Batch;
-    enum class Drain { Empty, QueueFull, Failed };
     void ReaderLoop();
     void EndReader(int err);
     // Moves what the kernel holds into the queue, at most maxBatches reads; when the queue
-    // is full the rest stays in the kernel.
-    Drain DrainKernel(unsigned maxBatches);
+    // is full the rest stays in the kernel and queueFull is set. Returns 0, or the errno value
+    // of a failed read.
+    int DrainKernel(unsigned maxBatches, bool& queueFull);
     // After Stop, with the queue empty: moves one batch of what the kernel still held into
     // it. False once nothing more is read.
     bool ReadRestAfterStop();

@@ -9,22 +9,14 @@
 #include <cerrno>
 #include <climits>
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
 #include "drive_paths.h"
+#include "fd_handle.h"
 #include "threads.h"
 #include "win_error.h"
 
 namespace {
-
-int FdOf(HANDLE h) {
-    return static_cast<int>(reinterpret_cast<std::intptr_t>(h));
-}
-
-HANDLE HandleOf(int fd) {
-    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd));
-}
 
 // Windows tells a missing file (2) from a missing folder on the way to it (3).
 bool FolderExists(const std::string& path) {
@@ -64,7 +56,8 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         return Fail(errno == ENOENT && !FolderExists(path) ? ERROR_PATH_NOT_FOUND
                                                            : WinErrorFromErrno(errno));
     }
-    // Our own opens are the only ones that take locks, so this is Windows' share check.
+    // Our own opens are the only ones that take locks, so this is Windows' share check: a lock
+    // held elsewhere is a sharing violation.
     const int lock = dwShareMode != 0 ? LOCK_SH : LOCK_EX;
     if (flock(fd, lock | LOCK_NB) != 0) {
         return Fail(errno == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : WinErrorFromErrno(errno), fd);
@@ -72,7 +65,7 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     if (dwCreationDisposition == CREATE_ALWAYS && ftruncate(fd, 0) != 0) {
         return Fail(WinErrorFromErrno(errno), fd);
     }
-    return HandleOf(fd);
+    return HandleFromFd(fd);
 }
 
 BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
@@ -81,7 +74,8 @@ BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
     const auto* bytes = static_cast<const char*>(lpBuffer);
     BOOL ok = TRUE;
     while (written < nNumberOfBytesToWrite) {
-        const ssize_t n = write(FdOf(hFile), bytes + written, nNumberOfBytesToWrite - written);
+        const ssize_t n =
+            write(FdFromHandle(hFile), bytes + written, nNumberOfBytesToWrite - written);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -101,7 +95,7 @@ BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
 
 // Hot: once per batch of the multicast capture. Changes need bench/capture.
 BOOL WriteFileVectors(HANDLE hFile, iovec* vectors, unsigned count) {
-    const int fd = FdOf(hFile);
+    const int fd = FdFromHandle(hFile);
     const off_t start = lseek(fd, 0, SEEK_CUR);
     while (count > 0 && vectors->iov_len == 0) {
         ++vectors;  // writev would report nothing written as a full disk
@@ -140,7 +134,8 @@ BOOL SetFilePointerEx(HANDLE hFile, LONGLONG lDistanceToMove, LONGLONG* lpNewFil
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const off_t position = lseek(FdOf(hFile), static_cast<off_t>(lDistanceToMove), SEEK_SET);
+    const off_t position =
+        lseek(FdFromHandle(hFile), static_cast<off_t>(lDistanceToMove), SEEK_SET);
     if (position < 0) {
         SetLastError(WinErrorFromErrno(errno));
         return FALSE;
@@ -152,7 +147,7 @@ BOOL SetFilePointerEx(HANDLE hFile, LONGLONG lDistanceToMove, LONGLONG* lpNewFil
 }
 
 BOOL SetEndOfFile(HANDLE hFile) {
-    const int fd = FdOf(hFile);
+    const int fd = FdFromHandle(hFile);
     const off_t position = lseek(fd, 0, SEEK_CUR);
     if (position < 0 || ftruncate(fd, position) != 0) {
         SetLastError(WinErrorFromErrno(errno));
@@ -165,7 +160,7 @@ BOOL CloseHandle(HANDLE hObject) {
     if (CloseThreadHandle(hObject)) {
         return TRUE;
     }
-    if (hObject == INVALID_HANDLE_VALUE || close(FdOf(hObject)) != 0) {
+    if (hObject == INVALID_HANDLE_VALUE || close(FdFromHandle(hObject)) != 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,32 +37,31 @@ bool IsOwnName(const char* name) {
 
 // Windows answers its own name from its adapters, not from a hosts file: on Debian the
 // resolver would give only 127.0.1.1.
-std::optional<std::vector<std::uint32_t>> OwnAddresses(DWORD& error) {
-    const auto links = ReadLinkStats();
-    auto addresses = ReadInterfaceAddresses();
-    if (!links || !addresses) {
-        error = WSANO_RECOVERY;
-        return std::nullopt;
+DWORD OwnAddresses(std::vector<std::uint32_t>& result) {
+    std::vector<InterfaceSample> links;
+    std::vector<InterfaceAddress> addresses;
+    if (ReadLinkStats(links) != 0 || ReadInterfaceAddresses(addresses) != 0) {
+        return WSANO_RECOVERY;
     }
     auto usable = [&links](const InterfaceAddress& address) {
         const auto link =
-            std::find_if(links->begin(), links->end(),
+            std::find_if(links.begin(), links.end(),
                          [&address](const InterfaceSample& s) { return s.index == address.index; });
-        return link != links->end() && (link->flags & IFF_UP) != 0 &&
+        return link != links.end() && (link->flags & IFF_UP) != 0 &&
                (link->flags & IFF_LOOPBACK) == 0;
     };
-    std::erase_if(*addresses, [&usable](const InterfaceAddress& a) { return !usable(a); });
+    std::erase_if(addresses, [&usable](const InterfaceAddress& a) { return !usable(a); });
     std::stable_sort(
-        addresses->begin(), addresses->end(),
+        addresses.begin(), addresses.end(),
         [](const InterfaceAddress& a, const InterfaceAddress& b) { return a.index < b.index; });
-    std::vector<std::uint32_t> result;
-    for (const InterfaceAddress& address : *addresses) {
+    result.clear();
+    for (const InterfaceAddress& address : addresses) {
         result.push_back(address.address);
     }
     if (result.empty()) {
         result.push_back(htonl(INADDR_LOOPBACK));
     }
-    return result;
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -71,10 +69,10 @@ std::optional<std::vector<std::uint32_t>> OwnAddresses(DWORD& error) {
 namespace winsock {
 
 hostent* gethostbyname(const char* name) {
-    DWORD error = 0;
     const bool own = IsOwnName(name);
-    auto addresses = own ? OwnAddresses(error) : ResolveIPv4(name, error);
-    if (!addresses) {
+    std::vector<std::uint32_t> addresses;
+    if (const DWORD error = own ? OwnAddresses(addresses) : ResolveIPv4(name, addresses);
+        error != ERROR_SUCCESS) {
         SetLastError(error);
         return nullptr;
     }
@@ -86,7 +84,7 @@ hostent* gethostbyname(const char* name) {
     } else {
         host.name = name;
     }
-    host.addresses = std::move(*addresses);
+    host.addresses = std::move(addresses);
     host.addressList.clear();
     for (std::uint32_t& address : host.addresses) {
         host.addressList.push_back(reinterpret_cast<char*>(&address));

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 
 #include <cstring>
+#include <optional>
 
 #include "route_dump.h"
 
@@ -30,8 +31,8 @@ std::optional<std::uint32_t> ParseAddressAttributes(std::span<const std::byte> a
 
 }  // namespace
 
-bool ParseAddressDump(std::span<const std::byte> reply, std::vector<InterfaceAddress>& out,
-                      bool& failed) {
+int ParseAddressDump(std::span<const std::byte> reply, std::vector<InterfaceAddress>& out,
+                     bool& done) {
     return ParseDumpReply(
         reply, RTM_NEWADDR, sizeof(ifaddrmsg),
         [&out](std::span<const std::byte> header, std::span<const std::byte> attributes) {
@@ -43,21 +44,21 @@ bool ParseAddressDump(std::span<const std::byte> reply, std::vector<InterfaceAdd
                 out.push_back({static_cast<int>(info.ifa_index), *address});
             }
         },
-        failed);
+        done);
 }
 
-std::optional<std::vector<InterfaceAddress>> ReadInterfaceAddresses() {
+int ReadInterfaceAddresses(std::vector<InterfaceAddress>& addresses) {
     // Asked rarely, by a user's command: a socket of its own for each dump.
     RouteDumper dumper;
-    std::vector<InterfaceAddress> addresses;
+    addresses.clear();
     ifaddrmsg header{};
     header.ifa_family = AF_INET;
-    const bool read = dumper.Dump(RTM_GETADDR, std::as_bytes(std::span(&header, 1)),
-                                  [&addresses](std::span<const std::byte> reply, bool& failed) {
-                                      return ParseAddressDump(reply, addresses, failed);
-                                  });
-    if (!read) {
-        return std::nullopt;
+    const int err = dumper.Dump(RTM_GETADDR, std::as_bytes(std::span(&header, 1)),
+                                [&addresses](std::span<const std::byte> reply, bool& done) {
+                                    return ParseAddressDump(reply, addresses, done);
+                                });
+    if (err != 0) {
+        addresses.clear();
     }
-    return addresses;
+    return err;
 }

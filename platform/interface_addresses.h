@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -14,11 +13,11 @@ struct InterfaceAddress {
 
 // Appends one entry per IPv4 RTM_NEWADDR message of a dump reply to `out`, in message order:
 // the interface's own address (IFA_LOCAL; IFA_ADDRESS where there is none, as on loopback).
-// Returns true once NLMSG_DONE is seen, false while more reply datagrams are due.
-// A malformed message or an NLMSG_ERROR sets `failed` and returns true.
-bool ParseAddressDump(std::span<const std::byte> reply, std::vector<InterfaceAddress>& out,
-                      bool& failed);
+// Sets `done` once NLMSG_DONE is seen; it stays false while more reply datagrams are due.
+// Returns 0, or EIO for a malformed message or an NLMSG_ERROR.
+int ParseAddressDump(std::span<const std::byte> reply, std::vector<InterfaceAddress>& out,
+                     bool& done);
 
-// Every IPv4 address in the kernel's order. Returns std::nullopt, with errno set, when the
-// kernel cannot be asked.
-std::optional<std::vector<InterfaceAddress>> ReadInterfaceAddresses();
+// Every IPv4 address into `addresses`, in the kernel's order. Returns 0, or the errno value
+// when the kernel cannot be asked (`addresses` then left empty).
+int ReadInterfaceAddresses(std::vector<InterfaceAddress>& addresses);

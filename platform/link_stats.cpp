@@ -106,20 +106,19 @@ LinkReader& TheLinkReader() {
     return reader;
 }
 
-// One dump into `samples`; false, with errno set, when the kernel cannot be asked.
-bool DumpLinks(LinkReader& reader, std::vector<InterfaceSample>& samples) {
+// One dump into `samples`; 0, or the errno value when the kernel cannot be asked.
+int DumpLinks(LinkReader& reader, std::vector<InterfaceSample>& samples) {
     ifinfomsg header{};
     header.ifi_family = AF_UNSPEC;
     return reader.dumper.Dump(RTM_GETLINK, std::as_bytes(std::span(&header, 1)),
-                              [&samples](std::span<const std::byte> reply, bool& failed) {
-                                  return ParseLinkDump(reply, samples, failed);
+                              [&samples](std::span<const std::byte> reply, bool& done) {
+                                  return ParseLinkDump(reply, samples, done);
                               });
 }
 
 }  // namespace
 
-bool ParseLinkDump(std::span<const std::byte> reply, std::vector<InterfaceSample>& out,
-                   bool& failed) {
+int ParseLinkDump(std::span<const std::byte> reply, std::vector<InterfaceSample>& out, bool& done) {
     return ParseDumpReply(
         reply, RTM_NEWLINK, sizeof(ifinfomsg),
         [&out](std::span<const std::byte> header, std::span<const std::byte> attributes) {
@@ -129,18 +128,19 @@ bool ParseLinkDump(std::span<const std::byte> reply, std::vector<InterfaceSample
             sample.flags = info.ifi_flags;
             sample.type = info.ifi_type;
         },
-        failed);
+        done);
 }
 
-std::optional<std::vector<InterfaceSample>> ReadLinkStats() {
+int ReadLinkStats(std::vector<InterfaceSample>& samples) {
     LinkReader& reader = TheLinkReader();
     std::lock_guard guard(reader.lock);
-    std::vector<InterfaceSample> samples;
-    if (!DumpLinks(reader, samples)) {
-        return std::nullopt;
+    samples.clear();
+    if (const int err = DumpLinks(reader, samples); err != 0) {
+        samples.clear();
+        return err;
     }
     for (auto& sample : samples) {
         sample.bandwidthBitsPerSec = reader.speeds.Get(sample.name);
     }
-    return samples;
+    return 0;
 }

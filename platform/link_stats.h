@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,12 +23,11 @@ struct InterfaceSample {
 };
 
 // Appends one sample per RTM_NEWLINK message of a dump reply to `out`, in message order.
-// Returns true once NLMSG_DONE is seen, false while more reply datagrams are due.
-// A malformed message or an NLMSG_ERROR sets `failed` and returns true.
-bool ParseLinkDump(std::span<const std::byte> reply, std::vector<InterfaceSample>& out,
-                   bool& failed);
+// Sets `done` once NLMSG_DONE is seen; it stays false while more reply datagrams are due.
+// Returns 0, or EIO for a malformed message or an NLMSG_ERROR.
+int ParseLinkDump(std::span<const std::byte> reply, std::vector<InterfaceSample>& out, bool& done);
 
-// One dump of every interface in the kernel's (ifindex) order, with link speeds from sysfs
-// (re-read every 10 s). Thread-safe.
-// Returns std::nullopt, with errno set, when the kernel cannot be asked.
-std::optional<std::vector<InterfaceSample>> ReadLinkStats();
+// One dump of every interface into `samples`, in the kernel's (ifindex) order, with link
+// speeds from sysfs (re-read every 10 s). Thread-safe.
+// Returns 0, or the errno value when the kernel cannot be asked (`samples` then left empty).
+int ReadLinkStats(std::vector<InterfaceSample>& samples);

@@ -25,19 +25,18 @@ DWORD WinErrorFromResolver(int code) {
 
 }  // namespace
 
-std::optional<std::vector<std::uint32_t>> ResolveIPv4(const char* name, DWORD& error) {
+DWORD ResolveIPv4(const char* name, std::vector<std::uint32_t>& addresses) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     // One socket type, so that each address comes once per hosts-file or DNS entry.
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* first = nullptr;
+    addresses.clear();
     const int code = getaddrinfo(name, nullptr, &hints, &first);
     if (code != 0) {
-        error = WinErrorFromResolver(code);
-        return std::nullopt;
+        return WinErrorFromResolver(code);
     }
     const std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> owner(first, freeaddrinfo);
-    std::vector<std::uint32_t> addresses;
     for (const addrinfo* info = first; info != nullptr; info = info->ai_next) {
         if (info->ai_family != AF_INET || info->ai_addrlen < sizeof(sockaddr_in)) {
             continue;
@@ -48,9 +47,5 @@ std::optional<std::vector<std::uint32_t>> ResolveIPv4(const char* name, DWORD& e
             addresses.push_back(address);
         }
     }
-    if (addresses.empty()) {
-        error = WSANO_DATA;
-        return std::nullopt;
-    }
-    return addresses;
+    return addresses.empty() ? WSANO_DATA : ERROR_SUCCESS;
 }

@@ -4,12 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "win_types.h"
 
-// The name's IPv4 addresses in network byte order, each once, in the resolver's order.
-// Returns std::nullopt when there are none, with `error` set to the Windows Sockets code
+// The name's IPv4 addresses into `addresses`, in network byte order, each once, in the
+// resolver's order. Returns ERROR_SUCCESS, or the Windows Sockets code when there are none
 // (WSAHOST_NOT_FOUND, WSANO_DATA, WSATRY_AGAIN, WSANO_RECOVERY).
-std::optional<std::vector<std::uint32_t>> ResolveIPv4(const char* name, DWORD& error);
+DWORD ResolveIPv4(const char* name, std::vector<std::uint32_t>& addresses);

@@ -6,38 +6,33 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "fd_handle.h"
 #include "win_error.h"
 
 namespace {
 
-// The handle is the lock file's descriptor, plus one so that no handle is null.
-HANDLE HandleOf(int fd) {
-    return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(fd) + 1);
-}
-
 // A folder only this user may write, so no other user can hold or fake our names.
-bool LockFolder(std::string& folder) {
+// Returns 0, or the errno value.
+int LockFolder(std::string& folder) {
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime) {
         folder = runtime;
-        return true;
+        return 0;
     }
     folder = "/tmp/named-mutex-" + std::to_string(getuid());
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        return false;
+        return errno;
     }
     struct stat info {};
     if (lstat(folder.c_str(), &info) != 0) {
-        return false;
+        return errno;
     }
     if (!S_ISDIR(info.st_mode) || info.st_uid != getuid() || (info.st_mode & 0077) != 0) {
-        errno = EACCES;
-        return false;
+        return EACCES;
     }
-    return true;
+    return 0;
 }
 
 // Windows names may hold "\" (as in "Global\name"); a file name may not hold "/".
@@ -58,8 +53,8 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES /*lpMutexAttributes*/, BOOL /*bInitial
     std::string path = "/dev/null";
     if (lpName != nullptr && *lpName != '\0') {
         std::string folder;
-        if (!LockFolder(folder)) {
-            SetLastError(WinErrorFromErrno(errno));
+        if (const int err = LockFolder(folder); err != 0) {
+            SetLastError(WinErrorFromErrno(err));
             return nullptr;
         }
         path = folder + "/" + FileNameOf(lpName);
@@ -71,18 +66,19 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES /*lpMutexAttributes*/, BOOL /*bInitial
     }
     if (lpName == nullptr || *lpName == '\0') {
         SetLastError(ERROR_SUCCESS);
-        return HandleOf(fd);
+        return HandleFromFd(fd);
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
+        // A lock held elsewhere means another holder has the name.
         if (err != EWOULDBLOCK) {
             close(fd);
             SetLastError(WinErrorFromErrno(err));
             return nullptr;
         }
         SetLastError(ERROR_ALREADY_EXISTS);
-        return HandleOf(fd);
+        return HandleFromFd(fd);
     }
     SetLastError(ERROR_SUCCESS);
-    return HandleOf(fd);
+    return HandleFromFd(fd);
 }

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
+#include <vector>
 
 #include "link_stats.h"
 
@@ -33,12 +33,12 @@ bool IsLanAdapter(const InterfaceSample& link) {
 
 // The interface that stands for LAN adapter 0, or the code that says why there is none.
 UCHAR FindLanAdapter(InterfaceSample& adapter) {
-    const auto links = ReadLinkStats();
-    if (!links) {
+    std::vector<InterfaceSample> links;
+    if (ReadLinkStats(links) != 0) {
         return NRC_SYSTEM;
     }
-    const auto first = std::find_if(links->begin(), links->end(), IsLanAdapter);
-    if (first == links->end()) {
+    const auto first = std::find_if(links.begin(), links.end(), IsLanAdapter);
+    if (first == links.end()) {
         return NRC_BRIDGE;
     }
     adapter = *first;

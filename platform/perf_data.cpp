@@ -81,12 +81,8 @@ void FillTimes(PERF_DATA_BLOCK& block) {
         duration_cast<nanoseconds>(now.time_since_epoch()).count() / 100 + kEpochDifference100ns;
 }
 
-}  // namespace
-
-std::vector<std::byte> BuildPerfDataBlock(const std::vector<InterfaceSample>& samples,
-                                          std::u16string_view systemName) {
-    BlockWriter out(256 + samples.size() * 96);
-
+// The block's header and the system name after it, padded to 8; the header starts the data.
+PERF_DATA_BLOCK AppendHeader(BlockWriter& out, std::u16string_view systemName) {
     PERF_DATA_BLOCK block{};
     std::memcpy(block.Signature, u"PERF", sizeof block.Signature);
     block.LittleEndian = 1;
@@ -97,12 +93,16 @@ std::vector<std::byte> BuildPerfDataBlock(const std::vector<InterfaceSample>& sa
     FillTimes(block);
     block.SystemNameLength = static_cast<DWORD>((systemName.size() + 1) * sizeof(char16_t));
     block.SystemNameOffset = sizeof(PERF_DATA_BLOCK);
-    const std::size_t blockAt = out.Append(&block, sizeof block);
+    out.Append(&block, sizeof block);
     out.Append(systemName.data(), systemName.size() * sizeof(char16_t));
     out.Append(u"", sizeof(char16_t));
     out.PadTo8();
-    const std::size_t objectAt = out.Size();
+    return block;
+}
 
+// The object with its counter definitions; its TotalByteLength is patched once the
+// instances follow.
+void AppendDefinitions(BlockWriter& out, const PERF_DATA_BLOCK& block, std::size_t instances) {
     PERF_OBJECT_TYPE object{};
     object.HeaderLength = sizeof(PERF_OBJECT_TYPE);
     object.DefinitionLength =
@@ -111,7 +111,7 @@ std::vector<std::byte> BuildPerfDataBlock(const std::vector<InterfaceSample>& sa
     object.ObjectHelpTitleIndex = kNetworkInterfaceObject + 1;
     object.DetailLevel = PERF_DETAIL_NOVICE;
     object.NumCounters = std::size(kCounters);
-    object.NumInstances = static_cast<LONG>(samples.size());
+    object.NumInstances = static_cast<LONG>(instances);
     object.PerfTime = block.PerfTime;
     object.PerfFreq = block.PerfFreq;
     out.Append(&object, sizeof object);
@@ -127,34 +127,47 @@ std::vector<std::byte> BuildPerfDataBlock(const std::vector<InterfaceSample>& sa
         definition.CounterOffset = counter.offset;
         out.Append(&definition, sizeof definition);
     }
+}
 
+// One instance: its definition, its name padded to 8, and its counter block.
+void AppendInstance(BlockWriter& out, const InterfaceSample& sample) {
+    const std::u16string name = Utf16FromUtf8(sample.name);
+    const std::size_t nameBytes = (name.size() + 1) * sizeof(char16_t);
+    PERF_INSTANCE_DEFINITION instance{};
+    instance.ByteLength = static_cast<DWORD>(RoundUp8(sizeof instance + nameBytes));
+    instance.UniqueID = PERF_NO_UNIQUE_ID;
+    instance.NameOffset = sizeof instance;
+    instance.NameLength = static_cast<DWORD>(nameBytes);
+    out.Append(&instance, sizeof instance);
+    out.Append(name.c_str(), nameBytes);
+    out.PadTo8();
+
+    struct {
+        PERF_COUNTER_BLOCK header;
+        DWORD padding;
+        std::uint64_t values[4];
+    } counters{{kCounterBlockLength},
+               0,
+               {sample.rxBytes + sample.txBytes, sample.rxBytes, sample.txBytes,
+                sample.bandwidthBitsPerSec}};
+    static_assert(sizeof counters == kCounterBlockLength);
+    out.Append(&counters, sizeof counters);
+}
+
+}  // namespace
+
+std::vector<std::byte> BuildPerfDataBlock(const std::vector<InterfaceSample>& samples,
+                                          std::u16string_view systemName) {
+    BlockWriter out(256 + samples.size() * 96);
+    const PERF_DATA_BLOCK block = AppendHeader(out, systemName);
+    const std::size_t objectAt = out.Size();
+    AppendDefinitions(out, block, samples.size());
     for (const InterfaceSample& sample : samples) {
-        const std::u16string name = Utf16FromUtf8(sample.name);
-        const std::size_t nameBytes = (name.size() + 1) * sizeof(char16_t);
-        PERF_INSTANCE_DEFINITION instance{};
-        instance.ByteLength = static_cast<DWORD>(RoundUp8(sizeof instance + nameBytes));
-        instance.UniqueID = PERF_NO_UNIQUE_ID;
-        instance.NameOffset = sizeof instance;
-        instance.NameLength = static_cast<DWORD>(nameBytes);
-        out.Append(&instance, sizeof instance);
-        out.Append(name.c_str(), nameBytes);
-        out.PadTo8();
-
-        struct {
-            PERF_COUNTER_BLOCK header;
-            DWORD padding;
-            std::uint64_t values[4];
-        } counters{{kCounterBlockLength},
-                   0,
-                   {sample.rxBytes + sample.txBytes, sample.rxBytes, sample.txBytes,
-                    sample.bandwidthBitsPerSec}};
-        static_assert(sizeof counters == kCounterBlockLength);
-        out.Append(&counters, sizeof counters);
+        AppendInstance(out, sample);
     }
-
     out.Patch(objectAt + offsetof(PERF_OBJECT_TYPE, TotalByteLength),
               static_cast<DWORD>(out.Size() - objectAt));
-    out.Patch(blockAt + offsetof(PERF_DATA_BLOCK, TotalByteLength), static_cast<DWORD>(out.Size()));
-    out.Patch(blockAt + offsetof(PERF_DATA_BLOCK, HeaderLength), static_cast<DWORD>(objectAt));
+    out.Patch(offsetof(PERF_DATA_BLOCK, TotalByteLength), static_cast<DWORD>(out.Size()));
+    out.Patch(offsetof(PERF_DATA_BLOCK, HeaderLength), static_cast<DWORD>(objectAt));
     return out.Take();
 }

@@ -7,13 +7,7 @@
 #include <vector>
 
 #include "link_stats.h"
-#include "win_types.h"
-
-inline constexpr DWORD kNetworkInterfaceObject = 510;
-inline constexpr DWORD kBytesTotalCounter = 388;
-inline constexpr DWORD kBytesReceivedCounter = 264;
-inline constexpr DWORD kBytesSentCounter = 506;
-inline constexpr DWORD kCurrentBandwidthCounter = 520;
+#include "perf_records.h"
 
 // One PERF_DATA_BLOCK holding object 510 with one instance per sample, in sample order,
 // named by the sample's name and carrying counters 388, 264, 506 and 520 as 64-bit values.

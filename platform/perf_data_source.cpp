@@ -45,16 +45,17 @@ std::u16string HostName() {
     return out;
 }
 
-std::optional<std::vector<std::byte>> TakeBlock(State& state) {
+int TakeBlock(State& state, std::vector<std::byte>& block) {
     if (state.raw) {
-        return state.raw();
+        return state.raw(block);
     }
-    auto samples = state.samples ? state.samples() : ReadLinkStats();
-    if (!samples) {
-        return std::nullopt;
+    std::vector<InterfaceSample> samples;
+    if (const int err = state.samples ? state.samples(samples) : ReadLinkStats(samples); err != 0) {
+        return err;
     }
     static const std::u16string hostName = HostName();
-    return BuildPerfDataBlock(*samples, hostName);
+    block = BuildPerfDataBlock(samples, hostName);
+    return 0;
 }
 
 }  // namespace
@@ -67,12 +68,12 @@ DWORD QueryPerfData(LPBYTE data, LPDWORD size) {
     std::lock_guard guard(state.lock);
     const auto now = Clock::now();
     if (!state.snapshot.valid || now - state.snapshot.takenAt > state.reuse) {
-        auto block = TakeBlock(state);
-        if (!block) {
+        std::vector<std::byte> block;
+        if (TakeBlock(state, block) != 0) {
             state.snapshot.valid = false;
             return ERROR_FILE_NOT_FOUND;
         }
-        state.snapshot = {std::move(*block), now, ++state.lastSerial, true};
+        state.snapshot = {std::move(block), now, ++state.lastSerial, true};
     }
     const auto& block = state.snapshot.block;
     if (data == nullptr || *size < block.size()) {

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <vector>
 
 #include "link_stats.h"
@@ -33,8 +32,10 @@ std::uint64_t LastPerfDataServed();
 bool PerfDataStillServed(std::uint64_t serial);
 
 // Seams. An empty function restores the kernel as the source. Setting either drops the
-// current snapshot. A raw source's bytes are returned as they are, malformed or not.
-using InterfaceSampleSource = std::function<std::optional<std::vector<InterfaceSample>>()>;
+// current snapshot. A source fills its argument and returns 0, or returns an errno value when
+// it has nothing to give, as ReadLinkStats does. A raw source's bytes are returned as they
+// are, malformed or not.
+using InterfaceSampleSource = std::function<int(std::vector<InterfaceSample>& samples)>;
 void SetInterfaceSampleSource(InterfaceSampleSource source);
-using RawPerfDataSource = std::function<std::optional<std::vector<std::byte>>()>;
+using RawPerfDataSource = std::function<int(std::vector<std::byte>& block)>;
 void SetRawPerfDataSource(RawPerfDataSource source);

@@ -2,9 +2,36 @@
 // Used by the block builder and, field by field, by readers that walk such blocks.
 #pragma once
 
+#include <array>
 #include <cstddef>
 
 #include "win_types.h"
+
+// Title indexes: the network-interface object, the only one served, and its counters.
+inline constexpr DWORD kNetworkInterfaceObject = 510;
+inline constexpr DWORD kBytesTotalCounter = 388;
+inline constexpr DWORD kBytesReceivedCounter = 264;
+inline constexpr DWORD kBytesSentCounter = 506;
+inline constexpr DWORD kCurrentBandwidthCounter = 520;
+
+// A HKEY_PERFORMANCE_DATA query names the object it wants by its title index in decimal.
+template <DWORD Index>
+constexpr auto PerfDataValueName() {
+    constexpr std::size_t kDigits = [] {
+        std::size_t digits = 1;
+        for (DWORD rest = Index; rest >= 10; rest /= 10) {
+            ++digits;
+        }
+        return digits;
+    }();
+    std::array<char, kDigits + 1> name{};
+    DWORD rest = Index;
+    for (std::size_t i = kDigits; i-- > 0; rest /= 10) {
+        name[i] = static_cast<char>('0' + rest % 10);
+    }
+    return name;
+}
+inline constexpr auto kNetworkInterfaceValueName = PerfDataValueName<kNetworkInterfaceObject>();
 
 struct PERF_DATA_BLOCK {
     WCHAR Signature[4];

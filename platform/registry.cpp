@@ -12,6 +12,7 @@
 
 #include "drive_paths.h"
 #include "perf_data_source.h"
+#include "perf_records.h"
 #include "win_error.h"
 
 namespace {
@@ -104,7 +105,8 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
         return ERROR_INVALID_PARAMETER;
     }
     if (hKey == HKEY_PERFORMANCE_DATA) {
-        if (lpValueName == nullptr || std::strcmp(lpValueName, "510") != 0) {
+        if (lpValueName == nullptr ||
+            std::strcmp(lpValueName, kNetworkInterfaceValueName.data()) != 0) {
             return ERROR_FILE_NOT_FOUND;
         }
         if (lpType != nullptr) {

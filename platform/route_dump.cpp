@@ -16,38 +16,36 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 }  // namespace
 
-bool ParseDumpReply(std::span<const std::byte> reply, std::uint16_t type, std::size_t headerSize,
-                    const std::function<void(std::span<const std::byte> header,
-                                             std::span<const std::byte> attributes)>& take,
-                    bool& failed) {
+int ParseDumpReply(std::span<const std::byte> reply, std::uint16_t type, std::size_t headerSize,
+                   const std::function<void(std::span<const std::byte> header,
+                                            std::span<const std::byte> attributes)>& take,
+                   bool& done) {
     std::size_t pos = 0;
     while (pos + sizeof(nlmsghdr) <= reply.size()) {
         const auto message = LoadAt<nlmsghdr>(reply, pos);
         if (message.nlmsg_len < sizeof(nlmsghdr) || message.nlmsg_len > reply.size() - pos) {
-            failed = true;
-            return true;
+            return EIO;
         }
         if (message.nlmsg_type == NLMSG_DONE) {
-            return true;
+            done = true;
+            return 0;
         }
         if (message.nlmsg_type == NLMSG_ERROR) {
-            failed = true;
-            return true;
+            return EIO;
         }
         if (message.nlmsg_type == type) {
             const std::size_t headerStart = pos + NLMSG_ALIGN(sizeof(nlmsghdr));
             const std::size_t attributesStart = headerStart + NLMSG_ALIGN(headerSize);
             const std::size_t end = pos + message.nlmsg_len;
             if (attributesStart > end) {
-                failed = true;
-                return true;
+                return EIO;
             }
             take(reply.subspan(headerStart, headerSize),
                  reply.subspan(attributesStart, end - attributesStart));
         }
         pos += NLMSG_ALIGN(message.nlmsg_len);
     }
-    return false;
+    return 0;
 }
 
 void ForEachAttribute(
@@ -91,11 +89,11 @@ void RouteDumper::Close() {
     }
 }
 
-bool RouteDumper::Dump(std::uint16_t type, std::span<const std::byte> header,
-                       const std::function<bool(std::span<const std::byte>, bool& failed)>& parse) {
+int RouteDumper::Dump(std::uint16_t type, std::span<const std::byte> header,
+                      const std::function<int(std::span<const std::byte>, bool& done)>& parse) {
     const int fd = Socket();
     if (fd < 0) {
-        return false;
+        return errno;
     }
     nlmsghdr request{};
     request.nlmsg_len = static_cast<std::uint32_t>(NLMSG_LENGTH(header.size()));
@@ -104,8 +102,7 @@ bool RouteDumper::Dump(std::uint16_t type, std::span<const std::byte> header,
     request.nlmsg_seq = ++m_sequence;
     std::byte message[NLMSG_HDRLEN + 64] = {};
     if (header.size() > sizeof message - NLMSG_HDRLEN) {
-        errno = EINVAL;
-        return false;
+        return EINVAL;
     }
     std::memcpy(message, &request, sizeof request);
     std::memcpy(message + NLMSG_HDRLEN, header.data(), header.size());
@@ -121,18 +118,21 @@ bool RouteDumper::Dump(std::uint16_t type, std::span<const std::byte> header,
             return Fail(errno);
         }
         if (n == 0) {
-            return true;
+            return 0;
         }
-        bool failed = false;
-        if (parse(std::span(m_buffer.get(), static_cast<std::size_t>(n)), failed)) {
-            return failed ? Fail(EIO) : true;
+        bool done = false;
+        if (const int err = parse(std::span(m_buffer.get(), static_cast<std::size_t>(n)), done);
+            err != 0) {
+            return Fail(err);
+        }
+        if (done) {
+            return 0;
         }
     }
     return Fail(EIO);
 }
 
-bool RouteDumper::Fail(int err) {
+int RouteDumper::Fail(int err) {
     Close();
-    errno = err;
-    return false;
+    return err;
 }

@@ -19,12 +19,12 @@ T LoadAt(std::span<const std::byte> bytes, std::size_t offset) {
 
 // Hands each message of `type` in one dump reply datagram to `take`: its fixed header
 // (`headerSize` bytes: an ifinfomsg, an ifaddrmsg) and the attributes that follow it.
-// Returns true once NLMSG_DONE is seen, false while more reply datagrams are due.
-// A malformed message or an NLMSG_ERROR sets `failed` and returns true.
-bool ParseDumpReply(std::span<const std::byte> reply, std::uint16_t type, std::size_t headerSize,
-                    const std::function<void(std::span<const std::byte> header,
-                                             std::span<const std::byte> attributes)>& take,
-                    bool& failed);
+// Sets `done` once NLMSG_DONE is seen; it stays false while more reply datagrams are due.
+// Returns 0, or EIO for a malformed message or an NLMSG_ERROR (which end the dump).
+int ParseDumpReply(std::span<const std::byte> reply, std::uint16_t type, std::size_t headerSize,
+                   const std::function<void(std::span<const std::byte> header,
+                                            std::span<const std::byte> attributes)>& take,
+                   bool& done);
 
 // Hands each well-formed attribute of `attributes` to `take` with its payload, in order; the
 // walk stops at the first one whose length does not fit.
@@ -41,18 +41,17 @@ public:
 
     // Sends an NLM_F_DUMP request of `type` (RTM_GETLINK, RTM_GETADDR) whose body is `header`
     // (an ifinfomsg, an ifaddrmsg; at most 64 bytes) and hands each reply datagram to `parse`
-    // until it returns true (the dump's end seen), having set `failed` for a malformed or
-    // refused reply.
-    // Returns false, with errno set (EIO when parse failed), when the kernel cannot be asked,
-    // does not answer within a second or answers badly; the socket is then closed, so no
-    // stale reply part reaches the next dump.
-    bool Dump(std::uint16_t type, std::span<const std::byte> header,
-              const std::function<bool(std::span<const std::byte>, bool& failed)>& parse);
+    // until it sets `done` (the dump's end seen) or returns an errno value.
+    // Returns 0, or the errno value (parse's own, or EIO) when the kernel cannot be asked, does
+    // not answer within a second or answers badly; the socket is then closed, so no stale
+    // reply part reaches the next dump.
+    int Dump(std::uint16_t type, std::span<const std::byte> header,
+             const std::function<int(std::span<const std::byte>, bool& done)>& parse);
 
 private:
     int Socket();
     void Close();
-    bool Fail(int err);
+    int Fail(int err);
 
     int m_fd = -1;
     std::uint32_t m_sequence = 0;

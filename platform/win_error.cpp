@@ -32,7 +32,7 @@ DWORD WinErrorFromErrno(int err) {
         case ENOMEM:
             return ERROR_NOT_ENOUGH_MEMORY;
         case EWOULDBLOCK:
-            return ERROR_SHARING_VIOLATION;
+            return WSAEWOULDBLOCK;
         case ENOSPC:
         case EFBIG:
         case EDQUOT:

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr DWORD kNetworkInterfaceObject = 510;
-
 // Field offsets within the published records. Every record but the block starts with
 // its own length.
 constexpr std::uint64_t kBlockTotalByteLength = 20;

@@ -5,13 +5,13 @@
 
 #include "perf_data_source.h"
 #include "perf_data_walker.h"
+#include "perf_records.h"
 #include "registry.h"
 #include "text_conv.h"
 
 namespace {
 
 constexpr DWORD kQueryStep = 40960;
-constexpr DWORD kCurrentBandwidthCounter = 520;
 constexpr double kNoSample = -1.0;
 
 // The query's buffer and the bytes it returned; empty when the query failed.
@@ -28,8 +28,9 @@ PerfData QueryNetworkInterfaces() {
     for (;;) {
         data.buffer = std::make_unique_for_overwrite<BYTE[]>(capacity);
         data.size = capacity;
-        const LONG result = RegQueryValueExA(HKEY_PERFORMANCE_DATA, "510", nullptr, nullptr,
-                                             data.buffer.get(), &data.size);
+        const LONG result =
+            RegQueryValueExA(HKEY_PERFORMANCE_DATA, kNetworkInterfaceValueName.data(), nullptr,
+                             nullptr, data.buffer.get(), &data.size);
         if (result == ERROR_SUCCESS) {
             return data;
         }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cstring.h"
+#include "perf_records.h"
 #include "string_list.h"
 
 class CTrafficCounter {
@@ -52,5 +53,5 @@ private:
 
     std::vector<double> m_dLastValue;  // one previous sample per interface position; -1.0: none
     CStringList m_listName{10};
-    int m_nCounterIndex = 388;
+    int m_nCounterIndex = kBytesTotalCounter;
 };

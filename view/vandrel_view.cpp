@@ -7,6 +7,7 @@
 #include "host_info.h"
 #include "message_box.h"
 #include "multi_cast_d.h"
+#include "perf_records.h"
 #include "resource.h"
 #include "standard_ids.h"
 #include "threads.h"
@@ -20,8 +21,6 @@ namespace {
 
 constexpr UINT_PTR kTimerId = 2;
 constexpr UINT kTimerPeriodMs = 1000;
-constexpr int kBytesSentCounter = 506;
-constexpr int kBytesReceivedCounter = 264;
 constexpr double kBytesToKB = 0.0009765625;
 
 }  // namespace

@@ -19,9 +19,10 @@ int main(int argc, char** argv) {
     std::map<std::string, InterfaceSample> previous;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        const auto samples = ReadLinkStats();
+        std::vector<InterfaceSample> samples;
+        ReadLinkStats(samples);  // left empty when the kernel cannot be asked
         QString text;
-        for (const InterfaceSample& sample : samples.value_or(std::vector<InterfaceSample>{})) {
+        for (const InterfaceSample& sample : samples) {
             const auto last = previous.find(sample.name);
             const bool known = last != previous.end();
             const double out = known ? double(sample.txBytes - last->second.txBytes) : 0.0;

@@ -141,9 +141,10 @@ unsigned FreePort() {
 TEST_F(DiagnosticsTest, TestCregKeyWritesOnItsOwnThreadAndClosingEndsIt) {
     CStreamWriterThread::s_sleep = 30s;
     // Counters that grow at every read, so that every tick draws new rates and paints.
-    SetInterfaceSampleSource([bytes = std::uint64_t{0}]() mutable {
+    SetInterfaceSampleSource([bytes = std::uint64_t{0}](std::vector<InterfaceSample>& out) mutable {
         bytes += 4096;
-        return std::vector<InterfaceSample>{{"eth0", bytes, bytes, 0}};
+        out = {{"eth0", bytes, bytes, 0}};
+        return 0;
     });
     fs::create_directories(fs::path(Log()).parent_path());
     std::ofstream(Log()) << "";

@@ -48,7 +48,10 @@ TEST_F(PerfDataSourceTest, RawBlocksAreServedAsTheyAre) {
     const DWORD built = Size();
     BYTE data[4] = {};
     for (const std::size_t length : {3u, 0u}) {
-        SetRawPerfDataSource([length] { return std::vector<std::byte>(length, std::byte{7}); });
+        SetRawPerfDataSource([length](std::vector<std::byte>& block) {
+            block.assign(length, std::byte{7});
+            return 0;
+        });
         DWORD size = sizeof data;
         EXPECT_EQ(QueryPerfData(data, &size), ERROR_SUCCESS);
         EXPECT_EQ(size, length);

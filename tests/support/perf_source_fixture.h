@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "perf_data.h"
@@ -12,12 +13,13 @@ class PerfSourceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetPerfDataSnapshotReuse(std::chrono::nanoseconds{0});
-        SetInterfaceSampleSource([this]() -> std::optional<std::vector<InterfaceSample>> {
+        SetInterfaceSampleSource([this](std::vector<InterfaceSample>& out) {
             ++queries;
             if (fail) {
-                return std::nullopt;
+                return EIO;
             }
-            return samples;
+            out = samples;
+            return 0;
         });
     }
     void TearDown() override {
@@ -28,9 +30,10 @@ protected:
 
     // Until ServeSamples, every query gets `block` as it is.
     void ServeRaw(std::vector<std::byte> block) {
-        SetRawPerfDataSource([this, block = std::move(block)] {
+        SetRawPerfDataSource([this, block = std::move(block)](std::vector<std::byte>& out) {
             ++queries;
-            return block;
+            out = block;
+            return 0;
         });
     }
     void ServeSamples() { SetRawPerfDataSource({}); }

@@ -141,9 +141,8 @@ TEST_F(TrafficCounterTest, AnyExceptionInsideAnOperationIsCaught) {
     samples = {{"eth0", 0, 100, 0}};
     List();
     EXPECT_EQ(m_counter.GetTraffic(0), 0.0);
-    SetRawPerfDataSource([]() -> std::optional<std::vector<std::byte>> {
-        throw std::runtime_error("the source failed");
-    });
+    SetRawPerfDataSource(
+        [](std::vector<std::byte>&) -> int { throw std::runtime_error("the source failed"); });
     samples[0].txBytes = 400;
     EXPECT_EQ(m_counter.GetTraffic(0), 0.0);
     EXPECT_EQ(m_counter.EnumInterfaces(), 0);
