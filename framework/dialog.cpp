@@ -12,12 +12,13 @@
 #include "resources.h"
 #include "win_app.h"
 
+namespace glue {
 namespace {
 
 // Escape and the close box both reject a QDialog; both mean IDCANCEL to the dialog.
-class CDialogHost : public QDialog {
+class DialogHost : public QDialog {
 public:
-    CDialogHost(CDialog* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {}
+    DialogHost(CDialog* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {}
 
     void reject() override { m_owner->OnCancel(); }
 
@@ -25,26 +26,31 @@ private:
     CDialog* m_owner;
 };
 
+}  // namespace
+}  // namespace glue
+
+namespace {
+
 QPixmap ProgramIcon(UINT nIconID, int size) {
-    return AfxLoadIcon(nIconID).pixmap(size, size);
+    return glue::LoadIcon(nIconID).pixmap(size, size);
 }
 
 struct CreatedControl {
-    const AFX_DLGITEM* item;
+    const glue::DialogItem* item;
     QWidget* widget;
 };
 
 // The static text that labels an edit, as a reader of the dialog sees it: the nearest one
 // to its left on its row, else the nearest one above it. Templates list labels before or
 // after their edits, so their order says nothing.
-QLabel* LabelOf(const AFX_DLGITEM& edit, const std::vector<CreatedControl>& controls) {
+QLabel* LabelOf(const glue::DialogItem& edit, const std::vector<CreatedControl>& controls) {
     QLabel* left = nullptr;
     int leftEdge = 0;
     QLabel* above = nullptr;
     int aboveEdge = 0;
     for (const CreatedControl& c : controls) {
-        const AFX_DLGITEM& s = *c.item;
-        if (s.kind != DlgControlKind::StaticText) {
+        const glue::DialogItem& s = *c.item;
+        if (s.kind != glue::DialogControlKind::StaticText) {
             continue;
         }
         auto* label = static_cast<QLabel*>(c.widget);
@@ -69,12 +75,12 @@ QLabel* LabelOf(const AFX_DLGITEM& edit, const std::vector<CreatedControl>& cont
 // by the program it stands for.
 void NameForAccessibility(const std::vector<CreatedControl>& controls) {
     for (const CreatedControl& c : controls) {
-        if (c.item->kind == DlgControlKind::Edit) {
+        if (c.item->kind == glue::DialogControlKind::Edit) {
             if (QLabel* label = LabelOf(*c.item, controls)) {
                 label->setBuddy(c.widget);
                 c.widget->setAccessibleName(label->text());
             }
-        } else if (c.item->kind == DlgControlKind::StaticIcon) {
+        } else if (c.item->kind == glue::DialogControlKind::StaticIcon) {
             c.widget->setAccessibleName(QGuiApplication::applicationDisplayName());
         }
     }
@@ -95,7 +101,7 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
 CDialog::~CDialog() = default;
 
 INT_PTR CDialog::DoModal() {
-    const AFX_DLGTEMPLATE* dialogTemplate = AfxFindDialogTemplate(m_nIDHelp);
+    const glue::DialogTemplate* dialogTemplate = glue::FindDialogTemplate(m_nIDHelp);
     if (dialogTemplate == nullptr) {
         return -1;
     }
@@ -103,7 +109,7 @@ INT_PTR CDialog::DoModal() {
     if (parent == nullptr && AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd != nullptr) {
         parent = AfxGetApp()->m_pMainWnd->GetSafeHwnd();
     }
-    auto* host = new CDialogHost(this, parent);
+    auto* host = new glue::DialogHost(this, parent);
     Attach(host);
     host->setWindowTitle(QString::fromUtf8(dialogTemplate->lpszCaption));
     host->setFont(DialogFont(*dialogTemplate));
@@ -122,17 +128,17 @@ INT_PTR CDialog::DoModal() {
     return result;
 }
 
-QWidget* CDialog::CreateControls(const AFX_DLGTEMPLATE& dialogTemplate) {
+QWidget* CDialog::CreateControls(const glue::DialogTemplate& dialogTemplate) {
     QWidget* host = GetSafeHwnd();
     const DialogBaseUnits units = BaseUnitsOf(host->font());
     QWidget* firstTabStop = nullptr;
     QWidget* previousTabStop = nullptr;
     std::vector<CreatedControl> created;
-    for (const AFX_DLGITEM& item : dialogTemplate.items) {
+    for (const glue::DialogItem& item : dialogTemplate.items) {
         QWidget* control = nullptr;
         const QString text = QString::fromUtf8(item.lpszText != nullptr ? item.lpszText : "");
         switch (item.kind) {
-            case DlgControlKind::PushButton: {
+            case glue::DialogControlKind::PushButton: {
                 auto* button = new QPushButton(text, host);
                 button->setDefault((item.style & BS_DEFPUSHBUTTON) != 0);
                 button->setAutoDefault(false);
@@ -143,7 +149,7 @@ QWidget* CDialog::CreateControls(const AFX_DLGTEMPLATE& dialogTemplate) {
                 control = button;
                 break;
             }
-            case DlgControlKind::Edit: {
+            case glue::DialogControlKind::Edit: {
                 auto* edit = new QLineEdit(text, host);
                 if ((item.style & ES_NUMBER) != 0) {
                     edit->setValidator(
@@ -152,7 +158,7 @@ QWidget* CDialog::CreateControls(const AFX_DLGTEMPLATE& dialogTemplate) {
                 control = edit;
                 break;
             }
-            case DlgControlKind::StaticText: {
+            case glue::DialogControlKind::StaticText: {
                 auto* label = new QLabel(host);
                 label->setTextFormat(Qt::PlainText);
                 label->setText((item.style & SS_NOPREFIX) != 0 ? text : QString(text).remove('&'));
@@ -161,7 +167,7 @@ QWidget* CDialog::CreateControls(const AFX_DLGTEMPLATE& dialogTemplate) {
                 control = label;
                 break;
             }
-            case DlgControlKind::StaticIcon: {
+            case glue::DialogControlKind::StaticIcon: {
                 auto* label = new QLabel(host);
                 label->setPixmap(ProgramIcon(item.nIconID, 32));
                 label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -170,7 +176,7 @@ QWidget* CDialog::CreateControls(const AFX_DLGTEMPLATE& dialogTemplate) {
             }
         }
         QRect geometry = DluToPixels(units, item.x, item.y, item.cx, item.cy);
-        if (item.kind == DlgControlKind::StaticIcon) {
+        if (item.kind == glue::DialogControlKind::StaticIcon) {
             geometry.setSize({32, 32});  // an icon control sizes itself to its icon
         }
         control->setGeometry(geometry);

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-QFont DialogFont(const AFX_DLGTEMPLATE& dialogTemplate) {
+QFont DialogFont(const glue::DialogTemplate& dialogTemplate) {
     QFont font;
     const char* face = dialogTemplate.lpszFontFace != nullptr ? dialogTemplate.lpszFontFace : "";
     if (std::strcmp(face, "宋体") == 0) {

@@ -14,7 +14,7 @@ struct DialogBaseUnits {
 
 // The installed font nearest to a template's face: a sans face for "MS Shell Dlg", a CJK
 // serif face for "宋体", at the template's point size on a 96-dpi screen.
-QFont DialogFont(const AFX_DLGTEMPLATE& dialogTemplate);
+QFont DialogFont(const glue::DialogTemplate& dialogTemplate);
 DialogBaseUnits BaseUnitsOf(const QFont& font);
 
 // a * b / c rounded to the nearest integer, as MulDiv.

@@ -41,7 +41,7 @@ CFrameWnd* CDocTemplate::CreateNewFrame(CDocument* pDoc) {
 }
 
 void CDocTemplate::SetDefaultTitle(CDocument* pDocument) {
-    CString title = AfxLoadStringField(m_nIDResource, 1);  // the document-name field
+    CString title = glue::LoadStringField(m_nIDResource, 1);  // the document-name field
     if (title.IsEmpty()) {
         AfxLoadString(AFX_IDS_UNTITLED, title);
     }

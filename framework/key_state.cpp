@@ -7,7 +7,7 @@
 
 #include "resources.h"
 
-#if defined(AFX_HAVE_XKB) && QT_CONFIG(xcb)
+#if defined(HAVE_XKB) && QT_CONFIG(xcb)
 #define USE_XKB 1
 #include <QtGui/qguiapplication_platform.h>
 #include <X11/XKBlib.h>

@@ -5,7 +5,7 @@
 namespace {
 
 // The framework's own texts, in the resources' language (Chinese, PRC).
-constexpr AFX_STRING_RESOURCE kFrameworkStrings[] = {
+constexpr glue::StringResource kFrameworkStrings[] = {
     {AFX_IDS_UNTITLED, "无标题"},
     {AFX_IDS_ALLFILTER, "所有文件 (*.*)"},
     {AFX_IDP_FAILED_TO_OPEN_DOC, "无法打开文档“%1”：%2"},
@@ -22,7 +22,7 @@ const T* FindById(std::span<const T> table, UINT nID) {
     return nullptr;
 }
 
-const char* Find(std::span<const AFX_STRING_RESOURCE> table, UINT nID) {
+const char* Find(std::span<const glue::StringResource> table, UINT nID) {
     for (const auto& entry : table) {
         if (entry.nID == nID) {
             return entry.lpszText;
@@ -45,37 +45,37 @@ bool AfxLoadString(UINT nID, CString& out) {
     return true;
 }
 
-const AFX_DLGTEMPLATE* AfxFindDialogTemplate(UINT nID) {
+const glue::DialogTemplate* glue::FindDialogTemplate(UINT nID) {
     return FindById(AfxGetResources().dialogs, nID);
 }
 
-QIcon AfxLoadIcon(UINT nID) {
-    const AFX_IMAGE_RESOURCE* icon = FindById(AfxGetResources().icons, nID);
+QIcon glue::LoadIcon(UINT nID) {
+    const glue::ImageResource* icon = FindById(AfxGetResources().icons, nID);
     return icon != nullptr ? QIcon(QString::fromUtf8(icon->lpszPath)) : QIcon();
 }
 
-QPixmap AfxLoadBitmap(UINT nID) {
-    const AFX_IMAGE_RESOURCE* bitmap = FindById(AfxGetResources().bitmaps, nID);
+QPixmap glue::LoadBitmap(UINT nID) {
+    const glue::ImageResource* bitmap = FindById(AfxGetResources().bitmaps, nID);
     return bitmap != nullptr ? QPixmap(QString::fromUtf8(bitmap->lpszPath)) : QPixmap();
 }
 
-const AFX_MENU* AfxFindMenu(UINT nID) {
+const glue::Menu* glue::FindMenu(UINT nID) {
     return FindById(AfxGetResources().menus, nID);
 }
 
-const AFX_ACCELTABLE* AfxFindAccelerators(UINT nID) {
+const glue::AccelTable* glue::FindAccelerators(UINT nID) {
     return FindById(AfxGetResources().accelerators, nID);
 }
 
-const AFX_TOOLBAR* AfxFindToolBar(UINT nID) {
+const glue::ToolBarLayout* glue::FindToolBar(UINT nID) {
     return FindById(AfxGetResources().toolbars, nID);
 }
 
-const AFX_VERSIONINFO* AfxFindVersionInfo(UINT nID) {
+const glue::VersionInfo* glue::FindVersionInfo(UINT nID) {
     return FindById(AfxGetResources().versions, nID);
 }
 
-CString AfxLoadStringField(UINT nID, int nField) {
+CString glue::LoadStringField(UINT nID, int nField) {
     CString text;
     if (!AfxLoadString(nID, text)) {
         return {};

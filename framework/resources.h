@@ -10,36 +10,8 @@
 #include "cstring.h"
 #include "dialog_template.h"
 
-struct AFX_STRING_RESOURCE {
-    UINT nID;
-    const char* lpszText;
-};
-
-// An image resource: a file compiled into the program's Qt resources.
-struct AFX_IMAGE_RESOURCE {
-    UINT nID;
-    const char* lpszPath;  // a ":/..." Qt resource path
-};
-
 inline constexpr UINT MF_GRAYED = 0x0001;
 inline constexpr UINT MF_SEPARATOR = 0x0800;
-
-// A menu item; a separator has MF_SEPARATOR, id 0 and no text.
-struct AFX_MENUITEM {
-    UINT nFlags;
-    UINT nID;
-    const char* lpszText;  // "&" marks the mnemonic, "\t" leads the shortcut text
-};
-
-struct AFX_POPUP {
-    const char* lpszText;
-    std::span<const AFX_MENUITEM> items;
-};
-
-struct AFX_MENU {
-    UINT nID;
-    std::span<const AFX_POPUP> popups;
-};
 
 inline constexpr BYTE FVIRTKEY = 0x01;
 inline constexpr BYTE FSHIFT = 0x04;
@@ -61,48 +33,80 @@ struct ACCEL {
     WORD cmd;
 };
 
-struct AFX_ACCELTABLE {
+namespace glue {
+
+struct StringResource {
+    UINT nID;
+    const char* lpszText;
+};
+
+// An image resource: a file compiled into the program's Qt resources.
+struct ImageResource {
+    UINT nID;
+    const char* lpszPath;  // a ":/..." Qt resource path
+};
+
+// A menu item; a separator has MF_SEPARATOR, id 0 and no text.
+struct MenuItem {
+    UINT nFlags;
+    UINT nID;
+    const char* lpszText;  // "&" marks the mnemonic, "\t" leads the shortcut text
+};
+
+struct Popup {
+    const char* lpszText;
+    std::span<const MenuItem> items;
+};
+
+struct Menu {
+    UINT nID;
+    std::span<const Popup> popups;
+};
+
+struct AccelTable {
     UINT nID;
     std::span<const ACCEL> entries;
 };
 
 // Button command ids in order, ID_SEPARATOR (0) for a gap; the n-th button shows the n-th
 // image of the bitmap of the same id.
-struct AFX_TOOLBAR {
+struct ToolBarLayout {
     UINT nID;
     int nButtonWidth;
     int nButtonHeight;
     std::span<const UINT> items;
 };
 
-struct AFX_VERSION_STRING {
+struct VersionString {
     const char* lpszKey;  // "FileDescription", "FileVersion", ...
     const char* lpszValue;
 };
 
 // A version block: fixed file and product versions and the strings of one language.
-struct AFX_VERSIONINFO {
+struct VersionInfo {
     UINT nID;
     WORD wFileVersion[4];
     WORD wProductVersion[4];
     WORD wLanguage;  // 0x0804: Chinese (PRC)
     WORD wCodePage;  // 1200: UTF-16
-    std::span<const AFX_VERSION_STRING> strings;
+    std::span<const VersionString> strings;
 };
 
-struct AFX_RESOURCES {
-    std::span<const AFX_STRING_RESOURCE> strings;
-    std::span<const AFX_DLGTEMPLATE> dialogs;
-    std::span<const AFX_IMAGE_RESOURCE> icons;
-    std::span<const AFX_MENU> menus;
-    std::span<const AFX_ACCELTABLE> accelerators;
-    std::span<const AFX_TOOLBAR> toolbars;
-    std::span<const AFX_IMAGE_RESOURCE> bitmaps;
-    std::span<const AFX_VERSIONINFO> versions;
+struct ResourceTables {
+    std::span<const StringResource> strings;
+    std::span<const DialogTemplate> dialogs;
+    std::span<const ImageResource> icons;
+    std::span<const Menu> menus;
+    std::span<const AccelTable> accelerators;
+    std::span<const ToolBarLayout> toolbars;
+    std::span<const ImageResource> bitmaps;
+    std::span<const VersionInfo> versions;
 };
+
+}  // namespace glue
 
 // Defined by the program: its resource tables.
-const AFX_RESOURCES& AfxGetResources();
+const glue::ResourceTables& AfxGetResources();
 
 inline constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
 inline constexpr UINT AFX_IDS_IDLEMESSAGE = 0xE001;
@@ -114,17 +118,22 @@ inline constexpr UINT AFX_IDS_ALLFILTER = 0xF011;
 // The string nID from the program's table, else from the framework's own (Chinese) strings.
 // Returns false, leaving `out` untouched, when neither has it.
 bool AfxLoadString(UINT nID, CString& out);
+
+namespace glue {
+
 // The dialog template nID; null when the program has none.
-const AFX_DLGTEMPLATE* AfxFindDialogTemplate(UINT nID);
+const DialogTemplate* FindDialogTemplate(UINT nID);
 // Icon nID with every size its resource holds; a null icon when none.
-QIcon AfxLoadIcon(UINT nID);
+QIcon LoadIcon(UINT nID);
 // Bitmap nID; a null pixmap when none.
-QPixmap AfxLoadBitmap(UINT nID);
+QPixmap LoadBitmap(UINT nID);
 // The menu, accelerator table or toolbar nID; null when the program has none.
-const AFX_MENU* AfxFindMenu(UINT nID);
-const AFX_ACCELTABLE* AfxFindAccelerators(UINT nID);
-const AFX_TOOLBAR* AfxFindToolBar(UINT nID);
+const Menu* FindMenu(UINT nID);
+const AccelTable* FindAccelerators(UINT nID);
+const ToolBarLayout* FindToolBar(UINT nID);
 // The version block nID; null when the program has none.
-const AFX_VERSIONINFO* AfxFindVersionInfo(UINT nID);
+const VersionInfo* FindVersionInfo(UINT nID);
 // The nField'th "\n"-separated field of string nID; empty when absent.
-CString AfxLoadStringField(UINT nID, int nField);
+CString LoadStringField(UINT nID, int nField);
+
+}  // namespace glue

@@ -14,7 +14,7 @@ namespace {
 
 // The version block's file version, "1.0.0.2"; empty without one.
 std::string FileVersion() {
-    const AFX_VERSIONINFO* version = AfxFindVersionInfo(1);
+    const glue::VersionInfo* version = glue::FindVersionInfo(1);
     if (version == nullptr) {
         return {};
     }
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     AfxWinInit();
-    AfxUseResourceLanguage();
+    glue::UseResourceLanguage();
     CWinApp* app = AfxGetApp();
     if (app == nullptr) {
         return 1;

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr AFX_STRING_RESOURCE kStrings[] = {
+constexpr glue::StringResource kStrings[] = {
     {IDP_SOCKETS_INIT_FAILED, "Windows 通信端口初始化失败。"},
     {IDR_MAINFRAME, "Vandrel\n\nVandre\n\n\nVandrel.Document\nVandre Document"},
     {ID_GET_ALL_IP, "ghjgfhjgfhj"},
@@ -76,4 +76,4 @@ constexpr AFX_STRING_RESOURCE kStrings[] = {
 
 }  // namespace
 
-const std::span<const AFX_STRING_RESOURCE> g_stringTable = kStrings;
+const std::span<const glue::StringResource> g_stringTable = kStrings;

@@ -11,7 +11,7 @@
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
-    if (!AfxUseResourceLanguage()) {
+    if (!glue::UseResourceLanguage()) {
         fprintf(stderr, "Qt's Chinese translation is not installed (qt6-translations-l10n)\n");
         return 1;
     }
