@@ -234,12 +234,3 @@ void CDialog::OnOK() {
 void CDialog::OnCancel() {
     EndDialog(IDCANCEL);
 }
-
-void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
-    if (rControl.GetSafeHwnd() != nullptr) {
-        return;
-    }
-    if (QWidget* control = pDX->m_pDlgWnd->GetDlgItem(nIDC)) {
-        rControl.SubclassWidget(control);
-    }
-}

@@ -73,9 +73,6 @@ private:
 
 IMPLEMENT_DYNAMIC(CFrameWnd, CWnd)
 
-// WM_CLOSE has no handler of its own in the program's maps; the frame's is built in.
-#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnClose)},
-
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
 ON_WM_CREATE()
 ON_WM_CLOSE()

@@ -5,8 +5,6 @@
 
 #include <vector>
 
-#include "resources.h"
-
 #if defined(HAVE_XKB) && QT_CONFIG(xcb)
 #define USE_XKB 1
 #include <QtGui/qguiapplication_platform.h>

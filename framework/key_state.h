@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "win_types.h"
+#include "virtual_keys.h"
 
 // For VK_CAPITAL, VK_NUMLOCK and VK_SCROLL: bit 0 set while the lock is on. 0 for other keys,
 // and where the display server does not tell (anything but X11).

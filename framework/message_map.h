@@ -101,3 +101,5 @@ protected:                                        \
     {WM_CREATE, 0, 0, AfxSig_is, \
      reinterpret_cast<AFX_PMSG>( \
          static_cast<int (CWnd::*)(LPCREATESTRUCT)>(&ThisClass::OnCreate))},
+
+#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnClose)},

@@ -18,15 +18,6 @@ inline constexpr BYTE FSHIFT = 0x04;
 inline constexpr BYTE FCONTROL = 0x08;
 inline constexpr BYTE FALT = 0x10;
 
-inline constexpr WORD VK_BACK = 0x08;
-inline constexpr WORD VK_DELETE = 0x2E;
-inline constexpr WORD VK_INSERT = 0x2D;
-inline constexpr WORD VK_F1 = 0x70;
-inline constexpr WORD VK_F6 = 0x75;
-inline constexpr WORD VK_NUMLOCK = 0x90;
-inline constexpr WORD VK_SCROLL = 0x91;
-inline constexpr WORD VK_CAPITAL = 0x14;
-
 struct ACCEL {
     BYTE fVirt;
     WORD key;  // a virtual-key code: 'A'..'Z', '0'..'9' or a VK_ name

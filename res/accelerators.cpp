@@ -1,6 +1,7 @@
 #include "resource.h"
 #include "resource_tables.h"
 #include "standard_ids.h"
+#include "virtual_keys.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "test_resources.h"
 
 #include "standard_ids.h"
+#include "virtual_keys.h"
 
 namespace {
 
