@@ -1,8 +1,21 @@
 #include "resources.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 namespace {
+
+const glue::ResourceTables* g_pResources = nullptr;
+
+const glue::ResourceTables& Resources() {
+    if (g_pResources == nullptr) {
+        std::fputs("a resource was asked for before glue::SetResources registered any tables\n",
+                   stderr);
+        std::abort();
+    }
+    return *g_pResources;
+}
 
 // The framework's own texts, in the resources' language (Chinese, PRC).
 constexpr glue::StringResource kFrameworkStrings[] = {
@@ -33,8 +46,12 @@ const char* Find(std::span<const glue::StringResource> table, UINT nID) {
 
 }  // namespace
 
+void glue::SetResources(const ResourceTables& tables) {
+    g_pResources = &tables;
+}
+
 bool AfxLoadString(UINT nID, CString& out) {
-    const char* text = Find(AfxGetResources().strings, nID);
+    const char* text = Find(Resources().strings, nID);
     if (text == nullptr) {
         text = Find(kFrameworkStrings, nID);
     }
@@ -46,33 +63,33 @@ bool AfxLoadString(UINT nID, CString& out) {
 }
 
 const glue::DialogTemplate* glue::FindDialogTemplate(UINT nID) {
-    return FindById(AfxGetResources().dialogs, nID);
+    return FindById(Resources().dialogs, nID);
 }
 
 QIcon glue::LoadIcon(UINT nID) {
-    const glue::ImageResource* icon = FindById(AfxGetResources().icons, nID);
+    const glue::ImageResource* icon = FindById(Resources().icons, nID);
     return icon != nullptr ? QIcon(QString::fromUtf8(icon->lpszPath)) : QIcon();
 }
 
 QPixmap glue::LoadBitmap(UINT nID) {
-    const glue::ImageResource* bitmap = FindById(AfxGetResources().bitmaps, nID);
+    const glue::ImageResource* bitmap = FindById(Resources().bitmaps, nID);
     return bitmap != nullptr ? QPixmap(QString::fromUtf8(bitmap->lpszPath)) : QPixmap();
 }
 
 const glue::Menu* glue::FindMenu(UINT nID) {
-    return FindById(AfxGetResources().menus, nID);
+    return FindById(Resources().menus, nID);
 }
 
 const glue::AccelTable* glue::FindAccelerators(UINT nID) {
-    return FindById(AfxGetResources().accelerators, nID);
+    return FindById(Resources().accelerators, nID);
 }
 
 const glue::ToolBarLayout* glue::FindToolBar(UINT nID) {
-    return FindById(AfxGetResources().toolbars, nID);
+    return FindById(Resources().toolbars, nID);
 }
 
 const glue::VersionInfo* glue::FindVersionInfo(UINT nID) {
-    return FindById(AfxGetResources().versions, nID);
+    return FindById(Resources().versions, nID);
 }
 
 CString glue::LoadStringField(UINT nID, int nField) {

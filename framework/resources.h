@@ -1,5 +1,5 @@
 // The program's resource tables, as the framework reads them, and string loading.
-// The program defines AfxGetResources() (in its res/ folder); the framework only reads it.
+// The program registers its tables with glue::SetResources before anything loads a resource.
 #pragma once
 
 #include <span>
@@ -96,9 +96,6 @@ struct ResourceTables {
 
 }  // namespace glue
 
-// Defined by the program: its resource tables.
-const glue::ResourceTables& AfxGetResources();
-
 inline constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
 inline constexpr UINT AFX_IDS_IDLEMESSAGE = 0xE001;
 inline constexpr UINT AFX_IDS_UNTITLED = 0xF000;
@@ -111,6 +108,10 @@ inline constexpr UINT AFX_IDS_ALLFILTER = 0xF011;
 bool AfxLoadString(UINT nID, CString& out);
 
 namespace glue {
+
+// Makes `tables` the resources that every look-up reads; they must outlive every window.
+// A look-up before any registration ends the program with a message saying so.
+void SetResources(const ResourceTables& tables);
 
 // The dialog template nID; null when the program has none.
 const DialogTemplate* FindDialogTemplate(UINT nID);

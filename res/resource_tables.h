@@ -1,4 +1,4 @@
-// The program's resource tables, one file each, gathered by AfxGetResources().
+// The program's resource tables, one file each, and all of them as the program registers them.
 #pragma once
 
 #include <span>
@@ -13,3 +13,6 @@ extern const std::span<const glue::AccelTable> g_accelerators;
 extern const std::span<const glue::ToolBarLayout> g_toolBars;
 extern const std::span<const glue::ImageResource> g_bitmapResources;
 extern const std::span<const glue::VersionInfo> g_versionInfo;
+
+// Every table above, for glue::SetResources.
+const glue::ResourceTables& VandrelResources();

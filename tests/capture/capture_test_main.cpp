@@ -9,6 +9,7 @@
 
 #include "capture_test_support.h"
 #include "cstring.h"
+#include "resource_tables.h"
 
 // Defined beside theApp in the program, which these tests do not link.
 CString g_strGroupIP;
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
+    glue::SetResources(VandrelResources());
     AfxWinInit();  // as the program's entry: SIGXFSZ ignored, numbers in the C format
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -4,9 +4,12 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "test_resources.h"
+
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
+    glue::SetResources(TestResources());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

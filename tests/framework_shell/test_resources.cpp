@@ -61,7 +61,7 @@ void SetTestBitmapPath(UINT nID, const std::string& path) {
     g_bitmaps[index].lpszPath = paths[index].c_str();
 }
 
-const glue::ResourceTables& AfxGetResources() {
+const glue::ResourceTables& TestResources() {
     static const glue::ResourceTables resources = {
         kStrings, kDialogs, {}, kMenus, kAccelerators, kToolBars, g_bitmaps, {},
     };
