@@ -3,6 +3,7 @@
 #include "document.h"
 #include "frame_wnd.h"
 #include "resources.h"
+#include "standard_ids.h"
 #include "win_app.h"
 
 IMPLEMENT_DYNAMIC(CDocTemplate, CCmdTarget)

@@ -17,28 +17,11 @@ const glue::ResourceTables& Resources() {
     return *g_pResources;
 }
 
-// The framework's own texts, in the resources' language (Chinese, PRC).
-constexpr glue::StringResource kFrameworkStrings[] = {
-    {AFX_IDS_UNTITLED, "无标题"},
-    {AFX_IDS_ALLFILTER, "所有文件 (*.*)"},
-    {AFX_IDP_FAILED_TO_OPEN_DOC, "无法打开文档“%1”：%2"},
-    {AFX_IDP_FAILED_TO_SAVE_DOC, "无法保存文档“%1”：%2"},
-};
-
 template <typename T>
 const T* FindById(std::span<const T> table, UINT nID) {
     for (const T& entry : table) {
         if (entry.nID == nID) {
             return &entry;
-        }
-    }
-    return nullptr;
-}
-
-const char* Find(std::span<const glue::StringResource> table, UINT nID) {
-    for (const auto& entry : table) {
-        if (entry.nID == nID) {
-            return entry.lpszText;
         }
     }
     return nullptr;
@@ -51,14 +34,11 @@ void glue::SetResources(const ResourceTables& tables) {
 }
 
 bool AfxLoadString(UINT nID, CString& out) {
-    const char* text = Find(Resources().strings, nID);
-    if (text == nullptr) {
-        text = Find(kFrameworkStrings, nID);
-    }
-    if (text == nullptr) {
+    const glue::StringResource* entry = FindById(Resources().strings, nID);
+    if (entry == nullptr) {
         return false;
     }
-    out = text;
+    out = entry->lpszText;
     return true;
 }
 

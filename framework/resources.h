@@ -96,15 +96,8 @@ struct ResourceTables {
 
 }  // namespace glue
 
-inline constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
-inline constexpr UINT AFX_IDS_IDLEMESSAGE = 0xE001;
-inline constexpr UINT AFX_IDS_UNTITLED = 0xF000;
-inline constexpr UINT AFX_IDP_FAILED_TO_OPEN_DOC = 0xF101;
-inline constexpr UINT AFX_IDP_FAILED_TO_SAVE_DOC = 0xF102;
-inline constexpr UINT AFX_IDS_ALLFILTER = 0xF011;
-
-// The string nID from the program's table, else from the framework's own (Chinese) strings.
-// Returns false, leaving `out` untouched, when neither has it.
+// The string nID from the registered string table (the framework's own texts are there too,
+// under the AFX_IDS_ and AFX_IDP_ ids). Returns false, leaving `out` untouched, when it has none.
 bool AfxLoadString(UINT nID, CString& out);
 
 namespace glue {

@@ -9,6 +9,7 @@
 #include "action_cmd_ui.h"
 #include "frame_wnd.h"
 #include "resources.h"
+#include "standard_ids.h"
 
 namespace glue {
 namespace {

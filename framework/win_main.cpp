@@ -7,6 +7,7 @@
 
 #include "resource_language.h"
 #include "resources.h"
+#include "standard_ids.h"
 #include "win_app.h"
 #include "win_init.h"
 

@@ -72,6 +72,13 @@ constexpr glue::StringResource kStrings[] = {
     {AFX_IDS_SCCLOSE, "关闭活动的窗口并提示保存所有文档"},
     {AFX_IDS_SCRESTORE, "把窗口恢复到正常大小"},
     {AFX_IDS_SCTASKLIST, "激活任务表"},
+
+    {AFX_IDS_UNTITLED, "无标题"},
+    {AFX_IDP_FAILED_TO_OPEN_DOC, "无法打开文档“%1”：%2"},
+    {AFX_IDP_FAILED_TO_SAVE_DOC, "无法保存文档“%1”：%2"},
+    {AFX_IDP_FILE_NOT_FOUND, "文件不存在。"},
+    {AFX_IDP_FILE_BAD_PATH, "这是一个文件夹。"},
+    {AFX_IDP_FILE_ACCESS_DENIED, "没有访问权限。"},
 };
 
 }  // namespace

@@ -6,9 +6,17 @@
 namespace {
 
 constexpr glue::StringResource kStrings[] = {
-    {IDR_TEST, "Test\n\n\n\n\n\n"},   {ID_HANDLED, "Does it\nHandled"},
-    {ID_UNHANDLED, "Nobody does it"}, {ID_INDICATOR_CAPS, "CAP"},
+    {IDR_TEST, "Test\n\n\n\n\n\n"},
+    {ID_HANDLED, "Does it\nHandled"},
+    {ID_UNHANDLED, "Nobody does it"},
+    {ID_INDICATOR_CAPS, "CAP"},
     {AFX_IDS_IDLEMESSAGE, "Ready"},
+    {AFX_IDS_UNTITLED, "无标题"},
+    {AFX_IDP_FAILED_TO_OPEN_DOC, "无法打开文档“%1”：%2"},
+    {AFX_IDP_FAILED_TO_SAVE_DOC, "无法保存文档“%1”：%2"},
+    {AFX_IDP_FILE_NOT_FOUND, "文件不存在。"},
+    {AFX_IDP_FILE_BAD_PATH, "这是一个文件夹。"},
+    {AFX_IDP_FILE_ACCESS_DENIED, "没有访问权限。"},
 };
 
 constexpr glue::MenuItem kItems[] = {
