@@ -40,6 +40,92 @@ struct CreatedControl {
     QWidget* widget;
 };
 
+QString TextOf(const glue::DialogItem& item) {
+    return QString::fromUtf8(item.lpszText != nullptr ? item.lpszText : "");
+}
+
+// A click is the button's BN_CLICKED notification to the dialog.
+QPushButton* CreatePushButton(const glue::DialogItem& item, QWidget* host, CCmdTarget* dialog) {
+    auto* button = new QPushButton(TextOf(item), host);
+    button->setDefault((item.style & BS_DEFPUSHBUTTON) != 0);
+    button->setAutoDefault(false);
+    const int id = item.nID;
+    QObject::connect(button, &QPushButton::clicked, host, [dialog, id] {
+        dialog->OnCmdMsg(static_cast<UINT>(id), BN_CLICKED, nullptr);
+    });
+    return button;
+}
+
+QLineEdit* CreateEdit(const glue::DialogItem& item, QWidget* host) {
+    auto* edit = new QLineEdit(TextOf(item), host);
+    if ((item.style & ES_NUMBER) != 0) {
+        edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
+    }
+    return edit;
+}
+
+QLabel* CreateStaticText(const glue::DialogItem& item, QWidget* host) {
+    auto* label = new QLabel(host);
+    label->setTextFormat(Qt::PlainText);
+    const QString text = TextOf(item);
+    label->setText((item.style & SS_NOPREFIX) != 0 ? text : QString(text).remove('&'));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);  // a static text control breaks its lines to its width
+    return label;
+}
+
+QLabel* CreateStaticIcon(const glue::DialogItem& item, QWidget* host) {
+    auto* label = new QLabel(host);
+    label->setPixmap(ProgramIcon(item.nIconID, 32));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QWidget* CreateControl(const glue::DialogItem& item, QWidget* host, CCmdTarget* dialog) {
+    switch (item.kind) {
+        case glue::DialogControlKind::PushButton:
+            return CreatePushButton(item, host, dialog);
+        case glue::DialogControlKind::Edit:
+            return CreateEdit(item, host);
+        case glue::DialogControlKind::StaticText:
+            return CreateStaticText(item, host);
+        case glue::DialogControlKind::StaticIcon:
+            return CreateStaticIcon(item, host);
+    }
+    return nullptr;  // not reached: every kind has its case
+}
+
+void Place(QWidget* control, const glue::DialogItem& item, const DialogBaseUnits& units) {
+    QRect geometry = DluToPixels(units, item.x, item.y, item.cx, item.cy);
+    if (item.kind == glue::DialogControlKind::StaticIcon) {
+        geometry.setSize({32, 32});  // an icon control sizes itself to its icon
+    }
+    control->setGeometry(geometry);
+    // Windows stacks a template's first control on top; Qt the last created.
+    control->lower();
+}
+
+// Tab goes through the WS_TABSTOP controls in template order, and only through them.
+// Returns the first of them; null when none.
+QWidget* SetTabOrder(const std::vector<CreatedControl>& controls) {
+    QWidget* first = nullptr;
+    QWidget* previous = nullptr;
+    for (const CreatedControl& c : controls) {
+        if ((c.item->style & WS_TABSTOP) == 0) {
+            c.widget->setFocusPolicy(Qt::NoFocus);
+            continue;
+        }
+        c.widget->setFocusPolicy(Qt::StrongFocus);
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, c.widget);
+        } else {
+            first = c.widget;
+        }
+        previous = c.widget;
+    }
+    return first;
+}
+
 // The static text that labels an edit, as a reader of the dialog sees it: the nearest one
 // to its left on its row, else the nearest one above it. Templates list labels before or
 // after their edits, so their order says nothing.
@@ -131,75 +217,17 @@ INT_PTR CDialog::DoModal() {
 QWidget* CDialog::CreateControls(const glue::DialogTemplate& dialogTemplate) {
     QWidget* host = GetSafeHwnd();
     const DialogBaseUnits units = BaseUnitsOf(host->font());
-    QWidget* firstTabStop = nullptr;
-    QWidget* previousTabStop = nullptr;
     std::vector<CreatedControl> created;
     for (const glue::DialogItem& item : dialogTemplate.items) {
-        QWidget* control = nullptr;
-        const QString text = QString::fromUtf8(item.lpszText != nullptr ? item.lpszText : "");
-        switch (item.kind) {
-            case glue::DialogControlKind::PushButton: {
-                auto* button = new QPushButton(text, host);
-                button->setDefault((item.style & BS_DEFPUSHBUTTON) != 0);
-                button->setAutoDefault(false);
-                const int id = item.nID;
-                QObject::connect(button, &QPushButton::clicked, host, [this, id] {
-                    OnCmdMsg(static_cast<UINT>(id), BN_CLICKED, nullptr);
-                });
-                control = button;
-                break;
-            }
-            case glue::DialogControlKind::Edit: {
-                auto* edit = new QLineEdit(text, host);
-                if ((item.style & ES_NUMBER) != 0) {
-                    edit->setValidator(
-                        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
-                }
-                control = edit;
-                break;
-            }
-            case glue::DialogControlKind::StaticText: {
-                auto* label = new QLabel(host);
-                label->setTextFormat(Qt::PlainText);
-                label->setText((item.style & SS_NOPREFIX) != 0 ? text : QString(text).remove('&'));
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                label->setWordWrap(true);  // a static text control breaks its lines to its width
-                control = label;
-                break;
-            }
-            case glue::DialogControlKind::StaticIcon: {
-                auto* label = new QLabel(host);
-                label->setPixmap(ProgramIcon(item.nIconID, 32));
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                control = label;
-                break;
-            }
-        }
-        QRect geometry = DluToPixels(units, item.x, item.y, item.cx, item.cy);
-        if (item.kind == glue::DialogControlKind::StaticIcon) {
-            geometry.setSize({32, 32});  // an icon control sizes itself to its icon
-        }
-        control->setGeometry(geometry);
-        if ((item.style & WS_TABSTOP) != 0) {
-            control->setFocusPolicy(Qt::StrongFocus);
-            if (previousTabStop != nullptr) {
-                QWidget::setTabOrder(previousTabStop, control);
-            } else {
-                firstTabStop = control;
-            }
-            previousTabStop = control;
-        } else {
-            control->setFocusPolicy(Qt::NoFocus);
-        }
+        QWidget* control = CreateControl(item, host, this);
+        Place(control, item, units);
         if (item.nID != IDC_STATIC) {
             m_controls[item.nID] = control;
         }
-        // Windows stacks a template's first control on top; Qt the last created.
-        control->lower();
         created.push_back({&item, control});
     }
     NameForAccessibility(created);
-    return firstTabStop;
+    return SetTabOrder(created);
 }
 
 void CDialog::EndDialog(int nResult) {
