@@ -95,8 +95,8 @@ QWidget* CreateControl(const glue::DialogItem& item, QWidget* host, CCmdTarget* 
     return nullptr;  // not reached: every kind has its case
 }
 
-void Place(QWidget* control, const glue::DialogItem& item, const DialogBaseUnits& units) {
-    QRect geometry = DluToPixels(units, item.x, item.y, item.cx, item.cy);
+void Place(QWidget* control, const glue::DialogItem& item, const glue::DialogBaseUnits& units) {
+    QRect geometry = glue::DluToPixels(units, item.x, item.y, item.cx, item.cy);
     if (item.kind == glue::DialogControlKind::StaticIcon) {
         geometry.setSize({32, 32});  // an icon control sizes itself to its icon
     }
@@ -198,9 +198,10 @@ INT_PTR CDialog::DoModal() {
     auto* host = new glue::DialogHost(this, parent);
     Attach(host);
     host->setWindowTitle(QString::fromUtf8(dialogTemplate->lpszCaption));
-    host->setFont(DialogFont(*dialogTemplate));
-    const DialogBaseUnits units = BaseUnitsOf(host->font());
-    host->setFixedSize(DluToPixels(units, 0, 0, dialogTemplate->cx, dialogTemplate->cy).size());
+    host->setFont(glue::DialogFont(*dialogTemplate));
+    const glue::DialogBaseUnits units = glue::BaseUnitsOf(host->font());
+    host->setFixedSize(
+        glue::DluToPixels(units, 0, 0, dialogTemplate->cx, dialogTemplate->cy).size());
     if ((dialogTemplate->style & WS_SYSMENU) == 0) {
         host->setWindowFlag(Qt::WindowCloseButtonHint, false);
     }
@@ -216,7 +217,7 @@ INT_PTR CDialog::DoModal() {
 
 QWidget* CDialog::CreateControls(const glue::DialogTemplate& dialogTemplate) {
     QWidget* host = GetSafeHwnd();
-    const DialogBaseUnits units = BaseUnitsOf(host->font());
+    const glue::DialogBaseUnits units = glue::BaseUnitsOf(host->font());
     std::vector<CreatedControl> created;
     for (const glue::DialogItem& item : dialogTemplate.items) {
         QWidget* control = CreateControl(item, host, this);

@@ -90,7 +90,7 @@ END_MESSAGE_MAP()
 CFrameWnd::CFrameWnd() = default;
 
 CFrameWnd::~CFrameWnd() {
-    RemoveKeyStateListener(this);
+    glue::RemoveKeyStateListener(this);
     delete m_pIdleWatch;
     delete m_pIdleTimer;
     if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd == this) {
@@ -131,7 +131,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* /*pParen
     m_pIdleTimer->setInterval(0);
     QObject::connect(m_pIdleTimer, &QTimer::timeout, host, [this] { OnIdleUpdateCmdUI(); });
     m_pIdleWatch = new glue::IdleWatch(this, m_pIdleTimer);
-    AddKeyStateListener(this, [this] { RequestIdleUpdate(); });
+    glue::AddKeyStateListener(this, [this] { RequestIdleUpdate(); });
     RequestIdleUpdate();
     return TRUE;
 }
@@ -327,7 +327,7 @@ void CFrameWnd::OnClose() {
 }
 
 BOOL CFrameWnd::DestroyWindow() {
-    RemoveKeyStateListener(this);
+    glue::RemoveKeyStateListener(this);
     delete m_pIdleWatch;
     m_pIdleWatch = nullptr;
     delete m_pIdleTimer;

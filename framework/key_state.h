@@ -10,7 +10,11 @@
 // and where the display server does not tell (anything but X11).
 short GetKeyState(int nVirtKey);
 
+namespace glue {
+
 // Calls `changed` whenever the display server reports that a lock key may have changed, until
 // RemoveKeyStateListener with the same owner. Nothing is reported where the server does not tell.
 void AddKeyStateListener(const void* owner, std::function<void()> changed);
 void RemoveKeyStateListener(const void* owner);
+
+}  // namespace glue
