@@ -6,6 +6,7 @@
 #include "message_box.h"
 #include "named_mutex.h"
 #include "resource.h"
+#include "resource_tables.h"
 #include "socket_init.h"
 #include "standard_ids.h"
 #include "vandrel_doc.h"
@@ -19,7 +20,10 @@ ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
 ON_COMMAND(ID_FILE_PRINT_SETUP, CWinApp::OnFilePrintSetup)
 END_MESSAGE_MAP()
 
-CVandrelApp::CVandrelApp() = default;
+// Made before main(), so the tables are in place before anything, --help included, loads one.
+CVandrelApp::CVandrelApp() {
+    glue::SetResources(VandrelResources());
+}
 
 // Defined together, in this order, so that they are constructed in this order.
 CVandrelApp theApp;

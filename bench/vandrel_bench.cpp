@@ -22,6 +22,7 @@
 #include "perf_data_source.h"
 #include "perf_records.h"
 #include "registry.h"
+#include "resource_tables.h"
 #include "vandrel_view.h"
 
 // Defined beside theApp in the program.
@@ -184,6 +185,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication application(argc, argv);
+    glue::SetResources(VandrelResources());
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("query / bare netlink dump", "BM_RegQueryValueEx", "BM_NetlinkDump", 2);

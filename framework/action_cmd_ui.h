@@ -7,9 +7,11 @@
 
 #include "cmd_ui.h"
 
-class CActionCmdUI : public CCmdUI {
+namespace glue {
+
+class ActionCmdUI : public CCmdUI {
 public:
-    CActionCmdUI(QMenu* menu, QAction* action)
+    ActionCmdUI(QMenu* menu, QAction* action)
         : CCmdUI(action->data().toUInt()), m_pMenu(menu), m_pAction(action) {}
 
     void Enable(BOOL bOn) override {
@@ -25,3 +27,5 @@ public:
     QMenu* m_pMenu;  // the pop-up holding the item; null for a toolbar button
     QAction* m_pAction;
 };
+
+}  // namespace glue

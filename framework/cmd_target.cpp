@@ -34,7 +34,7 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, UINT nCode, void* pExtra) {
     if (nCode == CN_UPDATE_COMMAND_UI) {
         auto* pCmdUI = static_cast<CCmdUI*>(pExtra);
         if (const auto* entry = AfxFindMessageEntry(map, WM_COMMAND, CN_UPDATE_COMMAND_UI, nID)) {
-            (this->*reinterpret_cast<void (CCmdTarget::*)(CCmdUI*)>(entry->pfn))(pCmdUI);
+            (this->*glue::HandlerAs<void (CCmdTarget::*)(CCmdUI*)>(entry->pfn))(pCmdUI);
             return TRUE;
         }
         if (AfxFindMessageEntry(map, WM_COMMAND, CN_COMMAND, nID) != nullptr) {
@@ -48,7 +48,7 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, UINT nCode, void* pExtra) {
         return FALSE;
     }
     if (entry->nSig == AfxSig_bw) {
-        return (this->*reinterpret_cast<BOOL (CCmdTarget::*)(UINT)>(entry->pfn))(nID);
+        return (this->*glue::HandlerAs<BOOL (CCmdTarget::*)(UINT)>(entry->pfn))(nID);
     }
     (this->*entry->pfn)();
     return TRUE;

@@ -12,12 +12,13 @@
 #include "resources.h"
 #include "win_app.h"
 
+namespace glue {
 namespace {
 
 // Escape and the close box both reject a QDialog; both mean IDCANCEL to the dialog.
-class CDialogHost : public QDialog {
+class DialogHost : public QDialog {
 public:
-    CDialogHost(CDialog* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {}
+    DialogHost(CDialog* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {}
 
     void reject() override { m_owner->OnCancel(); }
 
@@ -25,26 +26,117 @@ private:
     CDialog* m_owner;
 };
 
+}  // namespace
+}  // namespace glue
+
+namespace {
+
 QPixmap ProgramIcon(UINT nIconID, int size) {
-    return AfxLoadIcon(nIconID).pixmap(size, size);
+    return glue::LoadIcon(nIconID).pixmap(size, size);
 }
 
 struct CreatedControl {
-    const AFX_DLGITEM* item;
+    const glue::DialogItem* item;
     QWidget* widget;
 };
+
+QString TextOf(const glue::DialogItem& item) {
+    return QString::fromUtf8(item.lpszText != nullptr ? item.lpszText : "");
+}
+
+// A click is the button's BN_CLICKED notification to the dialog.
+QPushButton* CreatePushButton(const glue::DialogItem& item, QWidget* host, CCmdTarget* dialog) {
+    auto* button = new QPushButton(TextOf(item), host);
+    button->setDefault((item.style & BS_DEFPUSHBUTTON) != 0);
+    button->setAutoDefault(false);
+    const int id = item.nID;
+    QObject::connect(button, &QPushButton::clicked, host, [dialog, id] {
+        dialog->OnCmdMsg(static_cast<UINT>(id), BN_CLICKED, nullptr);
+    });
+    return button;
+}
+
+QLineEdit* CreateEdit(const glue::DialogItem& item, QWidget* host) {
+    auto* edit = new QLineEdit(TextOf(item), host);
+    if ((item.style & ES_NUMBER) != 0) {
+        edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
+    }
+    return edit;
+}
+
+QLabel* CreateStaticText(const glue::DialogItem& item, QWidget* host) {
+    auto* label = new QLabel(host);
+    label->setTextFormat(Qt::PlainText);
+    const QString text = TextOf(item);
+    label->setText((item.style & SS_NOPREFIX) != 0 ? text : QString(text).remove('&'));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);  // a static text control breaks its lines to its width
+    return label;
+}
+
+QLabel* CreateStaticIcon(const glue::DialogItem& item, QWidget* host) {
+    auto* label = new QLabel(host);
+    label->setPixmap(ProgramIcon(item.nIconID, 32));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QWidget* CreateControl(const glue::DialogItem& item, QWidget* host, CCmdTarget* dialog) {
+    switch (item.kind) {
+        case glue::DialogControlKind::PushButton:
+            return CreatePushButton(item, host, dialog);
+        case glue::DialogControlKind::Edit:
+            return CreateEdit(item, host);
+        case glue::DialogControlKind::StaticText:
+            return CreateStaticText(item, host);
+        case glue::DialogControlKind::StaticIcon:
+            return CreateStaticIcon(item, host);
+    }
+    return nullptr;  // not reached: every kind has its case
+}
+
+void Place(QWidget* control, const glue::DialogItem& item, const glue::DialogBaseUnits& units) {
+    QRect geometry = glue::DluToPixels(units, item.x, item.y, item.cx, item.cy);
+    if (item.kind == glue::DialogControlKind::StaticIcon) {
+        geometry.setSize({32, 32});  // an icon control sizes itself to its icon
+    }
+    control->setGeometry(geometry);
+    // Windows stacks a template's first control on top; Qt the last created.
+    control->lower();
+}
+
+// Tab goes through the WS_TABSTOP controls in template order, and only through them.
+// Returns the first of them; null when none.
+QWidget* SetTabOrder(const std::vector<CreatedControl>& controls) {
+    QWidget* first = nullptr;
+    QWidget* previous = nullptr;
+    for (const CreatedControl& c : controls) {
+        if ((c.item->style & WS_TABSTOP) == 0) {
+            c.widget->setFocusPolicy(Qt::NoFocus);
+            continue;
+        }
+        c.widget->setFocusPolicy(Qt::StrongFocus);
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, c.widget);
+        } else {
+            first = c.widget;
+        }
+        previous = c.widget;
+    }
+    return first;
+}
 
 // The static text that labels an edit, as a reader of the dialog sees it: the nearest one
 // to its left on its row, else the nearest one above it. Templates list labels before or
 // after their edits, so their order says nothing.
-QLabel* LabelOf(const AFX_DLGITEM& edit, const std::vector<CreatedControl>& controls) {
+QLabel* LabelOf(const glue::DialogItem& edit, const std::vector<CreatedControl>& controls) {
     QLabel* left = nullptr;
     int leftEdge = 0;
     QLabel* above = nullptr;
     int aboveEdge = 0;
     for (const CreatedControl& c : controls) {
-        const AFX_DLGITEM& s = *c.item;
-        if (s.kind != DlgControlKind::StaticText) {
+        const glue::DialogItem& s = *c.item;
+        if (s.kind != glue::DialogControlKind::StaticText) {
             continue;
         }
         auto* label = static_cast<QLabel*>(c.widget);
@@ -69,12 +161,12 @@ QLabel* LabelOf(const AFX_DLGITEM& edit, const std::vector<CreatedControl>& cont
 // by the program it stands for.
 void NameForAccessibility(const std::vector<CreatedControl>& controls) {
     for (const CreatedControl& c : controls) {
-        if (c.item->kind == DlgControlKind::Edit) {
+        if (c.item->kind == glue::DialogControlKind::Edit) {
             if (QLabel* label = LabelOf(*c.item, controls)) {
                 label->setBuddy(c.widget);
                 c.widget->setAccessibleName(label->text());
             }
-        } else if (c.item->kind == DlgControlKind::StaticIcon) {
+        } else if (c.item->kind == glue::DialogControlKind::StaticIcon) {
             c.widget->setAccessibleName(QGuiApplication::applicationDisplayName());
         }
     }
@@ -95,7 +187,7 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
 CDialog::~CDialog() = default;
 
 INT_PTR CDialog::DoModal() {
-    const AFX_DLGTEMPLATE* dialogTemplate = AfxFindDialogTemplate(m_nIDHelp);
+    const glue::DialogTemplate* dialogTemplate = glue::FindDialogTemplate(m_nIDHelp);
     if (dialogTemplate == nullptr) {
         return -1;
     }
@@ -103,12 +195,13 @@ INT_PTR CDialog::DoModal() {
     if (parent == nullptr && AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd != nullptr) {
         parent = AfxGetApp()->m_pMainWnd->GetSafeHwnd();
     }
-    auto* host = new CDialogHost(this, parent);
+    auto* host = new glue::DialogHost(this, parent);
     Attach(host);
     host->setWindowTitle(QString::fromUtf8(dialogTemplate->lpszCaption));
-    host->setFont(DialogFont(*dialogTemplate));
-    const DialogBaseUnits units = BaseUnitsOf(host->font());
-    host->setFixedSize(DluToPixels(units, 0, 0, dialogTemplate->cx, dialogTemplate->cy).size());
+    host->setFont(glue::DialogFont(*dialogTemplate));
+    const glue::DialogBaseUnits units = glue::BaseUnitsOf(host->font());
+    host->setFixedSize(
+        glue::DluToPixels(units, 0, 0, dialogTemplate->cx, dialogTemplate->cy).size());
     if ((dialogTemplate->style & WS_SYSMENU) == 0) {
         host->setWindowFlag(Qt::WindowCloseButtonHint, false);
     }
@@ -122,78 +215,20 @@ INT_PTR CDialog::DoModal() {
     return result;
 }
 
-QWidget* CDialog::CreateControls(const AFX_DLGTEMPLATE& dialogTemplate) {
+QWidget* CDialog::CreateControls(const glue::DialogTemplate& dialogTemplate) {
     QWidget* host = GetSafeHwnd();
-    const DialogBaseUnits units = BaseUnitsOf(host->font());
-    QWidget* firstTabStop = nullptr;
-    QWidget* previousTabStop = nullptr;
+    const glue::DialogBaseUnits units = glue::BaseUnitsOf(host->font());
     std::vector<CreatedControl> created;
-    for (const AFX_DLGITEM& item : dialogTemplate.items) {
-        QWidget* control = nullptr;
-        const QString text = QString::fromUtf8(item.lpszText != nullptr ? item.lpszText : "");
-        switch (item.kind) {
-            case DlgControlKind::PushButton: {
-                auto* button = new QPushButton(text, host);
-                button->setDefault((item.style & BS_DEFPUSHBUTTON) != 0);
-                button->setAutoDefault(false);
-                const int id = item.nID;
-                QObject::connect(button, &QPushButton::clicked, host, [this, id] {
-                    OnCmdMsg(static_cast<UINT>(id), BN_CLICKED, nullptr);
-                });
-                control = button;
-                break;
-            }
-            case DlgControlKind::Edit: {
-                auto* edit = new QLineEdit(text, host);
-                if ((item.style & ES_NUMBER) != 0) {
-                    edit->setValidator(
-                        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
-                }
-                control = edit;
-                break;
-            }
-            case DlgControlKind::StaticText: {
-                auto* label = new QLabel(host);
-                label->setTextFormat(Qt::PlainText);
-                label->setText((item.style & SS_NOPREFIX) != 0 ? text : QString(text).remove('&'));
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                label->setWordWrap(true);  // a static text control breaks its lines to its width
-                control = label;
-                break;
-            }
-            case DlgControlKind::StaticIcon: {
-                auto* label = new QLabel(host);
-                label->setPixmap(ProgramIcon(item.nIconID, 32));
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                control = label;
-                break;
-            }
-        }
-        QRect geometry = DluToPixels(units, item.x, item.y, item.cx, item.cy);
-        if (item.kind == DlgControlKind::StaticIcon) {
-            geometry.setSize({32, 32});  // an icon control sizes itself to its icon
-        }
-        control->setGeometry(geometry);
-        if ((item.style & WS_TABSTOP) != 0) {
-            control->setFocusPolicy(Qt::StrongFocus);
-            if (previousTabStop != nullptr) {
-                QWidget::setTabOrder(previousTabStop, control);
-            } else {
-                firstTabStop = control;
-            }
-            previousTabStop = control;
-        } else {
-            control->setFocusPolicy(Qt::NoFocus);
-        }
+    for (const glue::DialogItem& item : dialogTemplate.items) {
+        QWidget* control = CreateControl(item, host, this);
+        Place(control, item, units);
         if (item.nID != IDC_STATIC) {
             m_controls[item.nID] = control;
         }
-        // Windows stacks a template's first control on top; Qt the last created.
-        control->lower();
         created.push_back({&item, control});
     }
     NameForAccessibility(created);
-    return firstTabStop;
+    return SetTabOrder(created);
 }
 
 void CDialog::EndDialog(int nResult) {
@@ -227,13 +262,4 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() {
     EndDialog(IDCANCEL);
-}
-
-void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
-    if (rControl.GetSafeHwnd() != nullptr) {
-        return;
-    }
-    if (QWidget* control = pDX->m_pDlgWnd->GetDlgItem(nIDC)) {
-        rControl.SubclassWidget(control);
-    }
 }

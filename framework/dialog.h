@@ -37,7 +37,7 @@ protected:
 
 private:
     // Returns the first tab stop, if any.
-    QWidget* CreateControls(const AFX_DLGTEMPLATE& dialogTemplate);
+    QWidget* CreateControls(const glue::DialogTemplate& dialogTemplate);
 
     CWnd* m_pParentWnd;
     std::map<int, QWidget*> m_controls;

@@ -27,18 +27,20 @@ inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
 inline constexpr int IDC_STATIC = -1;
 
-enum class DlgControlKind { PushButton, Edit, StaticText, StaticIcon };
+namespace glue {
 
-struct AFX_DLGITEM {
+enum class DialogControlKind { PushButton, Edit, StaticText, StaticIcon };
+
+struct DialogItem {
     int nID;
-    DlgControlKind kind;
+    DialogControlKind kind;
     const char* lpszText;  // for an icon, null: nIconID names it
     DWORD style;           // beyond WS_CHILD | WS_VISIBLE
     short x, y, cx, cy;    // dialog units
     UINT nIconID = 0;
 };
 
-struct AFX_DLGTEMPLATE {
+struct DialogTemplate {
     UINT nID;
     DWORD style;
     short x, y, cx, cy;  // dialog units; cx, cy are the client area
@@ -47,5 +49,7 @@ struct AFX_DLGTEMPLATE {
     WORD wPointSize;
     WORD wWeight;
     bool bItalic;
-    std::span<const AFX_DLGITEM> items;
+    std::span<const DialogItem> items;
 };
+
+}  // namespace glue

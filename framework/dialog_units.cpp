@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-QFont DialogFont(const AFX_DLGTEMPLATE& dialogTemplate) {
+QFont glue::DialogFont(const glue::DialogTemplate& dialogTemplate) {
     QFont font;
     const char* face = dialogTemplate.lpszFontFace != nullptr ? dialogTemplate.lpszFontFace : "";
     if (std::strcmp(face, "宋体") == 0) {
@@ -20,7 +20,7 @@ QFont DialogFont(const AFX_DLGTEMPLATE& dialogTemplate) {
     return font;
 }
 
-DialogBaseUnits BaseUnitsOf(const QFont& font) {
+glue::DialogBaseUnits glue::BaseUnitsOf(const QFont& font) {
     const QFontMetrics metrics(font);
     const int width =
         metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
@@ -38,7 +38,7 @@ int MulDiv(int a, int b, int c) {
     return static_cast<int>(rounded);
 }
 
-QRect DluToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy) {
+QRect glue::DluToPixels(const glue::DialogBaseUnits& units, int x, int y, int cx, int cy) {
     return {MulDiv(x, units.x, 4), MulDiv(y, units.y, 8), MulDiv(cx, units.x, 4),
             MulDiv(cy, units.y, 8)};
 }

@@ -3,6 +3,7 @@
 #include "document.h"
 #include "frame_wnd.h"
 #include "resources.h"
+#include "standard_ids.h"
 #include "win_app.h"
 
 IMPLEMENT_DYNAMIC(CDocTemplate, CCmdTarget)
@@ -41,7 +42,7 @@ CFrameWnd* CDocTemplate::CreateNewFrame(CDocument* pDoc) {
 }
 
 void CDocTemplate::SetDefaultTitle(CDocument* pDocument) {
-    CString title = AfxLoadStringField(m_nIDResource, 1);  // the document-name field
+    CString title = glue::LoadStringField(m_nIDResource, 1);  // the document-name field
     if (title.IsEmpty()) {
         AfxLoadString(AFX_IDS_UNTITLED, title);
     }

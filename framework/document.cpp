@@ -21,26 +21,30 @@ END_MESSAGE_MAP()
 
 namespace {
 
+QString LoadText(UINT nID) {
+    CString text;
+    AfxLoadString(nID, text);
+    return QString::fromUtf8(text.str());
+}
+
 // Why a file cannot be used, in the resources' language.
 QString Reason(const QFile& file) {
     const QFileInfo info(file.fileName());
     if (!info.exists()) {
-        return QStringLiteral("文件不存在。");
+        return LoadText(AFX_IDP_FILE_NOT_FOUND);
     }
     if (info.isDir()) {
-        return QStringLiteral("这是一个文件夹。");
+        return LoadText(AFX_IDP_FILE_BAD_PATH);
     }
     if (file.error() == QFileDevice::OpenError || file.error() == QFileDevice::PermissionsError) {
-        return QStringLiteral("没有访问权限。");
+        return LoadText(AFX_IDP_FILE_ACCESS_DENIED);
     }
     return file.errorString();
 }
 
 void ReportFileError(UINT nIDPrompt, const QFile& file) {
-    CString format;
-    AfxLoadString(nIDPrompt, format);
-    const QString text = QString::fromUtf8(format.str())
-                             .arg(QFileInfo(file.fileName()).absoluteFilePath(), Reason(file));
+    const QString text =
+        LoadText(nIDPrompt).arg(QFileInfo(file.fileName()).absoluteFilePath(), Reason(file));
     AfxMessageBox(text.toUtf8().constData(), MB_ICONWARNING);
 }
 

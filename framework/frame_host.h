@@ -9,9 +9,11 @@
 
 #include "wnd.h"
 
-class CFrameHost : public QMainWindow {
+namespace glue {
+
+class FrameHost : public QMainWindow {
 public:
-    explicit CFrameHost(CWnd* owner) : m_owner(owner) {}
+    explicit FrameHost(CWnd* owner) : m_owner(owner) {}
 
     // Sizes the window so that, decorations included, it is `outer` big.
     void SetOuterSize(QSize outer) {
@@ -50,3 +52,5 @@ private:
     CWnd* m_owner;
     QSize m_outer;
 };
+
+}  // namespace glue

@@ -9,6 +9,8 @@
 #include "action_cmd_ui.h"
 #include "frame_wnd.h"
 #include "resources.h"
+#include "standard_ids.h"
+#include "virtual_keys.h"
 
 namespace {
 
@@ -36,6 +38,11 @@ QKeySequence KeyOf(const ACCEL& accel) {
     return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(key)));
 }
 
+}  // namespace
+
+namespace glue {
+namespace {
+
 // Windows shows the prompt of any item under the pointer, greyed ones too; Qt's hovered()
 // skips those, so the pointer is followed here as well.
 class PromptFilter : public QObject {
@@ -62,17 +69,18 @@ private:
 };
 
 }  // namespace
+}  // namespace glue
 
 void CFrameWnd::LoadMenuBar(UINT nIDResource) {
-    const AFX_MENU* menu = AfxFindMenu(nIDResource);
+    const glue::Menu* menu = glue::FindMenu(nIDResource);
     auto* host = static_cast<QMainWindow*>(GetSafeHwnd());
     if (menu == nullptr) {
         return;
     }
     QMenuBar* menuBar = host->menuBar();
-    for (const AFX_POPUP& popup : menu->popups) {
+    for (const glue::Popup& popup : menu->popups) {
         QMenu* pMenu = menuBar->addMenu(QString::fromUtf8(popup.lpszText));
-        for (const AFX_MENUITEM& item : popup.items) {
+        for (const glue::MenuItem& item : popup.items) {
             if ((item.nFlags & MF_SEPARATOR) != 0) {
                 pMenu->addSeparator();
                 continue;
@@ -89,7 +97,7 @@ void CFrameWnd::LoadMenuBar(UINT nIDResource) {
         });
         QObject::connect(pMenu, &QMenu::aboutToShow, host,
                          [this, pMenu] { OnInitMenuPopup(pMenu); });
-        pMenu->installEventFilter(new PromptFilter(this, pMenu));
+        pMenu->installEventFilter(new glue::PromptFilter(this, pMenu));
         QObject::connect(pMenu, &QMenu::hovered, host,
                          [this](QAction* action) { SetMessageText(action->data().toUInt()); });
         QObject::connect(pMenu, &QMenu::aboutToHide, host,
@@ -105,14 +113,14 @@ void CFrameWnd::OnInitMenuPopup(QMenu* pPopup) {
     }
     for (const QPointer<QAction>& action : actions) {
         if (action != nullptr && !action->isSeparator()) {
-            CActionCmdUI state(pPopup, action);
+            glue::ActionCmdUI state(pPopup, action);
             state.DoUpdate(this);
         }
     }
 }
 
 void CFrameWnd::LoadAccelTable(UINT nIDResource) {
-    const AFX_ACCELTABLE* table = AfxFindAccelerators(nIDResource);
+    const glue::AccelTable* table = glue::FindAccelerators(nIDResource);
     if (table == nullptr) {
         return;
     }

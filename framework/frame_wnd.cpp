@@ -19,14 +19,15 @@
 #include "view.h"
 #include "win_app.h"
 
+namespace glue {
 namespace {
 
 // As the framework's idle work follows every message but paint: the bars are brought up to
 // date after anything that could change a command's state or a lock key, and not otherwise,
 // so a window left alone costs one update a second (after its view's timer), not ten.
-class CIdleWatch : public QObject {
+class IdleWatch : public QObject {
 public:
-    CIdleWatch(CFrameWnd* frame, QTimer* idleTimer) : m_pFrame(frame), m_pIdleTimer(idleTimer) {
+    IdleWatch(CFrameWnd* frame, QTimer* idleTimer) : m_pFrame(frame), m_pIdleTimer(idleTimer) {
         qApp->installEventFilter(this);
     }
 
@@ -68,11 +69,9 @@ private:
 };
 
 }  // namespace
+}  // namespace glue
 
 IMPLEMENT_DYNAMIC(CFrameWnd, CWnd)
-
-// WM_CLOSE has no handler of its own in the program's maps; the frame's is built in.
-#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnClose)},
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
 ON_WM_CREATE()
@@ -91,7 +90,7 @@ END_MESSAGE_MAP()
 CFrameWnd::CFrameWnd() = default;
 
 CFrameWnd::~CFrameWnd() {
-    RemoveKeyStateListener(this);
+    glue::RemoveKeyStateListener(this);
     delete m_pIdleWatch;
     delete m_pIdleTimer;
     if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd == this) {
@@ -105,7 +104,7 @@ BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& /*cs*/) {
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* /*pParentWnd*/,
                           CCreateContext* pContext) {
-    m_strTitle = AfxLoadStringField(nIDResource, 0);
+    m_strTitle = glue::LoadStringField(nIDResource, 0);
     CREATESTRUCT cs;
     cs.style = static_cast<LONG>(dwDefaultStyle);
     cs.lpszName = m_strTitle;
@@ -113,9 +112,9 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* /*pParen
     if (!PreCreateWindow(cs)) {
         return FALSE;
     }
-    auto* host = new CFrameHost(this);
+    auto* host = new glue::FrameHost(this);
     host->setWindowTitle(QString::fromUtf8(m_strTitle.str()));
-    host->setWindowIcon(AfxLoadIcon(nIDResource));
+    host->setWindowIcon(glue::LoadIcon(nIDResource));
     Attach(host);
     if (cs.cx != CW_USEDEFAULT && cs.cy != CW_USEDEFAULT) {
         host->SetOuterSize(QSize(cs.cx, cs.cy));
@@ -131,8 +130,8 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* /*pParen
     m_pIdleTimer->setSingleShot(true);
     m_pIdleTimer->setInterval(0);
     QObject::connect(m_pIdleTimer, &QTimer::timeout, host, [this] { OnIdleUpdateCmdUI(); });
-    m_pIdleWatch = new CIdleWatch(this, m_pIdleTimer);
-    AddKeyStateListener(this, [this] { RequestIdleUpdate(); });
+    m_pIdleWatch = new glue::IdleWatch(this, m_pIdleTimer);
+    glue::AddKeyStateListener(this, [this] { RequestIdleUpdate(); });
     RequestIdleUpdate();
     return TRUE;
 }
@@ -247,7 +246,7 @@ void CFrameWnd::SetMessageText(UINT nID) {
     if (nID == AFX_IDS_IDLEMESSAGE) {
         AfxLoadString(nID, prompt);
     } else {
-        prompt = AfxLoadStringField(nID, 0);
+        prompt = glue::LoadStringField(nID, 0);
     }
     SetMessageText(prompt);
 }
@@ -328,7 +327,7 @@ void CFrameWnd::OnClose() {
 }
 
 BOOL CFrameWnd::DestroyWindow() {
-    RemoveKeyStateListener(this);
+    glue::RemoveKeyStateListener(this);
     delete m_pIdleWatch;
     m_pIdleWatch = nullptr;
     delete m_pIdleTimer;

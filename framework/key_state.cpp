@@ -5,9 +5,7 @@
 
 #include <vector>
 
-#include "resources.h"
-
-#if defined(AFX_HAVE_XKB) && QT_CONFIG(xcb)
+#if defined(HAVE_XKB) && QT_CONFIG(xcb)
 #define USE_XKB 1
 #include <QtGui/qguiapplication_platform.h>
 #include <X11/XKBlib.h>
@@ -30,11 +28,11 @@ void NotifyListeners() {
 
 }  // namespace
 
-void AddKeyStateListener(const void* owner, std::function<void()> changed) {
+void glue::AddKeyStateListener(const void* owner, std::function<void()> changed) {
     g_listeners.push_back({owner, std::move(changed)});
 }
 
-void RemoveKeyStateListener(const void* owner) {
+void glue::RemoveKeyStateListener(const void* owner) {
     std::erase_if(g_listeners,
                   [owner](const Listener& listener) { return listener.owner == owner; });
 }

@@ -4,13 +4,17 @@
 
 #include <functional>
 
-#include "win_types.h"
+#include "virtual_keys.h"
 
 // For VK_CAPITAL, VK_NUMLOCK and VK_SCROLL: bit 0 set while the lock is on. 0 for other keys,
 // and where the display server does not tell (anything but X11).
 short GetKeyState(int nVirtKey);
 
+namespace glue {
+
 // Calls `changed` whenever the display server reports that a lock key may have changed, until
 // RemoveKeyStateListener with the same owner. Nothing is reported where the server does not tell.
 void AddKeyStateListener(const void* owner, std::function<void()> changed);
 void RemoveKeyStateListener(const void* owner);
+
+}  // namespace glue

@@ -75,7 +75,7 @@ int AskUserInterfaceThread(QApplication* application, const QString& text, UINT 
 
 }  // namespace
 
-CWorkerMessageBoxRelease::CWorkerMessageBoxRelease() {
+glue::WorkerMessageBoxRelease::WorkerMessageBoxRelease() {
     {
         const std::lock_guard<std::mutex> hold(g_workerLock);
         ++g_releases;
@@ -83,14 +83,14 @@ CWorkerMessageBoxRelease::CWorkerMessageBoxRelease() {
     g_workerChanged.notify_all();
 }
 
-CWorkerMessageBoxRelease::~CWorkerMessageBoxRelease() {
+glue::WorkerMessageBoxRelease::~WorkerMessageBoxRelease() {
     const std::lock_guard<std::mutex> hold(g_workerLock);
     --g_releases;
 }
 
 int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT /*nIDHelp*/) {
     auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (application == nullptr || QCoreApplication::closingDown() || AfxIsEnding()) {
+    if (application == nullptr || QCoreApplication::closingDown() || glue::IsEnding()) {
         return 0;
     }
     const QString text = QString::fromUtf8(lpszText != nullptr ? lpszText : "");

@@ -14,13 +14,17 @@ int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 // The same with string nIDPrompt of the program's string table.
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));
 
+namespace glue {
+
 // While one lives, message boxes asked for by other threads are not shown: calls waiting for
 // one return 0 at once, and so do new ones. Lets the user-interface thread wait for a worker
 // that may be asking for a box without either waiting for the other.
-class CWorkerMessageBoxRelease {
+class WorkerMessageBoxRelease {
 public:
-    CWorkerMessageBoxRelease();
-    ~CWorkerMessageBoxRelease();
-    CWorkerMessageBoxRelease(const CWorkerMessageBoxRelease&) = delete;
-    CWorkerMessageBoxRelease& operator=(const CWorkerMessageBoxRelease&) = delete;
+    WorkerMessageBoxRelease();
+    ~WorkerMessageBoxRelease();
+    WorkerMessageBoxRelease(const WorkerMessageBoxRelease&) = delete;
+    WorkerMessageBoxRelease& operator=(const WorkerMessageBoxRelease&) = delete;
 };
+
+}  // namespace glue

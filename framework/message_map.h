@@ -49,26 +49,47 @@ struct AFX_MSGMAP {
 const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP* pMap, UINT nMessage, UINT nCode,
                                             UINT nID);
 
+namespace glue {
+
+// The handler of a table entry as its own type Pmf, the type the entry's macro stored.
+template <typename Pmf>
+Pmf HandlerAs(AFX_PMSG pfn) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wcast-function-type"
+    return reinterpret_cast<Pmf>(pfn);
+#pragma GCC diagnostic pop
+}
+
+}  // namespace glue
+
 #define DECLARE_MESSAGE_MAP()                     \
 protected:                                        \
     static const AFX_MSGMAP* GetThisMessageMap(); \
     const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)          \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { \
-        return GetThisMessageMap();                     \
-    }                                                   \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() {   \
-        using ThisClass [[maybe_unused]] = theClass;    \
-        using TheBaseClass = baseClass;                 \
+// A table stores each handler as an AFX_PMSG, which the dispatch casts back to the handler's
+// own type (see glue::HandlerAs). That round trip is well defined, but GCC's cast-function-type
+// warns of each cast; the warning is silenced inside the tables and that one cast only.
+// clang-format off
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                     \
+    _Pragma("GCC diagnostic push")                                 \
+    _Pragma("GCC diagnostic ignored \"-Wcast-function-type\"")     \
+    const AFX_MSGMAP* theClass::GetMessageMap() const {            \
+        return GetThisMessageMap();                                \
+    }                                                              \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {              \
+        using ThisClass [[maybe_unused]] = theClass;               \
+        using TheBaseClass = baseClass;                            \
         static const AFX_MSGMAP_ENTRY entries[] = {
+// clang-format on
 #define END_MESSAGE_MAP()                                                             \
     { 0, 0, 0, AfxSig_end, nullptr }                                                  \
     }                                                                                 \
     ;                                                                                 \
     static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, entries}; \
     return &messageMap;                                                               \
-    }
+    }                                                                                 \
+    _Pragma("GCC diagnostic pop")
 
 #define ON_COMMAND(id, memberFxn) \
     {WM_COMMAND, CN_COMMAND, static_cast<UINT>(id), AfxSig_vv, static_cast<AFX_PMSG>(&memberFxn)},
@@ -101,3 +122,5 @@ protected:                                        \
     {WM_CREATE, 0, 0, AfxSig_is, \
      reinterpret_cast<AFX_PMSG>( \
          static_cast<int (CWnd::*)(LPCREATESTRUCT)>(&ThisClass::OnCreate))},
+
+#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnClose)},

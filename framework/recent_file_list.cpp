@@ -78,7 +78,7 @@ void CRecentFileList::WriteList(QSettings& settings) const {
 }
 
 void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI) {
-    auto* item = dynamic_cast<CActionCmdUI*>(pCmdUI);
+    auto* item = dynamic_cast<glue::ActionCmdUI*>(pCmdUI);
     if (item == nullptr) {
         return;
     }

@@ -23,8 +23,8 @@ public:
     void Remove(int nIndex);
     void ReadList(QSettings& settings);
     void WriteList(QSettings& settings) const;
-    // Replaces the item pCmdUI (a CActionCmdUI) stands for, and the list's items after it, with
-    // one item per entry; with no entries the item keeps its text, greyed.
+    // Replaces the item pCmdUI (a glue::ActionCmdUI) stands for, and the list's items after it,
+    // with one item per entry; with no entries the item keeps its text, greyed.
     void UpdateMenu(CCmdUI* pCmdUI);
 
 private:

@@ -5,7 +5,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-bool AfxUseResourceLanguage() {
+bool glue::UseResourceLanguage() {
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     // CJK fonts also cover Japanese and Korean; without a hint the first installed one wins.
     QFont font = QApplication::font();

@@ -1,16 +1,21 @@
 #include "resources.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 namespace {
 
-// The framework's own texts, in the resources' language (Chinese, PRC).
-constexpr AFX_STRING_RESOURCE kFrameworkStrings[] = {
-    {AFX_IDS_UNTITLED, "无标题"},
-    {AFX_IDS_ALLFILTER, "所有文件 (*.*)"},
-    {AFX_IDP_FAILED_TO_OPEN_DOC, "无法打开文档“%1”：%2"},
-    {AFX_IDP_FAILED_TO_SAVE_DOC, "无法保存文档“%1”：%2"},
-};
+const glue::ResourceTables* g_pResources = nullptr;
+
+const glue::ResourceTables& Resources() {
+    if (g_pResources == nullptr) {
+        std::fputs("a resource was asked for before glue::SetResources registered any tables\n",
+                   stderr);
+        std::abort();
+    }
+    return *g_pResources;
+}
 
 template <typename T>
 const T* FindById(std::span<const T> table, UINT nID) {
@@ -22,60 +27,52 @@ const T* FindById(std::span<const T> table, UINT nID) {
     return nullptr;
 }
 
-const char* Find(std::span<const AFX_STRING_RESOURCE> table, UINT nID) {
-    for (const auto& entry : table) {
-        if (entry.nID == nID) {
-            return entry.lpszText;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
+void glue::SetResources(const ResourceTables& tables) {
+    g_pResources = &tables;
+}
+
 bool AfxLoadString(UINT nID, CString& out) {
-    const char* text = Find(AfxGetResources().strings, nID);
-    if (text == nullptr) {
-        text = Find(kFrameworkStrings, nID);
-    }
-    if (text == nullptr) {
+    const glue::StringResource* entry = FindById(Resources().strings, nID);
+    if (entry == nullptr) {
         return false;
     }
-    out = text;
+    out = entry->lpszText;
     return true;
 }
 
-const AFX_DLGTEMPLATE* AfxFindDialogTemplate(UINT nID) {
-    return FindById(AfxGetResources().dialogs, nID);
+const glue::DialogTemplate* glue::FindDialogTemplate(UINT nID) {
+    return FindById(Resources().dialogs, nID);
 }
 
-QIcon AfxLoadIcon(UINT nID) {
-    const AFX_IMAGE_RESOURCE* icon = FindById(AfxGetResources().icons, nID);
+QIcon glue::LoadIcon(UINT nID) {
+    const glue::ImageResource* icon = FindById(Resources().icons, nID);
     return icon != nullptr ? QIcon(QString::fromUtf8(icon->lpszPath)) : QIcon();
 }
 
-QPixmap AfxLoadBitmap(UINT nID) {
-    const AFX_IMAGE_RESOURCE* bitmap = FindById(AfxGetResources().bitmaps, nID);
+QPixmap glue::LoadBitmap(UINT nID) {
+    const glue::ImageResource* bitmap = FindById(Resources().bitmaps, nID);
     return bitmap != nullptr ? QPixmap(QString::fromUtf8(bitmap->lpszPath)) : QPixmap();
 }
 
-const AFX_MENU* AfxFindMenu(UINT nID) {
-    return FindById(AfxGetResources().menus, nID);
+const glue::Menu* glue::FindMenu(UINT nID) {
+    return FindById(Resources().menus, nID);
 }
 
-const AFX_ACCELTABLE* AfxFindAccelerators(UINT nID) {
-    return FindById(AfxGetResources().accelerators, nID);
+const glue::AccelTable* glue::FindAccelerators(UINT nID) {
+    return FindById(Resources().accelerators, nID);
 }
 
-const AFX_TOOLBAR* AfxFindToolBar(UINT nID) {
-    return FindById(AfxGetResources().toolbars, nID);
+const glue::ToolBarLayout* glue::FindToolBar(UINT nID) {
+    return FindById(Resources().toolbars, nID);
 }
 
-const AFX_VERSIONINFO* AfxFindVersionInfo(UINT nID) {
-    return FindById(AfxGetResources().versions, nID);
+const glue::VersionInfo* glue::FindVersionInfo(UINT nID) {
+    return FindById(Resources().versions, nID);
 }
 
-CString AfxLoadStringField(UINT nID, int nField) {
+CString glue::LoadStringField(UINT nID, int nField) {
     CString text;
     if (!AfxLoadString(nID, text)) {
         return {};

@@ -50,6 +50,16 @@ inline constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
 inline constexpr UINT ID_VIEW_TOOLBAR = AFX_IDW_TOOLBAR;
 inline constexpr UINT ID_VIEW_STATUS_BAR = AFX_IDW_STATUS_BAR;
 
+// The framework's own texts; the program's string table holds them.
+inline constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
+inline constexpr UINT AFX_IDS_IDLEMESSAGE = 0xE001;
+inline constexpr UINT AFX_IDS_UNTITLED = 0xF000;
+inline constexpr UINT AFX_IDP_FAILED_TO_OPEN_DOC = 0xF101;  // %1 the file, %2 why
+inline constexpr UINT AFX_IDP_FAILED_TO_SAVE_DOC = 0xF102;  // %1 the file, %2 why
+inline constexpr UINT AFX_IDP_FILE_NOT_FOUND = 0xF182;
+inline constexpr UINT AFX_IDP_FILE_BAD_PATH = 0xF183;  // a folder where a file was meant
+inline constexpr UINT AFX_IDP_FILE_ACCESS_DENIED = 0xF185;
+
 inline constexpr UINT AFX_IDS_SCSIZE = 0xEF00;
 inline constexpr UINT AFX_IDS_SCMOVE = 0xEF01;
 inline constexpr UINT AFX_IDS_SCMINIMIZE = 0xEF02;

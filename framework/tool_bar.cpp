@@ -9,7 +9,9 @@
 #include "action_cmd_ui.h"
 #include "frame_wnd.h"
 #include "resources.h"
+#include "standard_ids.h"
 
+namespace glue {
 namespace {
 
 // The prompt shows while the pointer rests on a button, as with a menu item.
@@ -32,6 +34,11 @@ private:
     CFrameWnd* m_pFrame;
     UINT m_nID;
 };
+
+}  // namespace
+}  // namespace glue
+
+namespace {
 
 // Toolbar bitmaps paint their background light grey; it stands for the button face.
 constexpr QRgb kButtonFace = qRgb(192, 192, 192);
@@ -58,11 +65,11 @@ BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD /*dwCtrlStyle*/, DWORD dwStyle, 
 
 BOOL CToolBar::LoadToolBar(UINT nIDResource) {
     auto* toolBar = qobject_cast<QToolBar*>(GetSafeHwnd());
-    const AFX_TOOLBAR* table = AfxFindToolBar(nIDResource);
+    const glue::ToolBarLayout* table = glue::FindToolBar(nIDResource);
     if (toolBar == nullptr || table == nullptr) {
         return FALSE;
     }
-    QPixmap strip = AfxLoadBitmap(nIDResource);
+    QPixmap strip = glue::LoadBitmap(nIDResource);
     long buttons = 0;
     for (UINT id : table->items) {
         buttons += id != ID_SEPARATOR ? 1 : 0;
@@ -96,12 +103,12 @@ void CToolBar::AddButton(UINT nID, const QPixmap& image) {
                      [frame, nID] { frame->SendMessage(WM_COMMAND, nID); });
     QWidget* button = toolBar->widgetForAction(action);
     if ((m_dwStyle & CBRS_TOOLTIPS) != 0) {
-        const CString tip = AfxLoadStringField(nID, 1);
+        const CString tip = glue::LoadStringField(nID, 1);
         action->setToolTip(QString::fromUtf8(tip.str()));
         button->setToolTip(QString::fromUtf8(tip.str()));
     }
     if ((m_dwStyle & CBRS_FLYBY) != 0) {
-        button->installEventFilter(new FlyByFilter(frame, nID, button));
+        button->installEventFilter(new glue::FlyByFilter(frame, nID, button));
     }
 }
 
@@ -112,7 +119,7 @@ void CToolBar::OnUpdateCmdUI(CFrameWnd* pTarget) {
     }
     for (QAction* action : toolBar->actions()) {
         if (!action->isSeparator()) {
-            CActionCmdUI state(nullptr, action);
+            glue::ActionCmdUI state(nullptr, action);
             state.DoUpdate(pTarget);
         }
     }

@@ -25,7 +25,7 @@ BOOL CView::Create(CWnd* pParentWnd, CCreateContext* pContext) {
         return FALSE;
     }
     auto* widget =
-        new CWidgetHost(this, pParentWnd != nullptr ? pParentWnd->GetSafeHwnd() : nullptr);
+        new glue::WidgetHost(this, pParentWnd != nullptr ? pParentWnd->GetSafeHwnd() : nullptr);
     // A view is a white client area, as COLOR_WINDOW.
     widget->setAutoFillBackground(true);
     QPalette palette = widget->palette();

@@ -8,9 +8,11 @@
 
 #include "wnd.h"
 
-class CWidgetHost : public QWidget {
+namespace glue {
+
+class WidgetHost : public QWidget {
 public:
-    CWidgetHost(CWnd* owner, QWidget* parent) : QWidget(parent), m_owner(owner) {}
+    WidgetHost(CWnd* owner, QWidget* parent) : QWidget(parent), m_owner(owner) {}
 
 protected:
     void paintEvent(QPaintEvent* event) override {
@@ -21,3 +23,5 @@ protected:
 private:
     CWnd* m_owner;
 };
+
+}  // namespace glue

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "action_cmd_ui.h"
 #include "doc_template.h"
 #include "document.h"
-#include "action_cmd_ui.h"
 #include "recent_file_list.h"
 #include "resources.h"
 #include "standard_ids.h"

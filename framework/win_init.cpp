@@ -84,6 +84,6 @@ void AfxWinInit() {
     });
 }
 
-bool AfxIsEnding() {
+bool glue::IsEnding() {
     return g_bEnding;
 }

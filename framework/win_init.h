@@ -9,5 +9,9 @@
 // the main window's close, so that views and what they own are destroyed as usual.
 void AfxWinInit();
 
+namespace glue {
+
 // Whether the program is ending that way; message boxes are no longer shown then.
-bool AfxIsEnding();
+bool IsEnding();
+
+}  // namespace glue

@@ -7,6 +7,7 @@
 
 #include "resource_language.h"
 #include "resources.h"
+#include "standard_ids.h"
 #include "win_app.h"
 #include "win_init.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 // The version block's file version, "1.0.0.2"; empty without one.
 std::string FileVersion() {
-    const AFX_VERSIONINFO* version = AfxFindVersionInfo(1);
+    const glue::VersionInfo* version = glue::FindVersionInfo(1);
     if (version == nullptr) {
         return {};
     }
@@ -75,7 +76,7 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     AfxWinInit();
-    AfxUseResourceLanguage();
+    glue::UseResourceLanguage();
     CWinApp* app = AfxGetApp();
     if (app == nullptr) {
         return 1;

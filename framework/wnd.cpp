@@ -220,10 +220,10 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     switch (entry->nSig) {
         case AfxSig_vw:
-            (this->*reinterpret_cast<void (CWnd::*)(UINT_PTR)>(entry->pfn))(wParam);
+            (this->*glue::HandlerAs<void (CWnd::*)(UINT_PTR)>(entry->pfn))(wParam);
             return 0;
         case AfxSig_is:
-            return (this->*reinterpret_cast<int (CWnd::*)(LPCREATESTRUCT)>(entry->pfn))(
+            return (this->*glue::HandlerAs<int (CWnd::*)(LPCREATESTRUCT)>(entry->pfn))(
                 reinterpret_cast<LPCREATESTRUCT>(lParam));
         case AfxSig_vv:
             (this->*entry->pfn)();

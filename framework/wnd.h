@@ -11,44 +11,10 @@
 
 #include "cmd_target.h"
 #include "dc.h"
+#include "window_types.h"
 
 class QPainter;
 class QTimer;
-
-struct RECT {
-    LONG left;
-    LONG top;
-    LONG right;
-    LONG bottom;
-};
-using LPCRECT = const RECT*;
-
-inline constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
-
-struct CREATESTRUCT {
-    void* lpCreateParams = nullptr;
-    int cy = CW_USEDEFAULT;
-    int cx = CW_USEDEFAULT;
-    int y = CW_USEDEFAULT;
-    int x = CW_USEDEFAULT;
-    LONG style = 0;
-    LPCSTR lpszName = nullptr;
-    DWORD dwExStyle = 0;
-};
-using LPCREATESTRUCT = CREATESTRUCT*;
-
-using WPARAM = std::uintptr_t;
-using LPARAM = std::intptr_t;
-using LRESULT = std::intptr_t;
-
-struct MSG {
-    UINT message = 0;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-};
-
-inline constexpr int SW_HIDE = 0;
-inline constexpr int SW_SHOW = 5;
 
 class CWnd : public CCmdTarget {
     DECLARE_DYNAMIC(CWnd)

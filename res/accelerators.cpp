@@ -1,6 +1,7 @@
 #include "resource.h"
 #include "resource_tables.h"
 #include "standard_ids.h"
+#include "virtual_keys.h"
 
 namespace {
 
@@ -21,10 +22,10 @@ constexpr ACCEL kMainAccelerators[] = {
     {FVIRTKEY | FSHIFT, VK_F6, ID_PREV_PANE},
 };
 
-constexpr AFX_ACCELTABLE kAccelerators[] = {
+constexpr glue::AccelTable kAccelerators[] = {
     {IDR_MAINFRAME, kMainAccelerators},
 };
 
 }  // namespace
 
-const std::span<const AFX_ACCELTABLE> g_accelerators = kAccelerators;
+const std::span<const glue::AccelTable> g_accelerators = kAccelerators;

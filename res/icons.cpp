@@ -4,17 +4,17 @@
 namespace {
 
 // Each icon file holds a 32x32 and a 16x16 image in 16 colours.
-constexpr AFX_IMAGE_RESOURCE kIcons[] = {
+constexpr glue::ImageResource kIcons[] = {
     {IDR_MAINFRAME, ":/res/vandrel.ico"},
     {IDR_VANDRELTYPE, ":/res/vandrel_doc.ico"},
 };
 
 // Eleven 16x15 button images side by side, 16 colours.
-constexpr AFX_IMAGE_RESOURCE kBitmaps[] = {
+constexpr glue::ImageResource kBitmaps[] = {
     {IDR_MAINFRAME, ":/res/toolbar.bmp"},
 };
 
 }  // namespace
 
-const std::span<const AFX_IMAGE_RESOURCE> g_iconResources = kIcons;
-const std::span<const AFX_IMAGE_RESOURCE> g_bitmapResources = kBitmaps;
+const std::span<const glue::ImageResource> g_iconResources = kIcons;
+const std::span<const glue::ImageResource> g_bitmapResources = kBitmaps;

@@ -4,9 +4,9 @@
 
 namespace {
 
-constexpr AFX_MENUITEM kSeparator = {MF_SEPARATOR, 0, nullptr};
+constexpr glue::MenuItem kSeparator = {MF_SEPARATOR, 0, nullptr};
 
-constexpr AFX_MENUITEM kFile[] = {
+constexpr glue::MenuItem kFile[] = {
     {0, ID_FILE_NEW, "新建(&N)\tCtrl+N"},
     {0, ID_FILE_OPEN, "打开(&O)...\tCtrl+O"},
     {0, ID_FILE_SAVE, "保存(&S)\tCtrl+S"},
@@ -21,41 +21,41 @@ constexpr AFX_MENUITEM kFile[] = {
     {0, ID_APP_EXIT, "退出(&X)"},
 };
 
-constexpr AFX_MENUITEM kEdit[] = {
+constexpr glue::MenuItem kEdit[] = {
     {0, ID_EDIT_UNDO, "撤消(&U)\tCtrl+Z"},  kSeparator,
     {0, ID_EDIT_CUT, "剪切(&T)\tCtrl+X"},   {0, ID_EDIT_COPY, "复制(&C)\tCtrl+C"},
     {0, ID_EDIT_PASTE, "粘贴(&P)\tCtrl+V"},
 };
 
-constexpr AFX_MENUITEM kView[] = {
+constexpr glue::MenuItem kView[] = {
     {0, ID_VIEW_TOOLBAR, "工具栏(&T)"},
     {0, ID_VIEW_STATUS_BAR, "状态栏(&S)"},
 };
 
-constexpr AFX_MENUITEM kHelp[] = {
+constexpr glue::MenuItem kHelp[] = {
     {0, ID_APP_ABOUT, "关于 Vandrel(&A)..."},
 };
 
-constexpr AFX_MENUITEM kNetConfig[] = {
+constexpr glue::MenuItem kNetConfig[] = {
     {0, ID_GET_ALL_IP, "Get all IP address"},
     {0, ID_GET_NETINFO, "get netinfo"},
 };
 
-constexpr AFX_MENUITEM kReceiver[] = {
+constexpr glue::MenuItem kReceiver[] = {
     {0, ID_UNICAST_RECEIVED, "UniCast Received"},
     {0, ID_MULTICAST_RECEIVED, "Multicast Received"},
 };
 
-constexpr AFX_MENUITEM kNoUse[] = {
+constexpr glue::MenuItem kNoUse[] = {
     {0, ID_TEST_LIST_VECTOR, "Test list or vector"},
     {0, ID_TEST_CREGKEY, "Test CregKey"},
 };
 
-constexpr AFX_MENUITEM kMulticastSend[] = {
+constexpr glue::MenuItem kMulticastSend[] = {
     {0, ID_SET_DESTIP, "Set DestIP"},
 };
 
-constexpr AFX_POPUP kMainMenu[] = {
+constexpr glue::Popup kMainMenu[] = {
     {"文件(&F)", kFile},
     {"编辑(&E)", kEdit},
     {"查看(&V)", kView},
@@ -66,10 +66,10 @@ constexpr AFX_POPUP kMainMenu[] = {
     {"Multicast Send", kMulticastSend},
 };
 
-constexpr AFX_MENU kMenus[] = {
+constexpr glue::Menu kMenus[] = {
     {IDR_MAINFRAME, kMainMenu},
 };
 
 }  // namespace
 
-const std::span<const AFX_MENU> g_menus = kMenus;
+const std::span<const glue::Menu> g_menus = kMenus;

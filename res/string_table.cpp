@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr AFX_STRING_RESOURCE kStrings[] = {
+constexpr glue::StringResource kStrings[] = {
     {IDP_SOCKETS_INIT_FAILED, "Windows 通信端口初始化失败。"},
     {IDR_MAINFRAME, "Vandrel\n\nVandre\n\n\nVandrel.Document\nVandre Document"},
     {ID_GET_ALL_IP, "ghjgfhjgfhj"},
@@ -72,8 +72,15 @@ constexpr AFX_STRING_RESOURCE kStrings[] = {
     {AFX_IDS_SCCLOSE, "关闭活动的窗口并提示保存所有文档"},
     {AFX_IDS_SCRESTORE, "把窗口恢复到正常大小"},
     {AFX_IDS_SCTASKLIST, "激活任务表"},
+
+    {AFX_IDS_UNTITLED, "无标题"},
+    {AFX_IDP_FAILED_TO_OPEN_DOC, "无法打开文档“%1”：%2"},
+    {AFX_IDP_FAILED_TO_SAVE_DOC, "无法保存文档“%1”：%2"},
+    {AFX_IDP_FILE_NOT_FOUND, "文件不存在。"},
+    {AFX_IDP_FILE_BAD_PATH, "这是一个文件夹。"},
+    {AFX_IDP_FILE_ACCESS_DENIED, "没有访问权限。"},
 };
 
 }  // namespace
 
-const std::span<const AFX_STRING_RESOURCE> g_stringTable = kStrings;
+const std::span<const glue::StringResource> g_stringTable = kStrings;

@@ -10,10 +10,10 @@ constexpr UINT kMainToolBar[] = {
     ID_GET_ALL_IP, ID_SEPARATOR, ID_GET_NETINFO, ID_SEPARATOR, ID_TEST_CREGKEY,
 };
 
-constexpr AFX_TOOLBAR kToolBars[] = {
+constexpr glue::ToolBarLayout kToolBars[] = {
     {IDR_MAINFRAME, 16, 15, kMainToolBar},
 };
 
 }  // namespace
 
-const std::span<const AFX_TOOLBAR> g_toolBars = kToolBars;
+const std::span<const glue::ToolBarLayout> g_toolBars = kToolBars;

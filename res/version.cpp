@@ -3,7 +3,7 @@
 
 namespace {
 
-constexpr AFX_VERSION_STRING kStrings[] = {
+constexpr glue::VersionString kStrings[] = {
     {"FileDescription", "Vandrel Microsoft 基础类应用程序"},
     {"FileVersion", VANDREL_VERSION_COMMAS},
     {"InternalName", "Vandrel"},
@@ -14,10 +14,10 @@ constexpr AFX_VERSION_STRING kStrings[] = {
 };
 
 // The file and the product carry the one version the build sets.
-constexpr AFX_VERSIONINFO kVersions[] = {
+constexpr glue::VersionInfo kVersions[] = {
     {1, {VANDREL_VERSION_WORDS}, {VANDREL_VERSION_WORDS}, 0x0804, 1200, kStrings},
 };
 
 }  // namespace
 
-const std::span<const AFX_VERSIONINFO> g_versionInfo = kVersions;
+const std::span<const glue::VersionInfo> g_versionInfo = kVersions;

@@ -53,7 +53,7 @@ CVandrelView::~CVandrelView() {
         // No thread outlives the view: a receive that waits is ended, what the kernel held is
         // written, and a message box the thread asks for meanwhile is not waited for.
         m_sock.Wake();
-        const CWorkerMessageBoxRelease release;
+        const glue::WorkerMessageBoxRelease release;
         WaitForSingleObject(m_hThread, INFINITE);
         CloseHandle(m_hThread);
         m_hThread = nullptr;

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "resource_tables.h"
 #include "ts_stream.h"
 #include "udp_receive_socket.h"
 #include "vandrel_view.h"
@@ -630,6 +631,7 @@ int main(int argc, char** argv) {
         }
     }
     QApplication application(argc, argv);
+    glue::SetResources(VandrelResources());
     PrintLoad("before");
     const int result = memory  ? RunMemory(prefix, seconds)
                        : stall ? RunStall(prefix, seconds)

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "document.h"
+#include "resources.h"
 #include "shell_test.h"
 #include "standard_ids.h"
 
@@ -34,6 +35,17 @@ void TypeFileName(QFileDialog* dialog, const QString& path) {
 void Activate(QMainWindow* window) {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+}
+
+// The framework's own texts come from the program's string table; none may be missing there.
+TEST(ProgramStringTable, HoldsTheFrameworksTexts) {
+    for (const UINT nID :
+         {AFX_IDS_APP_TITLE, AFX_IDS_IDLEMESSAGE, AFX_IDS_UNTITLED, AFX_IDP_FAILED_TO_OPEN_DOC,
+          AFX_IDP_FAILED_TO_SAVE_DOC, AFX_IDP_FILE_NOT_FOUND, AFX_IDP_FILE_BAD_PATH,
+          AFX_IDP_FILE_ACCESS_DENIED}) {
+        CString text;
+        EXPECT_TRUE(AfxLoadString(nID, text) && !text.IsEmpty()) << std::hex << nID;
+    }
 }
 
 // Save writes an empty file whatever it held; New then leaves it for an untitled document.

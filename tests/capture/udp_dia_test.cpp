@@ -21,11 +21,11 @@ TEST(UdpDia, LaysOutTheTemplateInDialogUnitsOfItsFont) {
         seen = true;
         auto* edit = dialog->findChild<QLineEdit*>();
         auto* ok = dialog->findChild<QPushButton*>();
-        const DialogBaseUnits units = BaseUnitsOf(dialog->font());
+        const glue::DialogBaseUnits units = glue::BaseUnitsOf(dialog->font());
         EXPECT_GT(units.x, 0);
         EXPECT_EQ(dialog->size(), QSize(MulDiv(120, units.x, 4), MulDiv(86, units.y, 8)));
-        EXPECT_EQ(edit->geometry(), DluToPixels(units, 53, 22, 40, 14));
-        EXPECT_EQ(ok->geometry(), DluToPixels(units, 33, 55, 50, 14));
+        EXPECT_EQ(edit->geometry(), glue::DluToPixels(units, 53, 22, 40, 14));
+        EXPECT_EQ(ok->geometry(), glue::DluToPixels(units, 33, 55, 50, 14));
         EXPECT_EQ(dialog->windowTitle(), "Dialog");
         EXPECT_EQ(edit->text(), "1002");
         EXPECT_EQ(QAccessible::queryAccessibleInterface(edit)->text(QAccessible::Name), "UDP Port");

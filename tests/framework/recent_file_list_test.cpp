@@ -76,7 +76,7 @@ TEST(RecentFileList, MenuShowsOneNumberedItemPerEntryInPlaceOfThePlaceholder) {
         for (const std::string& path : c.added) {
             list.Add(path.c_str());
         }
-        CActionCmdUI item(&menu, placeholder);
+        glue::ActionCmdUI item(&menu, placeholder);
         list.UpdateMenu(&item);
         QStringList shown;
         for (QAction* action : menu.actions()) {

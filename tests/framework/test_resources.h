@@ -18,3 +18,6 @@ inline constexpr int IDC_UNLABELLED = 1003;
 
 // Names the file that bitmap nID (IDR_TEST or IDR_NARROW) is read from.
 void SetTestBitmapPath(UINT nID, const std::string& path);
+
+// The tables above, registered with the framework before main.
+const glue::ResourceTables& TestResources();

@@ -13,7 +13,7 @@ namespace {
 // Draws its rows in each timer message as the traffic view does: erase, update, then draw.
 class RowsWindow : public CWnd {
 public:
-    RowsWindow() { Attach(new CWidgetHost(this, nullptr)); }
+    RowsWindow() { Attach(new glue::WidgetHost(this, nullptr)); }
 
     std::vector<CString> m_rows;
     const std::vector<QRegion>* m_pPainted = nullptr;  // the widget's paints so far

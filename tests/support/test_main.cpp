@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
     AfxWinInit();  // SIGXFSZ ignored, numbers in the C format
-    if (!AfxUseResourceLanguage()) {
+    if (!glue::UseResourceLanguage()) {
         std::fprintf(stderr, "Qt's Chinese translation is not installed (qt6-translations-l10n)\n");
         return 1;
     }
