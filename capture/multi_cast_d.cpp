@@ -1,7 +1,6 @@
 #include "multi_cast_d.h"
 
-#include <cstdlib>
-
+#include "port_edit.h"
 #include "resource.h"
 
 IMPLEMENT_DYNCREATE(CMultiCastD, CDialog)
@@ -27,9 +26,7 @@ BOOL CMultiCastD::OnInitDialog() {
 
 void CMultiCastD::OnBnClickedOk() {
     UpdateData(TRUE);
-    CString strPort;
-    m_editPort.GetWindowText(strPort);
-    m_nPort = std::atoi(strPort);
+    m_nPort = PortTyped(m_editPort);
     m_editAddress.GetWindowText(m_strAddress);
     CDialog::OnOK();
 }

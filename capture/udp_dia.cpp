@@ -1,7 +1,6 @@
 #include "udp_dia.h"
 
-#include <cstdlib>
-
+#include "port_edit.h"
 #include "resource.h"
 
 IMPLEMENT_DYNAMIC(CUDPDia, CDialog)
@@ -25,8 +24,6 @@ BOOL CUDPDia::OnInitDialog() {
 
 void CUDPDia::OnBnClickedOk() {
     UpdateData(TRUE);
-    CString strPort;
-    m_editPort.GetWindowText(strPort);
-    m_nPort = std::atoi(strPort);
+    m_nPort = PortTyped(m_editPort);
     CDialog::OnOK();
 }
