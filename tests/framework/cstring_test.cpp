@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <clocale>
+
+#include "win_init.h"
 
 namespace {
 
@@ -28,6 +31,16 @@ TEST(CStringFormat, TranslatesWindows64BitPlaceholdersAtAnyLength) {
         EXPECT_EQ(Formatted("%s", text.c_str()).str(), text) << length;
         EXPECT_EQ(Formatted("%s%I64d", text.c_str(), -1LL).str(), text + "-1") << length;
     }
+}
+
+// QApplication takes the user's locale for numbers; the program's own start takes it back.
+TEST(CStringFormat, NumbersKeepTheDecimalPointUnderADecimalCommaLocale) {
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+        GTEST_SKIP() << "no de_DE.UTF-8 locale here (scripts/install-deps.sh makes one)";
+    }
+    ASSERT_STREQ(Formatted("%.1f", 2.5), "2,5");
+    AfxWinInit();
+    EXPECT_STREQ(Formatted("outRate=%.1f KB/sec", 2.5), "outRate=2.5 KB/sec");
 }
 
 }  // namespace
