@@ -1,6 +1,5 @@
 #include "stream_writer.h"
 
-#include <signal.h>
 #include <sys/resource.h>
 
 #include <gtest/gtest.h>
@@ -22,26 +21,25 @@ namespace {
 const std::string kData = "C:\\LOG\\Sen";
 const std::vector<std::string> kExit = {"Test_stream_writer exit!"};
 
-// Writes past this size fail with EFBIG (as a full disk would) while the object lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limit{bytes, m_saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
-};
-
 class StreamWriter : public testing::Test {
 protected:
     void TearDown() override {
         m_writer.Stop();
         CStreamWriterThread::s_sleep = 400ms;
+    }
+    // Starts the writer with writes past `bytes` failing with EFBIG, as on a full disk (main
+    // ignores SIGXFSZ); waits until it has ended, or blocks for 300 ms, its end message unseen.
+    bool RunOutOfSpace(rlim_t bytes, bool processEvents = true) {
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limit{bytes, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const bool ended = processEvents ? Run(0) : (Test_stream_writer(m_writer), true);
+        if (!processEvents) {
+            std::this_thread::sleep_for(300ms);
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        return ended;
     }
     std::string Log() const { return m_prefix.m_path + "/drives/c/LOG/SendCommand.log"; }
     void MakeLog(const std::string& contents) const {
@@ -80,53 +78,19 @@ TEST_F(StreamWriter, AnOpenFailureSaysItsCodeAndCreatesNothing) {
     EXPECT_FALSE(m_writer.IsRunning());
 }
 
-TEST_F(StreamWriter, WritesGoOverTheFileFromItsStartAndItGrowsOnlyWhenPassed) {
-    CStreamWriterThread::s_sleep = 50ms;
-    MakeLog("");
-    ASSERT_TRUE(Run(4));
-    m_writer.Stop();
-    std::string expected;
-    for (DWORD i = 0; i < m_writer.GetWriteCount(); ++i) {
-        expected += kData;
-    }
-    EXPECT_EQ(ReadFile(Log()), expected);
-
-    // Stopped within the pause after the third write.
-    CStreamWriterThread::s_sleep = 500ms;
+TEST_F(StreamWriter, WritesGoOverTheFileFromItsStart65536TimesEachFollowedByASleep) {
     std::string old;
     for (int i = 0; i < 1000; ++i) {
         old += static_cast<char>('a' + i % 26);
     }
     MakeLog(old);
+    CStreamWriterThread::s_sleep = 500ms;
     ASSERT_TRUE(Run(3));
-    m_writer.Stop();
+    m_writer.Stop();  // within the pause after the third write
     ASSERT_EQ(m_writer.GetWriteCount(), 3u);
-    EXPECT_EQ(ReadFile(Log()), kData + kData + kData + old.substr(30));
+    EXPECT_EQ(ReadFile(Log()), kData + kData + kData + old.substr(30)) << "grows only when passed";
     EXPECT_TRUE(m_driver.m_messages.empty()) << "a stop is not the loop's end";
-}
 
-TEST_F(StreamWriter, AFailedWriteEndsTheLoopWithoutSleepingAndSaysSo) {
-    MakeLog("");
-    CStreamWriterThread::s_sleep = 60s;  // taken after the failed write, it would time out
-    {
-        const FileSizeLimit limit(0);
-        ASSERT_TRUE(Run(0));
-    }
-    EXPECT_EQ(m_driver.m_messages, kExit);
-    EXPECT_EQ(m_writer.GetWriteCount() + m_writer.GetSleepCount(), 0u);
-    EXPECT_EQ(LogOpenCount(), 0);
-
-    CStreamWriterThread::s_sleep = 1ms;
-    {
-        const FileSizeLimit limit(25);
-        ASSERT_TRUE(Run(0));
-    }
-    EXPECT_EQ(m_driver.m_messages.size(), 2u);
-    EXPECT_EQ(m_writer.GetWriteCount(), 2u);
-    EXPECT_EQ(m_writer.GetSleepCount(), 2u);
-}
-
-TEST_F(StreamWriter, ARunToTheLimitMakes65536WritesEachFollowedByASleep) {
     CStreamWriterThread::s_sleep = 0ms;
     MakeLog("");
     ASSERT_TRUE(Run(0, 40000));
@@ -136,13 +100,34 @@ TEST_F(StreamWriter, ARunToTheLimitMakes65536WritesEachFollowedByASleep) {
     EXPECT_EQ(m_driver.m_messages, kExit);
 }
 
+TEST_F(StreamWriter, AFailedWriteEndsTheLoopWithoutSleepingAndSaysSoEvenWhileStopping) {
+    MakeLog("");
+    CStreamWriterThread::s_sleep = 60s;  // taken after the failed write, it would time out
+    ASSERT_TRUE(RunOutOfSpace(0));
+    EXPECT_EQ(m_driver.m_messages, kExit);
+    EXPECT_EQ(m_writer.GetWriteCount() + m_writer.GetSleepCount(), 0u);
+    EXPECT_EQ(LogOpenCount(), 0);
+
+    CStreamWriterThread::s_sleep = 1ms;
+    ASSERT_TRUE(RunOutOfSpace(25));
+    EXPECT_EQ(m_driver.m_messages.size(), 2u);
+    EXPECT_EQ(m_writer.GetWriteCount(), 2u);
+    EXPECT_EQ(m_writer.GetSleepCount(), 2u);
+
+    // The loop has ended by itself and its message waits for this thread, which stops it.
+    RunOutOfSpace(0, false);
+    m_writer.Stop();
+    EXPECT_EQ(LogOpenCount(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return !m_writer.IsRunning(); }));
+    EXPECT_EQ(m_driver.m_messages.size(), 3u) << "neither hangs nor drops it";
+}
+
 TEST_F(StreamWriter, ASecondStartStartsNothingAndStopCutsThePauseShort) {
     CStreamWriterThread::s_sleep = 60s;
     MakeLog("");
     ASSERT_TRUE(Run(1));
     Test_stream_writer(m_writer);
     EXPECT_EQ(LogOpenCount(), 1);
-
     QElapsedTimer clock;
     clock.start();
     m_writer.Stop();
@@ -152,20 +137,6 @@ TEST_F(StreamWriter, ASecondStartStartsNothingAndStopCutsThePauseShort) {
     EXPECT_EQ(LogOpenCount(), 0);
     WaitUntil([] { return false; }, 100);
     EXPECT_TRUE(m_driver.m_messages.empty());
-}
-
-// The loop has ended by itself and its message waits for this thread, which is stopping it.
-TEST_F(StreamWriter, StopWhileTheEndMessageWaitsNeitherHangsNorDropsIt) {
-    MakeLog("");
-    {
-        const FileSizeLimit limit(0);
-        Test_stream_writer(m_writer);
-        std::this_thread::sleep_for(300ms);
-    }
-    m_writer.Stop();
-    EXPECT_EQ(LogOpenCount(), 0);
-    ASSERT_TRUE(WaitUntil([&] { return !m_writer.IsRunning(); }));
-    EXPECT_EQ(m_driver.m_messages, kExit);
 }
 
 }  // namespace

@@ -1,28 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "cmd_ui.h"
 
 namespace {
 
-constexpr UINT ID_BASE_ONLY = 100;
-constexpr UINT ID_OVERRIDDEN = 101;
-constexpr UINT ID_RANGE_FIRST = 110;
-constexpr UINT ID_RANGE_LAST = 113;
-constexpr UINT ID_DECLINED = 120;
-constexpr UINT ID_UPDATE_ONLY = 130;
-constexpr UINT ID_SILENT_UPDATE = 131;
-constexpr UINT ID_TWICE = 140;
+enum : UINT { ID_BASE_ONLY = 100, ID_OVERRIDDEN, ID_RANGE_FIRST = 110, ID_RANGE_LAST = 113 };
+enum : UINT { ID_DECLINED = 120, ID_UPDATE_ONLY = 130, ID_SILENT_UPDATE, ID_TWICE = 140 };
 
 // Records which handler ran, for which id.
 class Base : public CCmdTarget {
 public:
-    std::vector<std::pair<const char*, UINT>> m_calls;
+    std::string m_calls;
 
 protected:
-    void OnBaseOnly() { m_calls.emplace_back("base", ID_BASE_ONLY); }
-    void OnOverriddenInBase() { m_calls.emplace_back("base", ID_OVERRIDDEN); }
+    void OnBaseOnly() { m_calls += "base"; }
+    void OnOverriddenInBase() { m_calls += "base"; }
 
     DECLARE_MESSAGE_MAP()
 };
@@ -34,19 +26,19 @@ END_MESSAGE_MAP()
 
 class Derived : public Base {
 protected:
-    void OnOverridden() { m_calls.emplace_back("derived", ID_OVERRIDDEN); }
+    void OnOverridden() { m_calls += "derived"; }
     BOOL OnRange(UINT nID) {
-        m_calls.emplace_back("range", nID);
+        m_calls += "range " + std::to_string(nID);
         return TRUE;
     }
-    BOOL OnDeclined(UINT nID) {
-        m_calls.emplace_back("declined", nID);
+    BOOL OnDeclined(UINT /*nID*/) {
+        m_calls += "declined";
         return FALSE;
     }
     void OnUpdateOnly(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
     void OnSilentUpdate(CCmdUI* /*pCmdUI*/) {}
-    void OnFirst() { m_calls.emplace_back("first", ID_TWICE); }
-    void OnSecond() { m_calls.emplace_back("second", ID_TWICE); }
+    void OnFirst() { m_calls += "first"; }
+    void OnSecond() { m_calls += "second"; }
 
     DECLARE_MESSAGE_MAP()
 };
@@ -61,53 +53,29 @@ ON_COMMAND(ID_TWICE, Derived::OnFirst)  // the first entry wins
 ON_COMMAND(ID_TWICE, Derived::OnSecond)
 END_MESSAGE_MAP()
 
-TEST(CommandRouting, EachCommandReachesTheNearestHandlerUpTheMaps) {
-    const struct {
-        UINT nID;
-        BOOL handled;
-        const char* handler;  // null: none ran
-    } cases[] = {
-        {ID_BASE_ONLY, TRUE, "base"},
-        {ID_OVERRIDDEN, TRUE, "derived"},
-        {ID_RANGE_FIRST, TRUE, "range"},
-        {ID_RANGE_LAST, TRUE, "range"},
-        {ID_RANGE_FIRST - 1, FALSE, nullptr},
-        {ID_RANGE_LAST + 1, FALSE, nullptr},
-        {ID_DECLINED, FALSE, "declined"},
-        {ID_UPDATE_ONLY, FALSE, nullptr},
-        {ID_TWICE, TRUE, "first"},
+TEST(CommandRouting, EachCommandReachesTheNearestHandlerAndItsItemsAreEnabledByIt) {
+    const std::tuple<UINT, BOOL, const char*, bool> cases[] = {
+        // id, handled, the handler that ran, enabled by an update (from enabled)
+        {ID_BASE_ONLY, TRUE, "base", true},  // a command handler enables its items
+        {ID_OVERRIDDEN, TRUE, "derived", true},
+        {ID_RANGE_FIRST, TRUE, "range 110", true},
+        {ID_RANGE_LAST, TRUE, "range 113", true},
+        {ID_RANGE_FIRST - 1, FALSE, "", false},  // nobody answers: disabled
+        {ID_RANGE_LAST + 1, FALSE, "", false},
+        {ID_DECLINED, FALSE, "declined", true},
+        {ID_UPDATE_ONLY, FALSE, "", true},    // an update handler decides
+        {ID_SILENT_UPDATE, FALSE, "", true},  // one that says nothing leaves the item as it was
+        {ID_TWICE, TRUE, "first", true},
     };
-    for (const auto& c : cases) {
+    for (const auto& [nID, handled, handler, enabled] : cases) {
         Derived target;
-        EXPECT_EQ(target.OnCmdMsg(c.nID, CN_COMMAND, nullptr), c.handled) << c.nID;
-        if (c.handler == nullptr) {
-            EXPECT_TRUE(target.m_calls.empty()) << c.nID;
-        } else {
-            ASSERT_EQ(target.m_calls.size(), 1u) << c.nID;
-            EXPECT_STREQ(target.m_calls[0].first, c.handler);
-            EXPECT_EQ(target.m_calls[0].second, c.nID);
-        }
-    }
-}
-
-TEST(CommandRouting, ItemsAreEnabledExactlyWhereRoutingAnswersForThem) {
-    const struct {
-        UINT nID;
-        bool enabled;
-    } cases[] = {
-        {ID_BASE_ONLY, true},      // a command handler enables its items
-        {ID_RANGE_LAST, true},     //
-        {ID_UPDATE_ONLY, true},    // an update handler decides
-        {ID_SILENT_UPDATE, true},  // one that says nothing leaves the item as it was
-        {999, false},              // nobody answers: disabled
-    };
-    for (const auto& c : cases) {
-        Derived target;
-        CCmdUI item(c.nID);
+        CCmdUI item(nID);
         item.m_bEnabled = true;
         item.DoUpdate(&target);
-        EXPECT_EQ(item.m_bEnabled, c.enabled) << c.nID;
-        EXPECT_TRUE(target.m_calls.empty()) << "an update ran a command";
+        EXPECT_EQ(item.m_bEnabled, enabled) << nID;
+        EXPECT_EQ(target.m_calls, "") << "an update ran a command";
+        EXPECT_EQ(target.OnCmdMsg(nID, CN_COMMAND, nullptr), handled) << nID;
+        EXPECT_EQ(target.m_calls, handler);
     }
     Derived target;
     CCmdUI pane(999);

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <clocale>
+
+#include "win_init.h"
 
 namespace {
 
@@ -12,7 +15,7 @@ CString Formatted(const char* format, auto... args) {
     return s;
 }
 
-TEST(CStringFormat, TranslatesWindows64BitPlaceholders) {
+TEST(CStringFormat, TranslatesWindows64BitPlaceholdersAtAnyLength) {
     EXPECT_STREQ(Formatted("%I64d", LLONG_MIN), "-9223372036854775808");
     EXPECT_STREQ(Formatted("%I64u", ULLONG_MAX), "18446744073709551615");
     EXPECT_STREQ(Formatted("%I64x", 0x1234567890abcdefULL), "1234567890abcdef");
@@ -22,16 +25,22 @@ TEST(CStringFormat, TranslatesWindows64BitPlaceholders) {
     EXPECT_STREQ(Formatted("%I64d %I64d %.1f", 1LL << 40, -2LL, 0.25), "1099511627776 -2 0.2");
     EXPECT_STREQ(Formatted("100%% %I64d", 5LL), "100% 5");
     EXPECT_STREQ(Formatted("%%I64d"), "%I64d");
-}
-
-TEST(CStringFormat, OutputsOfAnyLengthAreWholeAtTheSmallBufferBoundary) {
+    // Whole at the small buffer's boundary.
     for (const std::size_t length : {0u, 1u, 254u, 255u, 256u, 257u, 5000u}) {
         const std::string text(length, 'k');
-        const CString plain = Formatted("%s", text.c_str());
-        EXPECT_EQ(plain.str(), text) << length;
-        const CString wide = Formatted("%s%I64d", text.c_str(), -1LL);
-        EXPECT_EQ(wide.str(), text + "-1") << length;
+        EXPECT_EQ(Formatted("%s", text.c_str()).str(), text) << length;
+        EXPECT_EQ(Formatted("%s%I64d", text.c_str(), -1LL).str(), text + "-1") << length;
     }
+}
+
+// QApplication takes the user's locale for numbers; the program's own start takes it back.
+TEST(CStringFormat, NumbersKeepTheDecimalPointUnderADecimalCommaLocale) {
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+        GTEST_SKIP() << "no de_DE.UTF-8 locale here (scripts/install-deps.sh makes one)";
+    }
+    ASSERT_STREQ(Formatted("%.1f", 2.5), "2,5");
+    AfxWinInit();
+    EXPECT_STREQ(Formatted("outRate=%.1f KB/sec", 2.5), "outRate=2.5 KB/sec");
 }
 
 }  // namespace

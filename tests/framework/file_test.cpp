@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "temp_prefix.h"
 
 namespace {
 
 TEST(File, OpenReportsTheCauseAndWriteThrowsTheWindowsCode) {
     const TempPrefix prefix;
-
     CFile first;
     ASSERT_TRUE(first.Open("d:\\x.ts", CFile::modeCreate | CFile::modeWrite));
     CFile second;
@@ -18,7 +15,6 @@ TEST(File, OpenReportsTheCauseAndWriteThrowsTheWindowsCode) {
     EXPECT_FALSE(second.Open("D:\\X.TS", CFile::modeCreate | CFile::modeWrite, &error));
     EXPECT_EQ(error.m_cause, CFileException::sharingViolation);
     EXPECT_EQ(error.m_lOsError, 32);
-
     LONG thrown = 0;
     try {
         second.Write("abc", 3);
@@ -29,7 +25,7 @@ TEST(File, OpenReportsTheCauseAndWriteThrowsTheWindowsCode) {
     EXPECT_EQ(thrown, 6);
     first.Write("abc", 3);
     first.Close();
-    EXPECT_EQ(std::filesystem::file_size(prefix.m_path + "/drives/d/x.ts"), 3u);
+    EXPECT_EQ(FileSize(prefix.m_path + "/drives/d/x.ts"), 3);
 }
 
 }  // namespace

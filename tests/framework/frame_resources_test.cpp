@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <functional>
 
 #include "cmd_ui.h"
 #include "frame_wnd.h"
@@ -97,32 +98,29 @@ protected:
     TestFrame* m_pFrame = nullptr;
 };
 
-TEST_F(FrameResourcesTest, ToolbarNeedsAnImageForEveryButton) {
-    EXPECT_EQ(Make(IDR_NARROW), nullptr);
+TEST_F(FrameResourcesTest, TheBarsShowTheirResourcesAndNeedAnImageAndAStringForEachItem) {
+    EXPECT_EQ(Make(IDR_NARROW), nullptr) << "a toolbar image short";
     ASSERT_NE(Make(IDR_TEST), nullptr);
-    EXPECT_EQ(Window()->toolBarArea(Window()->findChild<QToolBar*>()), Qt::TopToolBarArea);
-}
+    auto* toolBar = Window()->findChild<QToolBar*>();
+    EXPECT_EQ(Window()->toolBarArea(toolBar), Qt::TopToolBarArea);
+    EXPECT_EQ(toolBar->widgetForAction(toolBar->actions()[0])->toolTip(), "Handled");
+    EXPECT_EQ(toolBar->widgetForAction(toolBar->actions()[2])->toolTip(), "");
 
-TEST_F(FrameResourcesTest, IndicatorsNeedAStringEach) {
-    ASSERT_NE(Make(), nullptr);
     const UINT missing[] = {ID_SEPARATOR, ID_NO_STRING};
     EXPECT_FALSE(m_pFrame->m_wndStatusBar.SetIndicators(missing, 2));
     EXPECT_EQ(m_pFrame->m_wndStatusBar.GetCount(), 2);
     EXPECT_EQ(m_pFrame->m_wndStatusBar.GetPaneText(1), CString("CAP"));
-}
-
-TEST_F(FrameResourcesTest, MessagePaneShowsPromptsUpToTheNewline) {
-    ASSERT_NE(Make(), nullptr);
-    EXPECT_EQ(MessagePane(), QStringLiteral("Ready"));
-    const std::pair<UINT, const char*> cases[] = {
+    // The message pane shows prompts up to their newline.
+    EXPECT_EQ(MessagePane(), "Ready");
+    const std::pair<UINT, const char*> prompts[] = {
         {ID_HANDLED, "Does it"},
         {ID_UNHANDLED, "Nobody does it"},
         {ID_NO_STRING, ""},
         {AFX_IDS_IDLEMESSAGE, "Ready"},
     };
-    for (const auto& [nID, prompt] : cases) {
+    for (const auto& [nID, prompt] : prompts) {
         m_pFrame->SetMessageText(nID);
-        EXPECT_EQ(MessagePane(), QString::fromUtf8(prompt)) << nID;
+        EXPECT_EQ(MessagePane(), prompt) << nID;
     }
 }
 
@@ -131,80 +129,66 @@ TEST_F(FrameResourcesTest, AcceleratorsFireOnlyWhileTheirCommandIsEnabled) {
     Window()->show();
     Window()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Window()));
-    const struct {
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        bool disabled;
-        int handled;
-    } cases[] = {
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, bool, int> cases[] = {
+        // key, modifiers, ID_HANDLED disabled, how often it has run
         {Qt::Key_A, Qt::ControlModifier, false, 1}, {Qt::Key_F6, Qt::ShiftModifier, false, 2},
         {Qt::Key_A, Qt::ControlModifier, true, 2},  {Qt::Key_B, Qt::ControlModifier, false, 2},
         {Qt::Key_A, Qt::NoModifier, false, 2},
     };
-    for (const auto& c : cases) {
-        m_pFrame->m_bDisableHandled = c.disabled;
-        QTest::keyClick(Window(), c.key, c.modifiers);
-        EXPECT_EQ(m_pFrame->m_nHandled, c.handled) << c.key;
+    for (const auto& [key, modifiers, disabled, handled] : cases) {
+        m_pFrame->m_bDisableHandled = disabled;
+        QTest::keyClick(Window(), key, modifiers);
+        EXPECT_EQ(m_pFrame->m_nHandled, handled) << key;
     }
 }
 
-TEST_F(FrameResourcesTest, PopUpItemsFollowTheRoutingWhenOpened) {
+// Enabled: the handled command while its update allows it. Greyed: the unhandled one, and the
+// item greyed in the table.
+TEST_F(FrameResourcesTest, MenuItemsAndToolbarButtonsAreEnabledOnlyWhereACommandIsHandled) {
     ASSERT_NE(Make(), nullptr);
     QMenu* popup = Window()->menuBar()->actions().value(0)->menu();
     ASSERT_NE(popup, nullptr);
     const QList<QAction*> items = popup->actions();
     ASSERT_EQ(items.size(), 4);
     EXPECT_TRUE(items[1]->isSeparator());
-    EXPECT_FALSE(items[3]->isEnabled());  // greyed in the table
-    for (bool disabled : {false, true}) {
+    auto* toolBar = Window()->findChild<QToolBar*>();
+    QWidget* handled = toolBar->widgetForAction(toolBar->actions()[0]);
+    QWidget* unhandled = toolBar->widgetForAction(toolBar->actions()[2]);
+    for (bool disabled : {false, true, false}) {
         m_pFrame->m_bDisableHandled = disabled;
-        popup->popup(QPoint(0, 0));
+        popup->popup(QPoint(0, 0));  // items follow the routing when opened
         EXPECT_EQ(items[0]->isEnabled(), !disabled);
         EXPECT_FALSE(items[2]->isEnabled());
         EXPECT_FALSE(items[3]->isEnabled());
         popup->hide();
+        QTest::qWait(300);  // buttons follow it on idle
+        EXPECT_EQ(handled->isEnabled(), !disabled);
+        EXPECT_FALSE(unhandled->isEnabled());
     }
-    m_pFrame->m_bDisableHandled = false;
+    qobject_cast<QToolButton*>(handled)->click();
     popup->popup(QPoint(0, 0));
     QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(items[0]).center());
-    EXPECT_EQ(m_pFrame->m_nHandled, 1);
-}
-
-TEST_F(FrameResourcesTest, ToolbarButtonsSendTheirCommandAndFollowTheRoutingOnIdle) {
-    ASSERT_NE(Make(), nullptr);
-    auto* toolBar = Window()->findChild<QToolBar*>();
-    const QList<QAction*> actions = toolBar->actions();
-    ASSERT_EQ(actions.size(), 3);
-    auto* handled = qobject_cast<QToolButton*>(toolBar->widgetForAction(actions[0]));
-    auto* unhandled = qobject_cast<QToolButton*>(toolBar->widgetForAction(actions[2]));
-    EXPECT_EQ(handled->toolTip(), QStringLiteral("Handled"));
-    EXPECT_EQ(unhandled->toolTip(), QString());
-    m_pFrame->OnIdleUpdateCmdUI();
-    EXPECT_TRUE(handled->isEnabled());
-    EXPECT_FALSE(unhandled->isEnabled());
-    handled->click();
-    EXPECT_EQ(m_pFrame->m_nHandled, 1);
-    m_pFrame->m_bDisableHandled = true;
-    QTest::qWait(300);  // the idle update runs on its own
-    EXPECT_FALSE(handled->isEnabled());
+    EXPECT_EQ(m_pFrame->m_nHandled, 2);
 }
 
 TEST_F(FrameResourcesTest, TheBarsAreUpdatedAfterEventsAndNotWhileNothingHappens) {
     ASSERT_NE(Make(), nullptr);
     QTest::qWait(50);
     EXPECT_GT(m_pFrame->m_nUpdates, 0) << "one update follows the start";
-    const int settled = m_pFrame->m_nUpdates;
+    int settled = m_pFrame->m_nUpdates;
     QTest::qWait(400);
     EXPECT_EQ(m_pFrame->m_nUpdates, settled) << "no event, no update";
-
-    QTest::keyClick(Window(), Qt::Key_A);
-    QTest::qWait(50);
-    EXPECT_GT(m_pFrame->m_nUpdates, settled) << "input";
-    const int afterKey = m_pFrame->m_nUpdates;
-    m_pFrame->SetTimer(7, 10);
-    QTest::qWait(50);
+    const std::function<void()> events[] = {
+        [&] { QTest::keyClick(Window(), Qt::Key_A); },
+        [&] { m_pFrame->SetTimer(7, 10); },
+    };
+    for (const auto& event : events) {
+        event();
+        QTest::qWait(50);
+        EXPECT_GT(m_pFrame->m_nUpdates, settled) << "input, then a timer message";
+        settled = m_pFrame->m_nUpdates;
+    }
     m_pFrame->KillTimer(7);
-    EXPECT_GT(m_pFrame->m_nUpdates, afterKey) << "a timer message";
 }
 
 }  // namespace

@@ -10,31 +10,36 @@
 
 namespace {
 
-QStringList Names(const CRecentFileList& list) {
-    QStringList names;
-    for (int i = 0; i < list.GetCount(); ++i) {
-        names << QString::fromUtf8(list[i].str());
+// The list as its menu shows it, in place of its placeholder and before "Exit"; each time it
+// shows, the placeholder is enabled only if the list has an entry.
+QStringList Shown(CRecentFileList& list) {
+    QMenu menu;
+    QAction* placeholder = menu.addAction("Recent files");
+    placeholder->setData(ID_FILE_MRU_FILE1);
+    menu.addAction("Exit");
+    glue::ActionCmdUI item(&menu, placeholder);
+    list.UpdateMenu(&item);
+    QStringList shown;
+    for (QAction* action : menu.actions()) {
+        shown << action->text() + (action->isEnabled() ? "" : " (greyed)");
     }
-    return names;
+    return shown;
 }
 
-TEST(RecentFileList, NewestFirstWithoutDuplicatesUpToItsSize) {
-    const struct {
-        std::vector<const char*> added;
-        QStringList expected;
-    } cases[] = {
-        {{}, {}},
-        {{"/a"}, {"/a"}},
-        {{"/a", "/b", "/a"}, {"/a", "/b"}},
-        {{"/a", "/b", "/c", "/d", "/e"}, {"/e", "/d", "/c", "/b"}},
-        {{"/a", "", nullptr}, {"/a"}},
+TEST(RecentFileList, NewestFirstWithoutDuplicatesUpToItsSizeOneNumberedItemEach) {
+    const std::vector<std::pair<std::vector<const char*>, QStringList>> steps = {
+        {{}, {"Recent files (greyed)", "Exit"}},
+        {{"", nullptr}, {"Recent files (greyed)", "Exit"}},
+        {{"/a&b.txt", "/b.txt", "/a&b.txt"}, {"&1 /a&&b.txt", "&2 /b.txt", "Exit"}},
+        {{"/very/long/folder/names/that/go/on/and/on/for/ever/report.txt", "/c", "/d"},
+         {"&1 /d", "&2 /c", "&3 /very/long/folder/names/th.../report.txt", "&4 /a&&b.txt", "Exit"}},
     };
-    for (const auto& c : cases) {
-        CRecentFileList list(ID_FILE_MRU_FILE1, "Recent File List", "File%d", 4);
-        for (const char* path : c.added) {
+    CRecentFileList list(ID_FILE_MRU_FILE1, "Recent File List", "File%d", 4);
+    for (const auto& [added, shown] : steps) {
+        for (const char* path : added) {
             list.Add(path);
         }
-        EXPECT_EQ(Names(list), c.expected);
+        EXPECT_EQ(Shown(list), shown);
     }
 }
 
@@ -49,43 +54,9 @@ TEST(RecentFileList, WrittenListReadsBackAndDropsStaleEntries) {
     written.WriteList(profile);
     EXPECT_EQ(profile.value("Recent File List/File1").toString(), "/three");
     EXPECT_FALSE(profile.contains("Recent File List/File4"));
-
     CRecentFileList read(ID_FILE_MRU_FILE1, "Recent File List", "File%d", 2);
     read.ReadList(profile);
-    EXPECT_EQ(Names(read), QStringList({"/three", "/two"}));
-}
-
-TEST(RecentFileList, MenuShowsOneNumberedItemPerEntryInPlaceOfThePlaceholder) {
-    QMenu menu;
-    QAction* placeholder = menu.addAction("Recent files");
-    placeholder->setData(ID_FILE_MRU_FILE1);
-    placeholder->setEnabled(false);
-    QAction* exit = menu.addAction("Exit");
-    CRecentFileList list(ID_FILE_MRU_FILE1, "Recent File List", "File%d", 4);
-    const QString longName = "/very/long/folder/names/that/go/on/and/on/for/ever/report.txt";
-    const struct {
-        std::vector<std::string> added;
-        QStringList shown;
-    } cases[] = {
-        {{}, {"Recent files", "Exit"}},
-        {{"/a&b.txt", "/b.txt"}, {"&1 /b.txt", "&2 /a&&b.txt", "Exit"}},
-        {{longName.toStdString()},
-         {"&1 /very/long/folder/names/th.../report.txt", "&2 /b.txt", "&3 /a&&b.txt", "Exit"}},
-    };
-    for (const auto& c : cases) {
-        for (const std::string& path : c.added) {
-            list.Add(path.c_str());
-        }
-        glue::ActionCmdUI item(&menu, placeholder);
-        list.UpdateMenu(&item);
-        QStringList shown;
-        for (QAction* action : menu.actions()) {
-            shown << action->text();
-        }
-        EXPECT_EQ(shown, c.shown);
-        EXPECT_EQ(placeholder->isEnabled(), list.GetCount() > 0);
-        EXPECT_EQ(menu.actions().constLast(), exit);
-    }
+    EXPECT_EQ(Shown(read), QStringList({"&1 /three", "&2 /two", "Exit"}));
 }
 
 }  // namespace

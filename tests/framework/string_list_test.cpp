@@ -8,23 +8,18 @@ namespace {
 
 TEST(CStringList, FindIndexIsNullOutsideTheList) {
     CStringList list;
-    for (const int index : {INT_MIN, -1, 0, 1}) {
-        EXPECT_EQ(list.FindIndex(index), nullptr) << index;
-    }
-    list.AddTail("a");
-    list.AddTail("b");
-    list.AddTail("c");
-    for (const int index : {INT_MIN, -1, 3, 4, INT_MAX}) {
-        EXPECT_EQ(list.FindIndex(index), nullptr) << index;
-    }
-    const char* expected[] = {"a", "b", "c"};
-    for (int i = 0; i < 3; ++i) {
-        const POSITION position = list.FindIndex(i);
-        ASSERT_NE(position, nullptr);
-        EXPECT_STREQ(list.GetAt(position), expected[i]);
+    for (const std::string text : {"a", "b", "c", ""}) {
+        for (const int index : {INT_MIN, -1, list.GetCount(), list.GetCount() + 1, INT_MAX}) {
+            EXPECT_EQ(list.FindIndex(index), nullptr) << index;
+        }
+        for (int i = 0; i < list.GetCount(); ++i) {
+            EXPECT_STREQ(list.GetAt(list.FindIndex(i)), std::string(1, 'a' + i).c_str());
+        }
+        if (!text.empty()) {
+            list.AddTail(text.c_str());
+        }
     }
     list.RemoveAll();
-    EXPECT_EQ(list.GetCount(), 0);
     EXPECT_EQ(list.FindIndex(0), nullptr);
 }
 

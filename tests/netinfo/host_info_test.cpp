@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <sched.h>
-#include <signal.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,25 +9,22 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
-#include <thread>
 
+#include "temp_prefix.h"
 #include "win_error.h"
 
 namespace {
 
 TEST(HostInfoText, AddressesAreDottedDecimalOneALineInOrderAndLeadingZerosOnlyInHex) {
-    std::vector<std::uint32_t> addresses;
+    std::vector<in_addr_t> addresses;
+    std::vector<char*> list;
     for (const char* text : {"10.0.0.5", "0.0.0.0", "255.255.255.255", "192.168.1.20"}) {
         addresses.push_back(inet_addr(text));
     }
-    std::vector<char*> list;
-    for (std::uint32_t& address : addresses) {
+    for (in_addr_t& address : addresses) {
         list.push_back(reinterpret_cast<char*>(&address));
     }
     list.push_back(nullptr);
@@ -38,72 +34,55 @@ TEST(HostInfoText, AddressesAreDottedDecimalOneALineInOrderAndLeadingZerosOnlyIn
     AppendHostAddresses(text, nullptr);
     AppendHostAddresses(text, &host);
     EXPECT_EQ(text.str(), "10.0.0.5\n0.0.0.0\n255.255.255.255\n192.168.1.20\n");
-
     ADAPTER_STATUS status{};
-    const UCHAR address[6] = {0x00, 0x50, 0xBA, 0x12, 0xC3, 0x0D};
-    std::memcpy(status.adapter_address, address, 6);
+    std::memcpy(status.adapter_address, "\x00\x50\xba\x12\xc3\x0d", 6);
     EXPECT_EQ(FormatEthernetNumber(status).str(), "The Ethernet Number is: 0050ba12c30d\n");
 }
 
-bool WriteFile(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream file(path);
-    return static_cast<bool>(file << text << std::flush);
+bool Write(const std::string& path, const std::string& text) {
+    return static_cast<bool>(std::ofstream(path) << text << std::flush);
 }
 
-// Gives the calling process network, host-name and mount namespaces of its own; without root,
-// inside a user namespace of its own whose root it is. Returns why not, or "".
-std::string Unshare() {
-    const int flags = CLONE_NEWNET | CLONE_NEWUTS | CLONE_NEWNS;
-    if (unshare(flags) == 0) {
-        return "";
-    }
-    const std::string uid = std::to_string(geteuid()), gid = std::to_string(getegid());
-    if (unshare(flags | CLONE_NEWUSER) != 0) {
-        return std::string("unshare: ") + std::strerror(errno);
-    }
-    const bool mapped = WriteFile("/proc/self/setgroups", "deny") &&
-                        WriteFile("/proc/self/uid_map", "0 " + uid + " 1") &&
-                        WriteFile("/proc/self/gid_map", "0 " + gid + " 1");
-    return mapped ? "" : "cannot map the user namespace's root";
-}
-
-// Runs body in a child process with namespaces of its own: the host name, /etc/hosts and the
-// interfaces that `commands` (for sh) make. Returns its answer; "skip: why" when no namespace
-// can be made here. The child gets 20 s, then is killed.
+// Runs body in a child with network, host-name and mount namespaces of its own (inside a user
+// namespace whose root it is, without root): the host name, /etc/hosts and the interfaces that
+// `commands` (for sh) make. Returns its answer, or "skip: why". The child has 20 s.
 std::string InNamespace(const std::string& hostName, const std::string& hosts,
                         const std::string& commands, const std::function<std::string()>& body) {
-    char dirTemplate[] = "/tmp/vandrel-ns-XXXXXX";
-    const std::filesystem::path dir = mkdtemp(dirTemplate);
-    WriteFile(dir / "hosts", hosts);
+    const TempPrefix folder;
+    const std::string hostsFile = folder.m_path + "/hosts";
+    Write(hostsFile, hosts);
+    int answer[2];
+    EXPECT_EQ(pipe(answer), 0);
     const pid_t pid = fork();
     if (pid == 0) {
-        std::string answer = Unshare();
-        if (!answer.empty() || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount((dir / "hosts").c_str(), "/etc/hosts", nullptr, MS_BIND, nullptr) != 0 ||
-            sethostname(hostName.data(), hostName.size()) != 0) {
-            answer = "skip: " + (answer.empty() ? std::strerror(errno) : answer);
-        } else if (std::system(("set -e\n" + commands).c_str()) != 0) {
-            answer = "setup failed: " + commands;
+        alarm(20);
+        const int flags = CLONE_NEWNET | CLONE_NEWUTS | CLONE_NEWNS;
+        const std::string uid = std::to_string(geteuid()), gid = std::to_string(getegid());
+        std::string out;
+        if (unshare(flags) != 0 &&
+            (unshare(flags | CLONE_NEWUSER) != 0 || !Write("/proc/self/setgroups", "deny") ||
+             !Write("/proc/self/uid_map", "0 " + uid + " 1") ||
+             !Write("/proc/self/gid_map", "0 " + gid + " 1"))) {
+            out = std::string("skip: no namespaces: ") + std::strerror(errno);
+        } else if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                   mount(hostsFile.c_str(), "/etc/hosts", nullptr, MS_BIND, nullptr) != 0 ||
+                   sethostname(hostName.data(), hostName.size()) != 0) {
+            out = std::string("skip: ") + std::strerror(errno);
         } else {
-            answer = body();
+            out = std::system(("set -e\n" + commands).c_str()) == 0 ? body() : "setup failed";
         }
-        WriteFile(dir / "answer", answer);
+        (void)!write(answer[1], out.data(), out.size());
         _exit(0);
     }
-    int status = -1;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (pid > 0 && waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    close(answer[1]);
+    std::string out;
+    char buffer[256];
+    for (ssize_t n; (n = read(answer[0], buffer, sizeof buffer)) > 0;) {
+        out.append(buffer, static_cast<size_t>(n));
     }
-    std::stringstream answer;
-    answer << std::ifstream(dir / "answer").rdbuf();
-    std::filesystem::remove_all(dir);
-    return answer.str().empty() ? "the child gave no answer" : answer.str();
+    close(answer[0]);
+    waitpid(pid, nullptr, 0);
+    return out.empty() ? "the child gave no answer" : out;
 }
 
 #define SKIP_WITHOUT_NAMESPACE(result)      \
@@ -123,10 +102,6 @@ std::string Shell(const char* command) {
     return std::system(command) == 0 ? "" : std::string("(failed: ") + command + ")";
 }
 
-std::string Code(UCHAR code) {
-    return std::to_string(code) + ";";
-}
-
 TEST(GetNetinfo, AdapterZeroIsTheFirstEthernetInterfaceThatIsUp) {
     const std::string result =
         InNamespace("vandrel-test", "", kVethPair + "ip link set dev a up", [] {
@@ -137,15 +112,13 @@ TEST(GetNetinfo, AdapterZeroIsTheFirstEthernetInterfaceThatIsUp) {
             ncb.ncb_command = NCBASTAT;
             ncb.ncb_callname[0] = '*';
             ncb.ncb_buffer = buffer;
-            ncb.ncb_length = 59;
-            out += Code(Netbios(&ncb));
-            ncb.ncb_lana_num = 1;
-            ncb.ncb_length = sizeof buffer;
-            out += Code(Netbios(&ncb));
-            ncb.ncb_lana_num = 0;
-            out += Code(Netbios(&ncb));
-            out += std::to_string(ncb.ncb_length) + ";" + Code(buffer[8]);
-            out += Shell("ip link set dev a down");
+            for (const auto& [lana, length] : {std::pair{0, 59}, {1, 600}, {0, 600}}) {
+                ncb.ncb_lana_num = static_cast<UCHAR>(lana);
+                ncb.ncb_length = static_cast<WORD>(length);
+                out += std::to_string(Netbios(&ncb)) + ";";
+            }
+            out += std::to_string(ncb.ncb_length) + ";" + std::to_string(buffer[8]) + ";";
+            out += Shell("ip link set dev a down");  // a statement a step, to keep their order
             out += "[" + GetNetinfoText().str() + "]";
             out += Shell("ip link del dev a");
             return out + "[" + GetNetinfoText().str() + "]";

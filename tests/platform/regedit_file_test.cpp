@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 std::vector<std::byte> Bytes(std::string_view text) {
     const auto* data = reinterpret_cast<const std::byte*>(text.data());
     return {data, data + text.size()};
@@ -13,16 +15,28 @@ std::vector<std::byte> Bytes(std::string_view text) {
 
 // As regedit writes version 5: UTF-16LE after a BOM (the text here is Latin-1).
 std::vector<std::byte> Utf16(std::string_view text) {
-    std::vector<std::byte> bytes{std::byte{0xFF}, std::byte{0xFE}};
+    std::vector<std::byte> bytes = Bytes("\xFF\xFE");
     for (const char c : text) {
-        bytes.push_back(static_cast<std::byte>(c));
-        bytes.push_back(std::byte{0});
+        bytes.insert(bytes.end(), {static_cast<std::byte>(c), std::byte{0}});
     }
     return bytes;
 }
 
-std::vector<BYTE> Data(std::string_view bytes) {
-    return {bytes.begin(), bytes.end()};
+// "name=type:bytes;" each value of each key, "[path]" before them; or the error code.
+std::string Parse(const std::vector<std::byte>& file) {
+    std::vector<RegeditKey> keys;
+    if (const DWORD error = ParseRegeditFile(file, keys); error != ERROR_SUCCESS) {
+        return std::to_string(error);
+    }
+    std::string out;
+    for (const RegeditKey& key : keys) {
+        out += "[" + key.path + "]";
+        for (const auto& value : key.values) {
+            out += value.name + "=" + std::to_string(value.type) + ":" +
+                   std::string(value.data.begin(), value.data.end()) + ";";
+        }
+    }
+    return out;
 }
 
 TEST(RegeditFile, BothEncodingsAndBothHeadersGiveTheSameValues) {
@@ -41,50 +55,37 @@ TEST(RegeditFile, BothEncodingsAndBothHeadersGiveTheSameValues) {
     const std::string v5 = "Windows Registry Editor Version 5.00";
     for (const auto& file : {Bytes(v5 + body), Bytes("\xEF\xBB\xBF" + v5 + body), Utf16(v5 + body),
                              Bytes("REGEDIT4" + body)}) {
-        std::vector<RegeditKey> keys;
-        ASSERT_EQ(ParseRegeditFile(file, keys), ERROR_SUCCESS);
-        ASSERT_EQ(keys.size(), 1u);
-        EXPECT_EQ(keys[0].path, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Card");
-        ASSERT_EQ(keys[0].values.size(), 3u);
-        EXPECT_EQ(keys[0].values[0].type, REG_DWORD);
-        EXPECT_EQ(keys[0].values[0].data, Data({"\x2a\0\0\0", 4}));
-        EXPECT_EQ(keys[0].values[1].type, REG_SZ);
-        EXPECT_EQ(keys[0].values[1].data, Data({"ready \"A\" at C:\\cards", 22}));
-        EXPECT_EQ(keys[0].values[2].name, "");
-        EXPECT_EQ(keys[0].values[2].data, Data("\x01\x02\xff"));
+        EXPECT_EQ(Parse(file),
+                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Card]ChannelID=4:*\0\0\0;"
+                  "Card State=1:ready \"A\" at C:\\cards\0;=3:\x01\x02\xff;"s);
     }
     // Version 5 keeps text types in hex as UTF-16; they come out narrow.
-    std::vector<RegeditKey> keys;
-    ASSERT_EQ(ParseRegeditFile(Utf16(v5 + "\n[K]\n\"L\"=hex(7):e4,00,00,00,00,00\n"), keys), 0u);
-    EXPECT_EQ(keys[0].values[0].type, REG_MULTI_SZ);
-    EXPECT_EQ(keys[0].values[0].data, Data({"\xc3\xa4\0\0", 4}));
+    EXPECT_EQ(Parse(Utf16(v5 + "\n[K]\n\"L\"=hex(7):e4,00,00,00,00,00\n")),
+              "[K]L=7:\xc3\xa4\0\0;"s);
 }
 
 TEST(RegeditFile, WhatIsNotInTheFormatIsABadDatabase) {
-    const char* const files[] = {
-        "",
-        "Windows Registry Editor Version 5.01\n",
-        "\nREGEDIT4\n",
-        "REGEDIT4\n\"no\"=\"key\"\n",
-        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\n",
-        "REGEDIT4\n[]\n",
-        "REGEDIT4\n[K]\n\"x\"=\"open\n",
-        "REGEDIT4\n[K]\n\"x\"=\"a\" tail\n",
-        "REGEDIT4\n[K]\n\"x\"=dword:123456789\n",
-        "REGEDIT4\n[K]\n\"x\"=hex:1,2,\n",
-        "REGEDIT4\n[K]\n\"x\"=hex:100\n",
-        "REGEDIT4\n[K]\n\"x\"=hex(zz):01\n",
-        "REGEDIT4\n[K]\n\"x\"=hex:01,\\\n",
-        "REGEDIT4\n[K]\nstray\n",
-    };
-    for (const char* file : files) {
-        std::vector<RegeditKey> keys;
-        EXPECT_EQ(ParseRegeditFile(Bytes(file), keys), ERROR_BADDB) << file;
+    auto oddLength = Utf16("REGEDIT4\n");
+    oddLength.pop_back();
+    EXPECT_EQ(Parse(oddLength), std::to_string(ERROR_BADDB));
+    for (const char* file : {
+             "",
+             "Windows Registry Editor Version 5.01\n",
+             "\nREGEDIT4\n",
+             "REGEDIT4\n\"no\"=\"key\"\n",
+             "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\n",
+             "REGEDIT4\n[]\n",
+             "REGEDIT4\n[K]\n\"x\"=\"open\n",
+             "REGEDIT4\n[K]\n\"x\"=\"a\" tail\n",
+             "REGEDIT4\n[K]\n\"x\"=dword:123456789\n",
+             "REGEDIT4\n[K]\n\"x\"=hex:1,2,\n",
+             "REGEDIT4\n[K]\n\"x\"=hex:100\n",
+             "REGEDIT4\n[K]\n\"x\"=hex(zz):01\n",
+             "REGEDIT4\n[K]\n\"x\"=hex:01,\\\n",
+             "REGEDIT4\n[K]\nstray\n",
+         }) {
+        EXPECT_EQ(Parse(Bytes(file)), std::to_string(ERROR_BADDB)) << file;
     }
-    std::vector<RegeditKey> keys;
-    auto odd = Utf16("REGEDIT4\n");
-    odd.pop_back();
-    EXPECT_EQ(ParseRegeditFile(odd, keys), ERROR_BADDB);
 }
 
 TEST(RegeditFile, NamesMatchRegardlessOfCase) {
@@ -94,6 +95,8 @@ TEST(RegeditFile, NamesMatchRegardlessOfCase) {
     EXPECT_FALSE(RegNamesEqual("a\xff", "a\xfe"));
     EXPECT_TRUE(
         RegPathIsAtOrBelow("HKEY_LOCAL_MACHINE\\SOFTWARE\\X", "hkey_local_machine\\software"));
+    EXPECT_FALSE(
+        RegPathIsAtOrBelow("HKEY_LOCAL_MACHINE\\SOFTWARE", "HKEY_LOCAL_MACHINE\\SOFTWARE\\X"));
     EXPECT_FALSE(
         RegPathIsAtOrBelow("HKEY_LOCAL_MACHINE\\SOFTWAREX", "HKEY_LOCAL_MACHINE\\SOFTWARE"));
 }

@@ -28,12 +28,12 @@ ModalDriver::~ModalDriver() {
 
 void ModalDriver::Expect(const char* type, std::function<bool(QWidget*)> matches,
                          std::function<void(QWidget*)> act) {
-    auto expected = std::make_shared<Expected>();
-    expected->type = type;
-    expected->matches = std::move(matches);
-    expected->act = std::move(act);
-    expected->deadline = std::chrono::steady_clock::now() + kDeadline;
-    m_expected.push_back(std::move(expected));
+    m_expected.push_back(
+        std::make_shared<Expected>(Expected{type,
+                                            std::move(matches),
+                                            std::move(act),
+                                            std::chrono::steady_clock::now() + kDeadline,
+                                            {}}));
 }
 
 void ModalDriver::AnswerDialog(const QString& typed, End end, bool clearFirst) {
@@ -51,18 +51,10 @@ void ModalDriver::AnswerDialog(const QString& typed, End end, bool clearFirst) {
                 }
                 QTest::keyClicks(edit, typed);
             }
-            switch (end) {
-                case End::Enter:
-                    QTest::keyClick(dialog, Qt::Key_Return);
-                    break;
-                case End::Escape:
-                    QTest::keyClick(dialog, Qt::Key_Escape);
-                    break;
-                case End::CloseBox:
-                    dialog->close();
-                    break;
-                case End::None:
-                    break;
+            if (end == End::Enter || end == End::Escape) {
+                QTest::keyClick(dialog, end == End::Enter ? Qt::Key_Return : Qt::Key_Escape);
+            } else if (end == End::CloseBox) {
+                dialog->close();
             }
         });
 }
@@ -120,7 +112,5 @@ void ModalDriver::Tick() {
             expected->done = true;
         }
     }
-    m_expected.erase(std::remove_if(m_expected.begin(), m_expected.end(),
-                                    [](const auto& expected) { return expected->done; }),
-                     m_expected.end());
+    std::erase_if(m_expected, [](const auto& expected) { return expected->done; });
 }

@@ -53,9 +53,7 @@ private:
         std::function<void(QWidget*)> act;
         std::chrono::steady_clock::time_point deadline;
         QPointer<QWidget> widget;  // the one it acts on
-        bool acting = false;
-        bool acted = false;
-        bool done = false;
+        bool acting = false, acted = false, done = false;
     };
     void Expect(const char* type, std::function<bool(QWidget*)> matches,
                 std::function<void(QWidget*)> act);

@@ -1,6 +1,5 @@
 #include "network_namespace.h"
 
-#include <fcntl.h>
 #include <sched.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -24,55 +24,38 @@ std::string& WhyNot() {
     return why;
 }
 
-bool WriteText(const char* path, const std::string& text) {
-    const int fd = open(path, O_WRONLY | O_CLOEXEC);
-    const bool ok =
-        fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    if (fd >= 0) {
-        close(fd);
-    }
-    return ok;
-}
-
 // Whether every positive pattern of the filter names a test of a registered suite.
 bool SelectsOnlyRegisteredSuites(const std::string& filter) {
-    const std::string positive = filter.substr(0, filter.find('-'));
-    std::istringstream patterns(positive);
+    std::istringstream patterns(filter.substr(0, filter.find('-')));
     bool any = false;
     for (std::string pattern; std::getline(patterns, pattern, ':');) {
-        const auto dot = pattern.find('.');
-        if (dot == std::string::npos || Suites().count(pattern.substr(0, dot)) == 0 ||
-            pattern.substr(0, dot).find_first_of("*?") != std::string::npos) {
-            return false;
+        const std::string suite = pattern.substr(0, pattern.find('.'));
+        if (suite == pattern || Suites().count(suite) == 0) {
+            return false;  // no suite named, or one not registered (a wildcard is neither)
         }
         any = true;
     }
     return any;
 }
 
-bool EnterNetworkNamespace(std::string& reason) {
+// Empty once in a namespace with lo set up; otherwise why not.
+std::string EnterNetworkNamespace() {
     if (unshare(CLONE_NEWNET) != 0) {
         // Without the privilege, a user namespace of our own gives it.
-        const uid_t uid = geteuid();
-        const gid_t gid = getegid();
+        const std::string uid = std::to_string(geteuid()), gid = std::to_string(getegid());
         if (unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) {
-            reason = std::string("unshare -n: ") + std::strerror(errno);
-            return false;
+            return std::string("unshare -n: ") + std::strerror(errno);
         }
-        WriteText("/proc/self/setgroups", "deny");
-        if (!WriteText("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
-            !WriteText("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1")) {
-            reason = "cannot map this user into a user namespace";
-            return false;
+        std::ofstream("/proc/self/setgroups") << "deny";
+        if (!(std::ofstream("/proc/self/uid_map") << "0 " + uid + " 1" << std::flush) ||
+            !(std::ofstream("/proc/self/gid_map") << "0 " + gid + " 1" << std::flush)) {
+            return "cannot map this user into a user namespace";
         }
     }
-    const int status =
-        std::system("ip link set lo up multicast on && ip route add 224.0.0.0/4 dev lo");
-    if (status != 0) {
-        reason = "ip could not set up lo in the namespace (lo up, multicast, 224.0.0.0/4)";
-        return false;
+    if (std::system("ip link set lo up multicast on && ip route add 224.0.0.0/4 dev lo") != 0) {
+        return "ip could not set up lo in the namespace (lo up, multicast, 224.0.0.0/4)";
     }
-    return true;
+    return "";
 }
 
 }  // namespace
@@ -83,15 +66,11 @@ bool RunInNetworkNamespace(const char* suite) {
 }
 
 void EnterNetworkNamespaceIfSelected() {
-    const std::string filter = GTEST_FLAG_GET(filter);
-    if (!SelectsOnlyRegisteredSuites(filter)) {
+    if (!SelectsOnlyRegisteredSuites(GTEST_FLAG_GET(filter))) {
         WhyNot() =
             "runs only in a network namespace of its own, when run alone "
             "(ctest, or --gtest_filter=Suite.*)";
-        return;
-    }
-    std::string reason;
-    if (!EnterNetworkNamespace(reason)) {
+    } else if (const std::string reason = EnterNetworkNamespace(); !reason.empty()) {
         WhyNot() = "no network namespace could be made: " + reason;
     }
 }

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 TempPrefix::TempPrefix() {
     char folder[] = "/tmp/vandrel-test-XXXXXX";
@@ -19,9 +19,7 @@ TempPrefix::~TempPrefix() {
 
 std::string ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    std::ostringstream out;
-    out << file.rdbuf();
-    return out.str();
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 long long FileSize(const std::string& path) {

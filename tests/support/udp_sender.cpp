@@ -4,8 +4,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdint>
-
 UdpSender::UdpSender(unsigned port, const char* address)
     : m_socket(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)),
       m_address(inet_addr(address)),
@@ -28,7 +26,7 @@ std::string UdpSender::SendBytes(const std::string& data) {
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<uint16_t>(m_port));
     to.sin_addr.s_addr = m_address;
-    const ssize_t n =
-        sendto(m_socket, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    const auto* address = reinterpret_cast<sockaddr*>(&to);
+    const ssize_t n = sendto(m_socket, data.data(), data.size(), 0, address, sizeof to);
     return n == static_cast<ssize_t>(data.size()) ? data : std::string();
 }

@@ -23,28 +23,38 @@ protected:
         m_counter.SetCounterIndex(506);
         ASSERT_EQ(m_counter.EnumInterfaces(), 1);
     }
-    CString Name(int position) {
-        CString name;
-        EXPECT_EQ(m_counter.GetInterfaceName(name, position), 1);
-        return name;
+    // The growth read at each position, from the last to the first.
+    std::vector<double> Rates() {
+        std::vector<double> rates(samples.size());
+        for (int i = static_cast<int>(rates.size()) - 1; i >= 0; --i) {
+            rates[static_cast<std::size_t>(i)] = m_counter.GetTraffic(i);
+        }
+        return rates;
     }
 
     CTrafficCounter m_counter;
 };
 
-TEST_F(TrafficCounterTest, ListsEveryInstanceInOrder) {
-    samples = {{"eth0"}, {"wlan0"}, {"lo"}};
+TEST_F(TrafficCounterTest, ListsEveryInstanceInOrderAndUnknownPositionsGiveNothing) {
+    samples = {{"eth0", 0, 100, 0}, {"wlan0", 0, 100, 0}, {"lo", 0, 100, 0}};
     List();
     EXPECT_EQ(m_counter.GetInterfaceCount(), 2);
-    EXPECT_STREQ(Name(0), "eth0");
-    EXPECT_STREQ(Name(2), "lo");
-    CString untouched = "keep";
-    EXPECT_EQ(m_counter.GetInterfaceName(untouched, 3), 0);
-    EXPECT_EQ(m_counter.GetInterfaceName(untouched, -1), 0);
-    EXPECT_STREQ(untouched, "keep");
-}
+    CString name = "keep";
+    EXPECT_EQ(m_counter.GetInterfaceName(name, 2), 1);
+    EXPECT_STREQ(name, "lo");
+    EXPECT_EQ(m_counter.GetInterfaceName(name, 3) + m_counter.GetInterfaceName(name, -1), 0);
+    EXPECT_STREQ(name, "lo") << "untouched";
+    const int before = queries;
+    for (const int position : {-1, 3, 1000}) {
+        EXPECT_EQ(m_counter.GetTraffic(position), 0.0) << position;
+    }
+    EXPECT_EQ(queries, before) << "an unknown position is answered without a query";
+    EXPECT_EQ(m_counter.GetTraffic(1), 0.0);
+    samples.erase(samples.begin() + 1);
+    EXPECT_EQ(m_counter.GetTraffic(1), 0.0) << "wlan0 is gone";
+    samples.insert(samples.begin() + 1, {"wlan0", 0, 350, 0});
+    EXPECT_EQ(m_counter.GetTraffic(1), 250.0) << "growth since wlan0 was last seen";
 
-TEST_F(TrafficCounterTest, BlocksWithoutInstancesOrBandwidthListNothing) {
     auto noInstances = BuildPerfDataBlock({}, u"h");
     Patch(noInstances, kObject + offsetof(PERF_OBJECT_TYPE, NumInstances),
           static_cast<DWORD>(PERF_NO_INSTANCES));
@@ -57,45 +67,21 @@ TEST_F(TrafficCounterTest, BlocksWithoutInstancesOrBandwidthListNothing) {
     }
 }
 
-TEST_F(TrafficCounterTest, GrowthIsTheLow32BitsModulo2To32) {
-    const std::tuple<std::uint64_t, std::uint64_t, double> cases[] = {
-        {100, 700, 600.0},
-        {4294967000, 200, 496.0},
-        {0x1'0000'0064, 0x1'0000'02BC, 600.0},
-        {0x1'0000'0005, 0x2'0000'0005, 0.0},  // a whole 2^32 is invisible 32 bits wide
-    };
-    for (const auto& [first, second, growth] : cases) {
-        samples = {{"eth0", 0, first, 0}};
-        List();
-        EXPECT_EQ(m_counter.GetTraffic(0), 0.0) << "the first sample has no growth";
-        samples[0].txBytes = second;
-        EXPECT_EQ(m_counter.GetTraffic(0), growth) << first;
-    }
-}
-
-TEST_F(TrafficCounterTest, EachPositionKeepsItsOwnPreviousSample) {
-    samples = {{"a", 0, 1000, 0}, {"b", 0, 2000, 0}, {"c", 0, 3000, 0}, {"d", 0, 4000, 0}};
+TEST_F(TrafficCounterTest, EachPositionGrowsFromItsOwnPreviousSampleModulo2To32) {
+    samples = {{"a", 0, 100, 0},
+               {"b", 0, 4294967000, 0},
+               {"c", 0, 0x1'0000'0005, 0},
+               {"a", 0, 5000, 0}};  // a duplicated name reads the first instance
     List();
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(m_counter.GetTraffic(i), 0.0);
-    }
+    EXPECT_EQ(Rates(), std::vector<double>(4, 0.0)) << "the first sample has no growth";
     for (int round = 1; round <= 3; ++round) {
-        for (std::size_t i = 0; i < 4; ++i) {
-            samples[i].txBytes += 100 * (i + 1) * round;
-        }
-        for (int i = 3; i >= 0; --i) {
-            EXPECT_EQ(m_counter.GetTraffic(i), 100.0 * (i + 1) * round) << i;
-        }
+        samples[0].txBytes += 100 * round;
+        samples[1].txBytes += 496;            // past 2^32
+        samples[2].txBytes += 0x1'0000'0000;  // a whole 2^32 is invisible 32 bits wide
+        samples[3].txBytes += 999;
+        const double a = 100.0 * round;
+        EXPECT_EQ(Rates(), (std::vector<double>{a, 496.0, 0.0, a}));
     }
-}
-
-TEST_F(TrafficCounterTest, ADuplicatedNameReadsTheFirstInstance) {
-    samples = {{"eth0", 0, 100, 0}, {"eth0", 0, 5000, 0}};
-    List();
-    EXPECT_EQ(m_counter.GetTraffic(1), 0.0);
-    samples[0].txBytes += 10;
-    samples[1].txBytes += 999;
-    EXPECT_EQ(m_counter.GetTraffic(1), 10.0);
 }
 
 TEST_F(TrafficCounterTest, BlocksBeyondTwoBufferStepsAreRead) {
@@ -108,14 +94,15 @@ TEST_F(TrafficCounterTest, BlocksBeyondTwoBufferStepsAreRead) {
     queries = 0;
     List();
     EXPECT_EQ(queries, 3) << "40960, 81920, then 122880 bytes";
-    EXPECT_EQ(m_counter.GetInterfaceCount(), 399);
-    EXPECT_EQ(Name(399).str(), std::string(97, 'n') + "499");
+    CString name;
+    EXPECT_EQ(m_counter.GetInterfaceName(name, 399), 1);
+    EXPECT_EQ(name.str(), std::string(97, 'n') + "499");
     EXPECT_EQ(m_counter.GetTraffic(399), 0.0);
     samples.back().txBytes += 4096;
     EXPECT_EQ(m_counter.GetTraffic(399), 4096.0);
 }
 
-TEST_F(TrafficCounterTest, FailuresReportOneAndKeepThePreviousSample) {
+TEST_F(TrafficCounterTest, FailuresReportOneAndKeepThePreviousSampleAndExceptionsAreCaught) {
     samples = {{"eth0", 0, 100, 0}};
     auto noSentCounter = BuildPerfDataBlock(samples, u"h");
     Patch(noSentCounter, CounterTitle(2), 999);
@@ -135,61 +122,30 @@ TEST_F(TrafficCounterTest, FailuresReportOneAndKeepThePreviousSample) {
         samples[0].txBytes = 700;
         EXPECT_EQ(m_counter.GetTraffic(0), 600.0);
     }
-}
-
-TEST_F(TrafficCounterTest, AnyExceptionInsideAnOperationIsCaught) {
-    samples = {{"eth0", 0, 100, 0}};
-    List();
-    EXPECT_EQ(m_counter.GetTraffic(0), 0.0);
     SetRawPerfDataSource(
         [](std::vector<std::byte>&) -> int { throw std::runtime_error("the source failed"); });
-    samples[0].txBytes = 400;
     EXPECT_EQ(m_counter.GetTraffic(0), 0.0);
     EXPECT_EQ(m_counter.EnumInterfaces(), 0);
     EXPECT_EQ(m_counter.GetInterfaceCount(), -1);
-}
-
-TEST_F(TrafficCounterTest, UnknownPositionsAndNamesGiveZero) {
-    samples = {{"eth0", 0, 100, 0}, {"eth1", 0, 100, 0}, {"eth2", 0, 100, 0}};
-    List();
-    const int before = queries;
-    for (const int position : {-1, 3, 1000}) {
-        EXPECT_EQ(m_counter.GetTraffic(position), 0.0) << position;
-    }
-    EXPECT_EQ(queries, before) << "an unknown position is answered without a query";
-
-    EXPECT_EQ(m_counter.GetTraffic(1), 0.0);
-    samples.erase(samples.begin() + 1);
-    EXPECT_EQ(m_counter.GetTraffic(1), 0.0) << "eth1 is gone";
-    samples.insert(samples.begin() + 1, {"eth1", 0, 350, 0});
-    EXPECT_EQ(m_counter.GetTraffic(1), 250.0) << "growth since eth1 was last seen";
 }
 
 TEST_F(TrafficCounterTest, OneReadServesAPassAndEachCounterReadsItsOwnValues) {
     SetPerfDataSnapshotReuse(std::chrono::hours(1));
     samples = {{"a", 10, 1000, 0}, {"b", 20, 2000, 0}, {"c", 30, 3000, 0}};
     List();
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(m_counter.GetTraffic(i), 0.0);
-    }
+    CTrafficCounter received;
+    received.SetCounterIndex(264);
+    EXPECT_EQ(Rates(), std::vector<double>(3, 0.0));
+    EXPECT_EQ(received.GetTraffic(1), 0.0);
     for (InterfaceSample& sample : samples) {
         sample.txBytes += 500;
         sample.rxBytes += 7;
     }
     queries = 0;
     SetPerfDataSnapshotReuse(std::chrono::hours(1));  // the next pass, a second later
-    for (int i = 2; i >= 0; --i) {
-        EXPECT_EQ(m_counter.GetTraffic(i), 500.0) << i;
-    }
+    EXPECT_EQ(Rates(), std::vector<double>(3, 500.0));
+    EXPECT_EQ(received.GetTraffic(1), 7.0) << "the same block, walked for its own counter";
     EXPECT_EQ(queries, 1);
-
-    CTrafficCounter received;
-    received.SetCounterIndex(264);
-    EXPECT_EQ(received.GetTraffic(1), 0.0);
-    samples[1].rxBytes += 3;
-    SetPerfDataSnapshotReuse(std::chrono::hours(1));
-    EXPECT_EQ(m_counter.GetTraffic(1), 0.0) << "bytes sent stand still";
-    EXPECT_EQ(received.GetTraffic(1), 3.0) << "the same block, walked for its own counter";
 }
 
 }  // namespace
