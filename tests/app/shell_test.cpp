@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "cmd_ui.h"
 #include "standard_ids.h"
 
 void ShellTest::SetUp() {
@@ -82,11 +81,6 @@ QStatusBar* ShellTest::StatusBar() const {
 QString ShellTest::Pane(int index) const {
     auto* label = StatusBar()->findChild<QLabel*>(QStringLiteral("pane%1").arg(index));
     return label != nullptr ? label->text() : QStringLiteral("<no pane>");
-}
-
-bool ShellTest::Handled(UINT nID) const {
-    CCmdUI state(nID);
-    return Frame()->OnCmdMsg(nID, CN_UPDATE_COMMAND_UI, &state) != FALSE;
 }
 
 void ShellTest::OpenPopup(QMenu* popup) {

@@ -35,8 +35,6 @@ protected:
     QToolBar* ToolBar() const;
     QStatusBar* StatusBar() const;
     QString Pane(int index) const;
-    // Whether routing finds a handler for nID, as the framework's enabling asks it.
-    bool Handled(UINT nID) const;
 
     // Opens the pop-up as the menu bar does, so that its items are updated; ClickItem then
     // chooses an item with the mouse.
