@@ -257,25 +257,6 @@ TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
     EXPECT_TRUE(IsOrderedPartOf(file, sent, kSize));
 }
 
-TEST_F(UnicastCapture, AReaderErrorIsReportedOnceAndWhatCameBeforeIsKept) {
-    Unicast("0");
-    UdpSender sender(BoundPort());
-    const std::string before = SendAndWait(sender, 1000, 70);
-    // The socket's descriptor now names something that cannot be read as a socket.
-    const int notASocket = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(dup2(notASocket, m_pView->Socket()->m_hSocket), 0);
-    close(notASocket);
-    sender.Send(1000);
-    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
-    EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == before) << "written at once";
-    WaitUntil([] { return false; }, 1500);
-    EXPECT_EQ(m_driver.m_messages,
-              std::vector<std::string>{"Receive is error = 10038 ! No more datagrams are "
-                                       "captured; what was received is kept in the file."});
-    m_pView.reset();
-    EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == before);
-}
-
 TEST_F(UnicastCapture, AFileThatCannotBeOpenedIsReportedAndTheCaptureGoesOn) {
     for (const bool foreign : {false, true}) {
         if (foreign && geteuid() != 0) {
@@ -303,11 +284,13 @@ TEST_F(UnicastCapture, AFileThatCannotBeOpenedIsReportedAndTheCaptureGoesOn) {
     }
 }
 
-TEST_F(UnicastCapture, AFailedWriteLeavesOnlyWholeBlocksIsReportedOnceAndTheCaptureGoesOn) {
+// A failed write leaves only whole blocks and the capture goes on; a failed read ends it, with
+// what is held written at once. Each is said once.
+TEST_F(UnicastCapture, WriteAndReadErrorsAreReportedOnceAndWhatCameBeforeIsKept) {
     Unicast("0");
     UdpSender sender(BoundPort());
     const std::string path = m_prefix.CapturePath();
-    const std::string first = SendAndWait(sender, 1000, 66);
+    std::string kept = SendAndWait(sender, 1000, 66);
     ASSERT_EQ(FileSize(path), 66000);
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
@@ -316,11 +299,24 @@ TEST_F(UnicastCapture, AFailedWriteLeavesOnlyWholeBlocksIsReportedOnceAndTheCapt
     FillTwice(sender);
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(FileSize(path), 66000) << "the part of the failed block is cut off again";
-    const std::string more = SendAndWait(sender, 1000, 66);
-    EXPECT_TRUE(ReadFile(path) == first + more);
-    EXPECT_EQ(
-        m_driver.m_messages,
-        std::vector<std::string>{"Write file is error = 112 ! 66000 bytes received are dropped."});
+    kept += SendAndWait(sender, 1000, 70);
+    EXPECT_EQ(FileSize(path), 132000);
+
+    // The socket's descriptor now names something that cannot be read as a socket.
+    const int notASocket = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(dup2(notASocket, m_pView->Socket()->m_hSocket), 0);
+    close(notASocket);
+    sender.Send(1000);
+    ASSERT_TRUE(WaitUntil([&] { return m_driver.m_messages.size() == 2; }));
+    EXPECT_TRUE(ReadFile(path) == kept) << "written at once";
+    WaitUntil([] { return false; }, 1500);
+    EXPECT_EQ(m_driver.m_messages,
+              (std::vector<std::string>{
+                  "Write file is error = 112 ! 66000 bytes received are dropped.",
+                  "Receive is error = 10038 ! No more datagrams are captured; what was received "
+                  "is kept in the file."}));
+    m_pView.reset();
+    EXPECT_TRUE(ReadFile(path) == kept);
 }
 
 TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
