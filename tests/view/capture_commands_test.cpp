@@ -479,6 +479,7 @@ TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBefor
 TEST_F(MulticastCapture, ClosingTheProgramEndsItAtOnceWithTheFileCompleteEvenWhileItAsksForABox) {
     for (const bool boxAsked : {false, true}) {
         NewView();
+        std::filesystem::remove(Path());
         Multicast();
         ASSERT_TRUE(Joined());
         UdpSender sender(kPort, kGroup);
