@@ -1,6 +1,5 @@
 #include <QFile>
 #include <QProcess>
-#include <QSettings>
 
 #include "shell_test.h"
 #include "standard_ids.h"
@@ -15,10 +14,14 @@ TEST_F(ShellTest, RecentFilesAreKeptAcrossRunsAndAVanishedOneLeavesTheList) {
         QFile(path).open(QIODevice::WriteOnly);
         QProcess run;
         Launch(run, VANDREL_EXE, {path});
+        // Read from the file, not through a QSettings of this process, which may cache it.
+        QFile profile(
+            Path("config/Local AppWizard-Generated Applications/Vandrel net traffic.conf"));
         EXPECT_TRUE(WaitUntil(
             [&] {
-                return QSettings("Local AppWizard-Generated Applications", "Vandrel net traffic")
-                           .value("Recent File List/File1") == path;
+                profile.close();
+                return profile.open(QIODevice::ReadOnly) &&
+                       profile.readAll().contains(("File1=" + path + "\n").toUtf8());
             },
             20000))
             << n;
