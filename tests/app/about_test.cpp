@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 
 #include "resource.h"
 #include "shell_test.h"
@@ -22,57 +23,51 @@ QRect FromDialogUnits(const QFont& font, int x, int y, int cx, int cy) {
 
 TEST_F(ShellTest, AboutBoxShowsItsFiveControlsLaidOutFromDialogUnitsAndClosesWithEscape) {
     ASSERT_TRUE(Start());
-    bool shown = false;
     m_modal.When<QDialog>([&](QDialog* dialog) {
-        shown = true;
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("关于 Vandrel"));
         EXPECT_TRUE(QFontInfo(dialog->font()).family().contains("Serif"))
             << QFontInfo(dialog->font()).family().toStdString();
-        EXPECT_EQ(dialog->size(), FromDialogUnits(dialog->font(), 0, 0, 235, 55).size());
-        QLabel* icon = nullptr;
-        QLabel* version = nullptr;
-        QLabel* notice = nullptr;
-        for (QLabel* label : dialog->findChildren<QLabel*>()) {
-            QLabel*& slot = !label->pixmap().isNull()                           ? icon
-                            : label->text() == QStringLiteral("Vandrel 1.0 版") ? version
-                                                                                : notice;
-            EXPECT_EQ(slot, nullptr);
-            slot = label;
-        }
-        QPushButton* ok = nullptr;
-        QPushButton* getRegValue = nullptr;
-        for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
-            (button->text() == QStringLiteral("确定") ? ok : getRegValue) = button;
-        }
-        ASSERT_TRUE(icon && version && notice && ok && getRegValue);
-        for (QWidget* control : {static_cast<QWidget*>(icon), static_cast<QWidget*>(version),
-                                 static_cast<QWidget*>(notice), static_cast<QWidget*>(ok),
-                                 static_cast<QWidget*>(getRegValue)}) {
-            EXPECT_FALSE(
-                QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty());
-        }
         const QFont font = dialog->font();
+        EXPECT_EQ(dialog->size(), FromDialogUnits(font, 0, 0, 235, 55).size());
+        // In template order: each control was lowered below those made before.
+        QList<QWidget*> controls = dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        std::reverse(controls.begin(), controls.end());
+        ASSERT_EQ(controls.size(), 5);
+        const auto* icon = qobject_cast<QLabel*>(controls[0]);
+        ASSERT_TRUE(icon != nullptr && !icon->pixmap().isNull());
         EXPECT_EQ(icon->geometry().topLeft(), FromDialogUnits(font, 11, 17, 20, 20).topLeft());
-        EXPECT_EQ(version->geometry(), FromDialogUnits(font, 40, 10, 119, 8));
-        EXPECT_FALSE(notice->text().isEmpty());
-        EXPECT_EQ(notice->geometry(), FromDialogUnits(font, 40, 25, 119, 8));
+        const struct {
+            QString text;
+            QRect rect;
+        } texts[] = {
+            {"Vandrel 1.0 版", FromDialogUnits(font, 40, 10, 119, 8)},
+            {"", FromDialogUnits(font, 40, 25, 119, 8)},  // the notice, whatever its year
+            {"确定", FromDialogUnits(font, 7, 7, 50, 14)},
+            {"GetRegValue", FromDialogUnits(font, 157, 34, 60, 14)},
+        };
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_FALSE(QAccessible::queryAccessibleInterface(controls[i])
+                             ->text(QAccessible::Name)
+                             .isEmpty())
+                << i;
+            if (i > 0) {
+                const QString text = controls[i]->property("text").toString();
+                EXPECT_TRUE(texts[i - 1].text.isEmpty() ? !text.isEmpty()
+                                                        : text == texts[i - 1].text)
+                    << text.toStdString();
+                EXPECT_EQ(controls[i]->geometry(), texts[i - 1].rect) << i;
+            }
+        }
+        auto* ok = qobject_cast<QPushButton*>(controls[3]);
         EXPECT_TRUE(ok->isDefault());
-        EXPECT_EQ(ok->geometry(), FromDialogUnits(font, 7, 7, 50, 14));
-        EXPECT_EQ(getRegValue->text(), QStringLiteral("GetRegValue"));
-        EXPECT_EQ(getRegValue->geometry(), FromDialogUnits(font, 157, 34, 60, 14));
         // Where the OK button overlaps the version text, the earlier control is on top.
-        const QPoint overlap = version->geometry().intersected(ok->geometry()).center();
-        EXPECT_EQ(dialog->childAt(overlap), version);
+        EXPECT_EQ(dialog->childAt(controls[1]->geometry().intersected(ok->geometry()).center()),
+                  controls[1]);
         ok->click();
     });
     // From the toolbar's About button, as a user would.
-    QAction* about = nullptr;
-    for (QAction* action : ToolBar()->actions()) {
-        about = action->data().toUInt() == ID_APP_ABOUT ? action : about;
-    }
-    ASSERT_NE(about, nullptr);
-    qobject_cast<QAbstractButton*>(ToolBar()->widgetForAction(about))->click();
-    EXPECT_TRUE(shown);
+    qobject_cast<QAbstractButton*>(ToolBar()->widgetForAction(ToolBar()->actions().at(10)))
+        ->click();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     // From the Help menu, closed with Escape: the program goes on.

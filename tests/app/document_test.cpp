@@ -24,14 +24,6 @@ qint64 SizeOf(const QString& path) {
     return QFileInfo(path).exists() ? QFileInfo(path).size() : -1;
 }
 
-// As a user does: the whole path into the name box, then Enter.
-void TypeFileName(QFileDialog* dialog, const QString& path) {
-    auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
-    ASSERT_NE(edit, nullptr);
-    edit->setText(path);
-    QTest::keyClick(edit, Qt::Key_Return);
-}
-
 void Activate(QMainWindow* window) {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
@@ -49,46 +41,27 @@ TEST(ProgramStringTable, HoldsTheFrameworksTexts) {
 }
 
 // Save writes an empty file whatever it held; New then leaves it for an untitled document.
-TEST_F(ShellTest, FileOnTheCommandLineOpensTitledByItAndSaveEmptiesIt) {
+// The Edit and pane keys, whose commands have no handler, do nothing meanwhile.
+TEST_F(ShellTest, FileOnTheCommandLineOpensTitledByItAndItsKeysSaveEmptyAndNewLeaveIt) {
     const QString path = Path("capture log.ts");
     WriteFile(path, "whatever it holds");
     // Flags of the standard parser are skipped.
     ASSERT_TRUE(Start({"/dde", "-Embedding", path.toUtf8().constData()}));
-    EXPECT_EQ(Window()->windowTitle(), QStringLiteral("capture log.ts - Vandrel"));
+    const QString title = QStringLiteral("capture log.ts - Vandrel");
+    EXPECT_EQ(Window()->windowTitle(), title);
     EXPECT_EQ(QString::fromUtf8(Frame()->GetActiveDocument()->GetPathName().str()), path);
     Activate(Window());
+    for (const char* keys : {"Ctrl+Z", "Ctrl+X", "Ctrl+C", "Ctrl+V", "Alt+Backspace", "Shift+Del",
+                             "Ctrl+Ins", "Shift+Ins", "F6", "Shift+F6"}) {
+        QTest::keySequence(Window(), QKeySequence(keys));
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << keys;
+        EXPECT_EQ(Window()->windowTitle(), title) << keys;
+        EXPECT_EQ(SizeOf(path), 17) << keys;
+    }
     QTest::keyClick(Window(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(SizeOf(path), 0);
     QTest::keyClick(Window(), Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(Window()->windowTitle(), QStringLiteral("无标题 - Vandrel"));
-}
-
-TEST_F(ShellTest, SaveAsAsksForANameAndRetitlesTheDocument) {
-    ASSERT_TRUE(Start());
-    const QString path = Path("saved.vdr");
-    m_modal.When<QFileDialog>([&](QFileDialog* dialog) {
-        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
-        TypeFileName(dialog, path);
-    });
-    QMenu* file = Popup("文件(&F)");
-    OpenPopup(file);
-    ClickItem(file, ID_FILE_SAVE_AS);
-    EXPECT_EQ(SizeOf(path), 0);
-    EXPECT_EQ(Window()->windowTitle(), QStringLiteral("saved.vdr - Vandrel"));
-}
-
-TEST_F(ShellTest, OpenAcceleratorAsksForAnExistingFile) {
-    const QString path = Path("b.txt");
-    WriteFile(path, "x");
-    ASSERT_TRUE(Start());
-    Activate(Window());
-    m_modal.When<QFileDialog>([&](QFileDialog* dialog) {
-        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
-        EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
-        TypeFileName(dialog, path);
-    });
-    QTest::keyClick(Window(), Qt::Key_O, Qt::ControlModifier);
-    EXPECT_EQ(Window()->windowTitle(), QStringLiteral("b.txt - Vandrel"));
 }
 
 TEST_F(ShellTest, MissingFileOnTheCommandLineIsReportedAndEndsStartUp) {
@@ -104,68 +77,59 @@ TEST_F(ShellTest, MissingFileOnTheCommandLineIsReportedAndEndsStartUp) {
     EXPECT_EQ(theApp.m_pMainWnd, nullptr);
 }
 
-// The Edit keys have no handler: nothing opens, nothing changes.
-TEST_F(ShellTest, EditAndPaneAcceleratorsAreInert) {
+// The framework's own dialogs, in the resources' language: a file named in them opens or is
+// saved to and titles the document; print preview shows one empty page.
+TEST_F(ShellTest, FileCommandsAskThroughTheFrameworksDialogs) {
+    WriteFile(Path("b.txt"), "x");
     ASSERT_TRUE(Start());
     Activate(Window());
-    const QString title = Window()->windowTitle();
-    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
-        {Qt::Key_Z, Qt::ControlModifier},      {Qt::Key_X, Qt::ControlModifier},
-        {Qt::Key_C, Qt::ControlModifier},      {Qt::Key_V, Qt::ControlModifier},
-        {Qt::Key_Backspace, Qt::AltModifier},  {Qt::Key_Delete, Qt::ShiftModifier},
-        {Qt::Key_Insert, Qt::ControlModifier}, {Qt::Key_Insert, Qt::ShiftModifier},
-        {Qt::Key_F6, Qt::NoModifier},          {Qt::Key_F6, Qt::ShiftModifier},
-    };
-    for (const auto& [key, modifiers] : keys) {
-        QTest::keyClick(Window(), key, modifiers);
-        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << key;
-        EXPECT_EQ(Window()->windowTitle(), title);
-    }
-}
-
-// The framework's own dialogs, in the resources' language.
-TEST_F(ShellTest, FileCommandsOpenTheFrameworksDialogs) {
-    ASSERT_TRUE(Start());
     const struct {
         UINT nID;
         const char* dialogClass;
+        const char* file;  // typed into the name box, then Enter; nullptr: cancelled
     } cases[] = {
-        {ID_FILE_OPEN, "QFileDialog"},
-        {ID_FILE_SAVE_AS, "QFileDialog"},
-        {ID_FILE_PRINT, "QPrintDialog"},
-        {ID_FILE_PRINT_SETUP, "QPageSetupDialog"},
+        {ID_FILE_OPEN, "QFileDialog", "b.txt"},
+        {ID_FILE_SAVE_AS, "QFileDialog", "saved.vdr"},
+        {ID_FILE_PRINT, "QPrintDialog", nullptr},
+        {ID_FILE_PRINT_SETUP, "QPageSetupDialog", nullptr},
+        {ID_FILE_PRINT_PREVIEW, "QPrintPreviewDialog", nullptr},
     };
     QMenu* file = Popup("文件(&F)");
     for (const auto& c : cases) {
-        QString shown;
-        QStringList buttons;
+        SCOPED_TRACE(c.dialogClass);
         m_modal.When<QDialog>([&](QDialog* dialog) {
-            shown =
-                dialog->inherits(c.dialogClass) ? c.dialogClass : dialog->metaObject()->className();
-            for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
-                buttons << button->text();
+            EXPECT_TRUE(dialog->inherits(c.dialogClass)) << dialog->metaObject()->className();
+            if (auto* preview = dialog->findChild<QPrintPreviewWidget*>()) {
+                EXPECT_EQ(preview->pageCount(), 1);
+            } else {
+                QStringList buttons;
+                for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+                    buttons << button->text();
+                }
+                EXPECT_TRUE(buttons.contains(QStringLiteral("取消")))
+                    << buttons.join(',').toStdString();
             }
-            dialog->reject();
+            if (auto* files = qobject_cast<QFileDialog*>(dialog); files && c.file) {
+                EXPECT_EQ(files->acceptMode() == QFileDialog::AcceptSave, c.nID == ID_FILE_SAVE_AS);
+                EXPECT_EQ(files->fileMode() == QFileDialog::ExistingFile, c.nID == ID_FILE_OPEN);
+                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+                name->setText(Path(c.file));
+                QTest::keyClick(name, Qt::Key_Return);
+            } else {
+                dialog->reject();
+            }
         });
-        OpenPopup(file);
-        ClickItem(file, c.nID);
-        EXPECT_EQ(shown, QString::fromUtf8(c.dialogClass));
-        EXPECT_TRUE(buttons.contains(QStringLiteral("取消"))) << buttons.join(',').toStdString();
+        if (c.nID == ID_FILE_OPEN) {
+            QTest::keyClick(Window(), Qt::Key_O, Qt::ControlModifier);
+        } else {
+            OpenPopup(file);
+            ClickItem(file, c.nID);
+        }
+        if (c.file != nullptr) {
+            EXPECT_EQ(Window()->windowTitle(), QString(c.file) + " - Vandrel");
+        }
     }
-}
-
-TEST_F(ShellTest, PrintPreviewShowsOneEmptyPage) {
-    ASSERT_TRUE(Start());
-    int pages = -1;
-    m_modal.When<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
-        auto* widget = preview->findChild<QPrintPreviewWidget*>();
-        pages = widget != nullptr ? widget->pageCount() : -2;
-        preview->reject();
-    });
-    QMenu* file = Popup("文件(&F)");
-    OpenPopup(file);
-    ClickItem(file, ID_FILE_PRINT_PREVIEW);
-    EXPECT_EQ(pages, 1);
+    EXPECT_EQ(SizeOf(Path("saved.vdr")), 0);
 }
 
 }  // namespace

@@ -1,55 +1,48 @@
 // "Local netConfig" through the real menu and toolbar: each command ends in one message box.
 #include <QMessageBox>
 #include <QTest>
+#include <regex>
 
-#include "host_info.h"
 #include "resource.h"
 #include "shell_test.h"
 
 namespace {
 
-// Runs click and returns the text of the one message box it shows; the driver fails the test
-// if none appears or another follows it.
-std::string BoxOf(ModalDriver& modal, const std::function<void()>& click) {
-    std::string text = "<no box>";
-    modal.When<QMessageBox>([&text](QMessageBox* box) {
-        text = box->text().toStdString();
-        box->accept();
-    });
-    click();
-    EXPECT_TRUE(WaitUntil([] { return QApplication::activeModalWidget() == nullptr; }));
-    return text;
-}
-
 TEST_F(ShellTest, HostInfoCommandsShowOneBoxEachFromMenuAndToolbar) {
     ASSERT_TRUE(Start());
     LetIdleRun();
-    // What the commands' own code gives on this machine.
-    const std::string allIp = GetAllIpText().str();
-    EXPECT_FALSE(allIp.empty()) << "127.0.0.1 at least";
-    const std::pair<UINT, std::string> commands[] = {{ID_GET_ALL_IP, allIp},
-                                                     {ID_GET_NETINFO, GetNetinfoText().str()}};
+    const struct {
+        UINT nID;
+        const char* prompt;
+        std::regex box;
+    } commands[] = {
+        {ID_GET_ALL_IP, "ghjgfhjgfhj", std::regex("([0-9]{1,3}\\.){3}[0-9]{1,3}\n(.|\n)*")},
+        // Nothing when the machine has no adapter.
+        {ID_GET_NETINFO, "", std::regex("(The Ethernet Number is: [0-9a-f]{12}\n)?")},
+    };
     QMenu* popup = Popup("Local netConfig");
-    for (const auto& [nID, text] : commands) {
-        SCOPED_TRACE(nID);
+    for (const auto& c : commands) {
+        SCOPED_TRACE(c.nID);
         OpenPopup(popup);
-        QAction* item = Item(popup, nID);
-        ASSERT_TRUE(item->isEnabled());
-        QTest::mouseMove(popup, popup->actionGeometry(item).center());
-        EXPECT_EQ(Pane(0), nID == ID_GET_ALL_IP ? QStringLiteral("ghjgfhjgfhj") : "");
-        EXPECT_EQ(BoxOf(m_modal, [&] { ClickItem(popup, nID); }), text) << "from the menu";
-
-        for (QAction* button : ToolBar()->actions()) {
-            if (!button->isSeparator() && button->data().toUInt() == nID) {
-                ASSERT_TRUE(button->isEnabled());
-                EXPECT_EQ(BoxOf(m_modal,
-                                [&] {
-                                    QTest::mouseClick(ToolBar()->widgetForAction(button),
-                                                      Qt::LeftButton);
-                                }),
-                          text)
-                    << "from the toolbar";
-            }
+        QTest::mouseMove(popup, popup->actionGeometry(Item(popup, c.nID)).center());
+        EXPECT_EQ(Pane(0), c.prompt);
+        QWidget* button = nullptr;
+        for (QAction* action : ToolBar()->actions()) {
+            button = action->data().toUInt() == c.nID ? ToolBar()->widgetForAction(action) : button;
+        }
+        ASSERT_NE(button, nullptr);
+        // The driver fails the test if no box appears or another follows it.
+        for (const auto& click : std::vector<std::function<void()>>{
+                 [&] { ClickItem(popup, c.nID); },
+                 [&] { QTest::mouseClick(button, Qt::LeftButton); }}) {
+            std::string text = "<no box>";
+            m_modal.When<QMessageBox>([&text](QMessageBox* box) {
+                text = box->text().toStdString();
+                box->accept();
+            });
+            click();
+            EXPECT_TRUE(WaitUntil([] { return QApplication::activeModalWidget() == nullptr; }));
+            EXPECT_TRUE(std::regex_match(text, c.box)) << text;
         }
     }
 }

@@ -32,51 +32,33 @@ protected:
         }
         return false;
     }
+};
 
-    // Starts a second copy in this process and answers its message box; returns what the
-    // box said and whether start-up went on.
-    QString SecondCopy(BOOL& started) {
+// The program's first copy, or any other holder of its name.
+TEST_F(SingleInstanceTest, AnyHolderOfTheNameBlocksStartUpWithTheMessageAndRunsOn) {
+    const std::pair<QString, QStringList> holders[] = {
+        {VANDREL_EXE, {}}, {"flock", {"-o", LockFile(), "sleep", "30"}}};
+    for (const auto& [program, arguments] : holders) {
+        SCOPED_TRACE(program.toStdString());
+        QProcess holder;
+        Launch(holder, program, arguments);
+        // A program starting on a busy machine may take a while.
+        ASSERT_TRUE(WaitUntil([this] { return NameHeld(); }, 20000));
         QString text;
         m_modal.When<QMessageBox>([&](QMessageBox* box) {
             text = box->windowTitle() + "|" + box->text();
             box->button(QMessageBox::Ok)->click();
         });
-        started = Start();
-        return text;
+        EXPECT_FALSE(Start());
+        EXPECT_EQ(text, QStringLiteral(
+                            "Vandrel net traffic|The Program CVandrelApp Is Already Running!"));
+        EXPECT_EQ(theApp.m_pMainWnd, nullptr);
+        EXPECT_FALSE(holder.waitForFinished(500));
+        EXPECT_EQ(holder.state(), QProcess::Running);
+        holder.kill();
+        holder.waitForFinished(5000);
+        ASSERT_TRUE(WaitUntil([this] { return !NameHeld(); }));
     }
-
-    void Run(QProcess& process, const QString& program, const QStringList& arguments) {
-        Launch(process, program, arguments);
-        // A program starting on a busy machine may take a while.
-        ASSERT_TRUE(WaitUntil([this] { return NameHeld(); }, 20000));
-    }
-
-    static void Stop(QProcess& process) {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-};
-
-TEST_F(SingleInstanceTest, SecondCopyOfTheProgramShowsTheMessageAndTheFirstRunsOn) {
-    QProcess first;
-    Run(first, VANDREL_EXE, {});
-    BOOL started = TRUE;
-    EXPECT_EQ(SecondCopy(started),
-              QStringLiteral("Vandrel net traffic|The Program CVandrelApp Is Already Running!"));
-    EXPECT_FALSE(started);
-    EXPECT_EQ(theApp.m_pMainWnd, nullptr);
-    EXPECT_FALSE(first.waitForFinished(500));
-    EXPECT_EQ(first.state(), QProcess::Running);
-    Stop(first);
-}
-
-TEST_F(SingleInstanceTest, AnyHolderOfTheNameBlocksStartUp) {
-    QProcess holder;
-    Run(holder, "flock", {LockFile(), "sleep", "30"});
-    BOOL started = TRUE;
-    EXPECT_TRUE(SecondCopy(started).endsWith("The Program CVandrelApp Is Already Running!"));
-    EXPECT_FALSE(started);
-    Stop(holder);
 }
 
 TEST_F(SingleInstanceTest, ANameThatCannotBeTakenLetsStartUpGoOn) {

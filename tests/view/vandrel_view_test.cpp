@@ -38,6 +38,14 @@ Items Expected(const std::vector<std::array<std::string, 3>>& rows) {
     return items;
 }
 
+// Whether the rows [top, top + height) hold anything but the top-right corner's colour.
+bool HasInk(const QImage& image, int top, int height) {
+    const QImage band = image.copy(0, top, image.width(), std::min(height, image.height() - top));
+    QImage background(band.size(), band.format());
+    background.fill(image.pixel(image.width() - 1, 0));
+    return band != background;
+}
+
 class VandrelViewTest : public PerfSourceTest {
 protected:
     // The view lists the interfaces when it is made, so `samples` must be set first.
@@ -51,10 +59,13 @@ protected:
     }
 };
 
-TEST_F(VandrelViewTest, EachTickDrawsEveryInterfaceWithItsRates) {
+TEST_F(VandrelViewTest, ATimerMessageWithAnyIdDrawsEveryInterfaceWithItsRatesAndPaintingKeepsIt) {
     samples = {{"eth0"}, {"wlan0"}, {"lo"}};
     const auto view = MakeView();
-    EXPECT_EQ(view->GetSafeHwnd()->geometry(), QRect(100, 100, 300, 300));
+    QWidget* widget = view->GetSafeHwnd();
+    EXPECT_EQ(widget->geometry(), QRect(100, 100, 300, 300));
+    view->ShowWindow(SW_SHOW);
+    const QImage blank = widget->grab().toImage();
     view->SendMessage(WM_TIMER, 2);
     EXPECT_EQ(Surface(*view),
               Expected({{"eth0", "0.0", "0.0"}, {"wlan0", "0.0", "0.0"}, {"lo", "0.0", "0.0"}}));
@@ -64,9 +75,26 @@ TEST_F(VandrelViewTest, EachTickDrawsEveryInterfaceWithItsRates) {
     samples[1].txBytes += 51;
     samples[2].txBytes += 1024 * 1000 + 52;
     samples[2].rxBytes += 1536;
+    view->SendMessage(WM_TIMER, 77);  // not the view's own timer
+    const Items drawn =
+        Expected({{"eth0", "1.0", "2.0"}, {"wlan0", "0.0", "0.0"}, {"lo", "1000.1", "1.5"}});
+    EXPECT_EQ(Surface(*view), drawn);
+
+    widget->repaint();
+    const QImage painted = widget->grab().toImage();
+    EXPECT_EQ(Surface(*view), drawn) << "painting keeps what the tick drew";
+    const int textHeight = QFontMetrics(widget->font()).height();
+    for (const auto& [x, top, text] : drawn) {
+        EXPECT_FALSE(HasInk(blank, top, textHeight)) << text;
+        EXPECT_TRUE(HasInk(painted, top, textHeight)) << text;
+    }
+    EXPECT_FALSE(HasInk(painted, 250 + textHeight, 300)) << "nothing below the last interface";
+}
+
+TEST_F(VandrelViewTest, NoInterfaceDrawsNothing) {
+    const auto view = MakeView();
     view->SendMessage(WM_TIMER, 2);
-    EXPECT_EQ(Surface(*view),
-              Expected({{"eth0", "1.0", "2.0"}, {"wlan0", "0.0", "0.0"}, {"lo", "1000.1", "1.5"}}));
+    EXPECT_EQ(Surface(*view), Items{});
 }
 
 TEST_F(VandrelViewTest, RatesKeepThePointUnderALocaleWithADecimalComma) {
@@ -83,51 +111,6 @@ TEST_F(VandrelViewTest, RatesKeepThePointUnderALocaleWithADecimalComma) {
     view->SendMessage(WM_TIMER, 2);
     std::setlocale(LC_ALL, saved.c_str());
     EXPECT_EQ(Surface(*view), Expected({{"eth0", "1.0", "2.5"}}));
-}
-
-TEST_F(VandrelViewTest, OneInterfaceOrNoneAreDrawnAsListed) {
-    samples = {{"eth0"}};
-    const auto one = MakeView();
-    one->SendMessage(WM_TIMER, 2);
-    EXPECT_EQ(Surface(*one), Expected({{"eth0", "0.0", "0.0"}}));
-    samples.clear();
-    const auto none = MakeView();
-    none->SendMessage(WM_TIMER, 2);
-    EXPECT_EQ(Surface(*none), Items{});
-}
-
-// Whether any pixel of the rows [top, top + height) differs from the top-right corner's.
-bool HasInk(const QImage& image, int top, int height) {
-    const QRgb background = image.pixel(image.width() - 1, 0);
-    for (int y = top; y < std::min(top + height, image.height()); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != background) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-TEST_F(VandrelViewTest, RepaintsBetweenTicksShowTheDrawnText) {
-    samples = {{"eth0"}, {"wlan0"}};
-    const auto view = MakeView();
-    QWidget* widget = view->GetSafeHwnd();
-    const int textHeight = QFontMetrics(widget->font()).height();
-    const int rows[] = {10, 30, 50, 110, 130, 150};
-    view->ShowWindow(SW_SHOW);
-    const QImage blank = widget->grab().toImage();
-
-    view->SendMessage(WM_TIMER, 2);
-    const Items drawn = Surface(*view);
-    widget->repaint();
-    const QImage painted = widget->grab().toImage();
-    EXPECT_EQ(Surface(*view), drawn) << "painting keeps what the tick drew";
-    for (const int top : rows) {
-        EXPECT_FALSE(HasInk(blank, top, textHeight)) << top;
-        EXPECT_TRUE(HasInk(painted, top, textHeight)) << top;
-    }
-    EXPECT_FALSE(HasInk(painted, 210, 90)) << "nothing below the last interface";
 }
 
 }  // namespace
