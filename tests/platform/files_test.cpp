@@ -103,6 +103,7 @@ TEST_F(Files, ANamedMutexIsHeldByItsTakerAndOtherNamesAreFree) {
 }
 
 TEST_F(Files, ANamedMutexWithoutARuntimeFolderTakesAPrivateFolderUnderTmp) {
+    unsetenv("XDG_RUNTIME_DIR");
     const std::string name = "fallback " + std::to_string(getpid());
     EXPECT_EQ(Take(name.c_str()), ERROR_SUCCESS);
     const std::string folder = "/tmp/named-mutex-" + std::to_string(getuid());
