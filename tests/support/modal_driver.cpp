@@ -10,12 +10,18 @@
 #include <QPointer>
 #include <QTest>
 #include <algorithm>
+#include <chrono>
 
-namespace {
-
+using Clock = std::chrono::steady_clock;
 constexpr auto kDeadline = std::chrono::seconds(5);
 
-}  // namespace
+struct ModalDriver::Expected {
+    const char* type;  // a class name, matched as qobject_cast matches it
+    std::function<void(QWidget*)> act;
+    Clock::time_point deadline;
+    QPointer<QWidget> widget;  // the one it acts on
+    bool acting = false, acted = false;
+};
 
 ModalDriver::ModalDriver(Boxes boxes) : m_boxes(boxes) {
     QObject::connect(&m_timer, &QTimer::timeout, [this] { Tick(); });
@@ -26,44 +32,33 @@ ModalDriver::~ModalDriver() {
     Verify();
 }
 
-void ModalDriver::Expect(const char* type, std::function<bool(QWidget*)> matches,
-                         std::function<void(QWidget*)> act) {
+void ModalDriver::Expect(const char* type, std::function<void(QWidget*)> act) {
     m_expected.push_back(
-        std::make_shared<Expected>(Expected{type,
-                                            std::move(matches),
-                                            std::move(act),
-                                            std::chrono::steady_clock::now() + kDeadline,
-                                            {}}));
+        std::make_shared<Expected>(Expected{type, std::move(act), Clock::now() + kDeadline, {}}));
 }
 
 void ModalDriver::AnswerDialog(const QString& typed, End end, bool clearFirst) {
-    Expect(
-        QDialog::staticMetaObject.className(),
-        [](QWidget* widget) { return qobject_cast<QDialog*>(widget) != nullptr; },
-        [this, typed, end, clearFirst](QWidget* widget) {
-            auto* dialog = qobject_cast<QDialog*>(widget);
-            if (m_onDialog) {
-                m_onDialog(dialog);
+    When<QDialog>([this, typed, end, clearFirst](QDialog* dialog) {
+        if (m_onDialog) {
+            m_onDialog(dialog);
+        }
+        if (auto* edit = dialog->findChild<QLineEdit*>()) {
+            if (clearFirst) {
+                edit->clear();
             }
-            if (auto* edit = dialog->findChild<QLineEdit*>()) {
-                if (clearFirst) {
-                    edit->clear();
-                }
-                QTest::keyClicks(edit, typed);
-            }
-            if (end == End::Enter || end == End::Escape) {
-                QTest::keyClick(dialog, end == End::Enter ? Qt::Key_Return : Qt::Key_Escape);
-            } else if (end == End::CloseBox) {
-                dialog->close();
-            }
-        });
+            QTest::keyClicks(edit, typed);
+        }
+        if (end == End::Enter || end == End::Escape) {
+            QTest::keyClick(dialog, end == End::Enter ? Qt::Key_Return : Qt::Key_Escape);
+        } else if (end == End::CloseBox) {
+            dialog->close();
+        }
+    });
 }
 
 void ModalDriver::Verify() {
     for (const auto& expected : m_expected) {
-        if (!expected->acted) {
-            ADD_FAILURE() << "an expected " << expected->type << " never appeared";
-        }
+        EXPECT_TRUE(expected->acted) << "an expected " << expected->type << " never appeared";
     }
     m_expected.clear();
 }
@@ -75,42 +70,35 @@ void ModalDriver::Tick() {
         box->button(QMessageBox::Ok)->click();
         return;
     }
-    const auto now = std::chrono::steady_clock::now();
     // A widget goes to one expectation only, however long it stays open.
     bool claimed = std::any_of(m_expected.begin(), m_expected.end(),
                                [modal](const auto& expected) { return expected->widget == modal; });
-    for (const auto& expected : m_expected) {
-        if (expected->acting) {
-            continue;
+    // Each in turn: given the modal widget it waits for, done once nothing is modal after it
+    // acted, or failed and forgotten at its deadline.
+    std::erase_if(m_expected, [&](const std::shared_ptr<Expected>& expected) {
+        if (!expected->acting && !expected->acted && !claimed && modal != nullptr &&
+            modal->inherits(expected->type)) {
+            // Acted on from a call of its own: act may open another modal loop, in which this
+            // timer has to go on answering.
+            claimed = expected->acting = true;
+            expected->widget = modal;
+            QTimer::singleShot(0, modal, [expected] {
+                expected->act(expected->widget);
+                expected->acting = false;
+                expected->acted = true;
+                expected->deadline = Clock::now() + kDeadline;
+            });
+            return false;
         }
-        if (!expected->acted) {
-            if (!claimed && modal != nullptr && expected->matches(modal)) {
-                // Acted on from a call of its own: act may open another modal loop, in which
-                // this timer has to go on answering.
-                claimed = true;
-                expected->acting = true;
-                expected->widget = modal;
-                QTimer::singleShot(0, modal, [expected] {
-                    expected->act(expected->widget);
-                    expected->acting = false;
-                    expected->acted = true;
-                    expected->deadline = std::chrono::steady_clock::now() + kDeadline;
-                });
-                continue;
-            }
-        } else if (modal == nullptr) {
-            expected->done = true;
-            continue;
+        const bool done = expected->acted && modal == nullptr;
+        if (expected->acting || done || Clock::now() <= expected->deadline) {
+            return done;
         }
-        if (now > expected->deadline) {
-            ADD_FAILURE() << (expected->acted ? "still modal: " : "no modal ")
-                          << (modal != nullptr ? modal->metaObject()->className() : expected->type);
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-                dialog->reject();
-            }
-            expected->acted = true;
-            expected->done = true;
+        ADD_FAILURE() << (expected->acted ? "still modal: " : "no modal ")
+                      << (modal != nullptr ? modal->metaObject()->className() : expected->type);
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
         }
-    }
-    std::erase_if(m_expected, [](const auto& expected) { return expected->done; });
+        return true;
+    });
 }

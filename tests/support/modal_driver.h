@@ -2,12 +2,9 @@
 // the modal loop the test then enters. User-interface thread only.
 #pragma once
 
-#include <QPointer>
-#include <QString>
 #include <QTimer>
 #include <QWidget>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,20 +19,16 @@ public:
     // expectation sees it. Leave: message boxes are only what When expects.
     enum class Boxes { Answer, Leave };
 
-    explicit ModalDriver(Boxes boxes = Boxes::Answer);
+    explicit ModalDriver(Boxes boxes = Boxes::Answer);  // not copied: it owns a QTimer
     ~ModalDriver();
-    ModalDriver(const ModalDriver&) = delete;
-    ModalDriver& operator=(const ModalDriver&) = delete;
 
     // Calls act with the first modal widget of type T that appears within five seconds. If
     // none appears, or what is modal is still open five seconds after act returns, it fails
     // the test and rejects it, so that the test goes on instead of hanging.
     template <typename T>
     void When(std::function<void(T*)> act) {
-        Expect(
-            T::staticMetaObject.className(),
-            [](QWidget* widget) { return qobject_cast<T*>(widget) != nullptr; },
-            [act = std::move(act)](QWidget* widget) { act(qobject_cast<T*>(widget)); });
+        Expect(T::staticMetaObject.className(),
+               [act = std::move(act)](QWidget* widget) { act(static_cast<T*>(widget)); });
     }
     // Answers the next dialog: m_onDialog first, then typed into its first edit (cleared
     // first if asked), then ends it with a key or its close box, or leaves it to m_onDialog.
@@ -47,16 +40,8 @@ public:
     std::function<void(QDialog*)> m_onDialog;
 
 private:
-    struct Expected {
-        const char* type;
-        std::function<bool(QWidget*)> matches;
-        std::function<void(QWidget*)> act;
-        std::chrono::steady_clock::time_point deadline;
-        QPointer<QWidget> widget;  // the one it acts on
-        bool acting = false, acted = false, done = false;
-    };
-    void Expect(const char* type, std::function<bool(QWidget*)> matches,
-                std::function<void(QWidget*)> act);
+    struct Expected;
+    void Expect(const char* type, std::function<void(QWidget*)> act);
     void Tick();
 
     Boxes m_boxes;

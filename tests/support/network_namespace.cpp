@@ -14,35 +14,32 @@
 
 namespace {
 
-std::set<std::string>& Suites() {
+std::set<std::string>& Suites() {  // filled by static initialisers, so made on first use
     static std::set<std::string> suites;
     return suites;
 }
 
-std::string& WhyNot() {
-    static std::string why;
-    return why;
-}
+std::string g_whyNot;
 
-// Whether every positive pattern of the filter names a test of a registered suite.
+// Whether every positive pattern of the filter names a test of a registered suite (a pattern
+// without a suite, or with a wildcard for one, does not).
 bool SelectsOnlyRegisteredSuites(const std::string& filter) {
     std::istringstream patterns(filter.substr(0, filter.find('-')));
     bool any = false;
-    for (std::string pattern; std::getline(patterns, pattern, ':');) {
-        const std::string suite = pattern.substr(0, pattern.find('.'));
-        if (suite == pattern || Suites().count(suite) == 0) {
-            return false;  // no suite named, or one not registered (a wildcard is neither)
+    for (std::string pattern; std::getline(patterns, pattern, ':'); any = true) {
+        const auto dot = pattern.find('.');
+        if (dot == std::string::npos || Suites().count(pattern.substr(0, dot)) == 0) {
+            return false;
         }
-        any = true;
     }
     return any;
 }
 
 // Empty once in a namespace with lo set up; otherwise why not.
 std::string EnterNetworkNamespace() {
+    // Without the privilege, a user namespace of our own gives it.
+    const std::string uid = std::to_string(geteuid()), gid = std::to_string(getegid());
     if (unshare(CLONE_NEWNET) != 0) {
-        // Without the privilege, a user namespace of our own gives it.
-        const std::string uid = std::to_string(geteuid()), gid = std::to_string(getegid());
         if (unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) {
             return std::string("unshare -n: ") + std::strerror(errno);
         }
@@ -67,14 +64,14 @@ bool RunInNetworkNamespace(const char* suite) {
 
 void EnterNetworkNamespaceIfSelected() {
     if (!SelectsOnlyRegisteredSuites(GTEST_FLAG_GET(filter))) {
-        WhyNot() =
+        g_whyNot =
             "runs only in a network namespace of its own, when run alone "
             "(ctest, or --gtest_filter=Suite.*)";
     } else if (const std::string reason = EnterNetworkNamespace(); !reason.empty()) {
-        WhyNot() = "no network namespace could be made: " + reason;
+        g_whyNot = "no network namespace could be made: " + reason;
     }
 }
 
 const std::string& WhyNoNetworkNamespace() {
-    return WhyNot();
+    return g_whyNot;
 }

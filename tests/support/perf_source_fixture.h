@@ -15,11 +15,7 @@ protected:
         SetPerfDataSnapshotReuse(std::chrono::nanoseconds{0});
         SetInterfaceSampleSource([this](std::vector<InterfaceSample>& out) {
             ++queries;
-            if (fail) {
-                return EIO;
-            }
-            out = samples;
-            return 0;
+            return fail ? EIO : (out = samples, 0);
         });
     }
     void TearDown() override {

@@ -22,7 +22,6 @@ public:
 
 private:
     int m_socket;
-    in_addr_t m_address;
-    unsigned m_port;
+    sockaddr_in m_to;
     unsigned char m_next = 0;
 };
