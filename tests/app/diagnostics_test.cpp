@@ -26,20 +26,30 @@ protected:
     TempPrefix m_prefix;
 };
 
-// The registry file's reading has its own tests; here only what the box shows of it.
-TEST_F(DiagnosticsTest, GetRegValueShowsOnlyFailuresChannelIdFirst) {
+// "Test list or vector" shows and writes nothing. "GetRegValue" shows only the failures, the
+// channel id's first (the registry file's reading has tests of its own). "Test CregKey" writes on
+// a thread of its own while a capture loses nothing; closing the window ends it at once, its file
+// closed and no end message.
+TEST_F(DiagnosticsTest, EachShowsOnlyWhatFailedAndTheWriterEndsWithTheProgram) {
+    CStreamWriterThread::s_sleep = 30s;
     ASSERT_TRUE(Start());
-    const std::string card =
-        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrand\\Quellar\\DVB Card 1]\n";
-    const std::pair<std::string, std::vector<std::string>> cases[] = {
+    ModalDriver driver;
+    const auto windows = QApplication::topLevelWidgets().size();
+    ClickItem(Popup("No use"), ID_TEST_LIST_VECTOR);
+    LetIdleRun();
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
+    EXPECT_TRUE(fs::is_empty(m_prefix.m_path)) << "the exercise writes no file";
+
+    const std::pair<std::string, std::vector<std::string>> cards[] = {
         {"\"ChannelID\"=dword:00000003\n\"Card State\"=\"on\"\n", {}},
         {"\"ChannelID\"=\"" + std::string(100, 'c') + "\"\n",
          {"RegQueryValueA error,error code = 234", "RegQueryValueA error,error code = 2"}},
     };
-    ModalDriver driver;
     m_modal.When<QDialog>([&](QDialog* about) {
-        for (const auto& [values, messages] : cases) {
-            std::ofstream(m_prefix.m_path + "/system.reg", std::ios::binary) << card << values;
+        for (const auto& [values, messages] : cards) {
+            std::ofstream(m_prefix.m_path + "/system.reg", std::ios::binary)
+                << "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrand\\Quellar\\DVB Card 1]\n"
+                << values;
             driver.m_messages.clear();
             for (QPushButton* button : about->findChildren<QPushButton*>()) {
                 if (button->text() == QStringLiteral("GetRegValue")) {
@@ -48,23 +58,10 @@ TEST_F(DiagnosticsTest, GetRegValueShowsOnlyFailuresChannelIdFirst) {
             }
             EXPECT_EQ(driver.m_messages, messages) << values;
         }
+        driver.m_messages.clear();
         QTest::keyClick(about, Qt::Key_Escape);  // the box closes with Escape
     });
-    Choose("帮助(&H)", ID_APP_ABOUT);
-}
-
-// "Test list or vector" shows and writes nothing. "Test CregKey" writes on a thread of its own
-// while a capture loses nothing; closing the window ends it at once, its file closed and no
-// end message.
-TEST_F(DiagnosticsTest, TestListOrVectorIsQuietAndCregKeyWritesOnItsOwnThreadUntilClosing) {
-    CStreamWriterThread::s_sleep = 30s;
-    ASSERT_TRUE(Start());
-    ModalDriver driver;
-    const auto windows = QApplication::topLevelWidgets().size();
-    Choose("No use", ID_TEST_LIST_VECTOR);
-    LetIdleRun();
-    EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
-    EXPECT_TRUE(fs::is_empty(m_prefix.m_path)) << "the exercise writes no file";
+    ClickItem(Popup("帮助(&H)"), ID_APP_ABOUT);
 
     const std::string log = m_prefix.m_path + "/drives/c/LOG/SendCommand.log";
     fs::create_directories(fs::path(log).parent_path());
@@ -79,7 +76,7 @@ TEST_F(DiagnosticsTest, TestListOrVectorIsQuietAndCregKeyWritesOnItsOwnThreadUnt
     getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
     close(s);
     driver.AnswerDialog(QString::number(ntohs(address.sin_port)), ModalDriver::End::Enter);
-    Choose("Receiver", ID_UNICAST_RECEIVED);
+    ClickItem(Popup("Receiver"), ID_UNICAST_RECEIVED);
     UdpSender sender(ntohs(address.sin_port));
     std::string sent;
     for (int i = 0; i < 200; ++i) {

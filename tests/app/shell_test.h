@@ -13,7 +13,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProcess>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,27 +82,16 @@ protected:
         return Window()->statusBar()->findChild<QLabel*>(QStringLiteral("pane%1").arg(index));
     }
 
-    // Opens the pop-up as the menu bar does, so that its items are updated; ClickItem then
-    // chooses an item with the mouse.
-    static void OpenPopup(QMenu* popup) {
-        popup->popup(QPoint(0, 0));
-        QCoreApplication::processEvents();
-    }
+    // Opens the pop-up as the menu bar does, so that its items are updated, and chooses the
+    // item with the mouse.
     static void ClickItem(QMenu* popup, UINT nID) {
+        OpenPopup(popup);
         QTest::mouseClick(popup, Qt::LeftButton, {},
                           popup->actionGeometry(Item(popup, nID)).center());
     }
-    void Choose(const QString& popup, UINT nID) const {
-        OpenPopup(Popup(popup));
-        ClickItem(Popup(popup), nID);
-    }
-    // Starts program on the offscreen platform, in a process of its own.
-    static void Launch(QProcess& process, const QString& program, const QStringList& arguments) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(environment);
-        process.start(program, arguments);
-        ASSERT_TRUE(process.waitForStarted(5000));
+    static void OpenPopup(QMenu* popup) {
+        popup->popup(QPoint(0, 0));
+        QCoreApplication::processEvents();
     }
     // Lets the frame's idle update of its bars run.
     static void LetIdleRun() { QTest::qWait(250); }
