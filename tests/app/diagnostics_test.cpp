@@ -51,11 +51,10 @@ TEST_F(DiagnosticsTest, EachShowsOnlyWhatFailedAndTheWriterEndsWithTheProgram) {
                 << "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrand\\Quellar\\DVB Card 1]\n"
                 << values;
             driver.m_messages.clear();
-            for (QPushButton* button : about->findChildren<QPushButton*>()) {
-                if (button->text() == QStringLiteral("GetRegValue")) {
-                    button->click();
-                }
-            }
+            // The last control made, lowered below the others.
+            QPushButton* getRegValue = about->findChildren<QPushButton*>().first();
+            ASSERT_TRUE(getRegValue->text() == "GetRegValue");
+            getRegValue->click();
             EXPECT_EQ(driver.m_messages, messages) << values;
         }
         driver.m_messages.clear();

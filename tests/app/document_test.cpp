@@ -1,7 +1,8 @@
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPrintPreviewWidget>
-#include <algorithm>
+#include <QPushButton>
 #include <fstream>
 
 #include "resources.h"
@@ -50,12 +51,10 @@ TEST_F(ShellTest, FileOnTheCommandLineOpensAndTheFileCommandsAskThroughTheFramew
         SCOPED_TRACE(dialogClass);
         m_modal.When<QDialog>([&](QDialog* dialog) {
             EXPECT_TRUE(dialog->inherits(dialogClass)) << dialog->metaObject()->className();
-            const auto buttons = dialog->findChildren<QAbstractButton*>();
             const auto* preview = dialog->findChild<QPrintPreviewWidget*>();
+            const auto* buttons = dialog->findChild<QDialogButtonBox*>();
             EXPECT_TRUE(preview ? preview->pageCount() == 1
-                                : std::any_of(buttons.begin(), buttons.end(), [](auto* button) {
-                                      return button->text() == QStringLiteral("取消");
-                                  }));
+                                : buttons->button(QDialogButtonBox::Cancel)->text() == "取消");
             if (auto* files = qobject_cast<QFileDialog*>(dialog); files && typed) {
                 auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
                 name->setText(Path(typed));

@@ -14,7 +14,8 @@ TEST_F(ShellTest, TheWindowOpensWithTheMenusToolbarAndStatusBarOfItsResourcesAnd
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Window()));
     // The offscreen platform adds no decorations: outer and inner sizes agree.
     EXPECT_EQ(Window()->frameGeometry().size(), QSize(400, 300));
-    EXPECT_EQ(Window()->centralWidget(), Frame()->GetActiveView()->GetSafeHwnd());
+    EXPECT_EQ(Window()->centralWidget(),
+              dynamic_cast<CFrameWnd*>(theApp.m_pMainWnd)->GetActiveView()->GetSafeHwnd());
     EXPECT_EQ(Window()->windowTitle(), QStringLiteral("无标题 - Vandrel"));
     EXPECT_FALSE(Window()->windowIcon().isNull());
     QStringList titles;

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -42,7 +43,6 @@ protected:
         m_watchdog.start(20000);
     }
     void TearDown() override {
-        m_modal.Verify();
         if (theApp.m_pMainWnd != nullptr) {
             theApp.m_pMainWnd->SendMessage(WM_CLOSE);
         }
@@ -57,8 +57,9 @@ protected:
         return theApp.InitInstance();
     }
 
-    CFrameWnd* Frame() const { return dynamic_cast<CFrameWnd*>(theApp.m_pMainWnd); }
-    QMainWindow* Window() const { return qobject_cast<QMainWindow*>(Frame()->GetSafeHwnd()); }
+    static QMainWindow* Window() {
+        return qobject_cast<QMainWindow*>(theApp.m_pMainWnd->GetSafeHwnd());
+    }
     QToolBar* ToolBar() const { return Window()->findChild<QToolBar*>(); }
     QMenu* Popup(const QString& title) const {
         const QList<QAction*> popups = Window()->menuBar()->actions();
