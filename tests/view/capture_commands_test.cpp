@@ -20,7 +20,6 @@
 #include <thread>
 
 #include "datagram_receiver.h"
-#include "drive_paths.h"
 #include "files.h"
 #include "modal_driver.h"
 #include "network_namespace.h"
@@ -35,8 +34,28 @@
 namespace {
 
 using End = ModalDriver::End;
+using Messages = std::vector<std::string>;
 constexpr char kGroup[] = "228.7.7.7";
 constexpr unsigned kPort = 8001;
+
+// Lets the event loop run for ms.
+void Pump(int ms) {
+    WaitUntil([] { return false; }, ms);
+}
+
+// A UDP socket bound to port, 0 for any free one (port is then set), as another program's;
+// shared lets the capture bind the port too.
+int BindUdp(unsigned& port, bool shared = false) {
+    const int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const int reuse = shared ? 1 : 0;
+    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    sockaddr_in address{AF_INET, htons(port), {}, {}};
+    socklen_t length = sizeof address;
+    EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&address), length), 0);
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return s;
+}
 
 class UnicastCapture : public testing::Test {
 protected:
@@ -57,6 +76,11 @@ protected:
         m_pView->SendMessage(WM_COMMAND, nID);
     }
     void Unicast(const std::string& port) { Command(ID_UNICAST_RECEIVED, port.c_str()); }
+    // A capture on any free port, and a sender to it.
+    UdpSender OnFreePort() {
+        Unicast("0");
+        return UdpSender(BoundPort());
+    }
     void NewView() {
         m_pView = std::make_unique<View>();
         m_driver.m_messages.clear();
@@ -78,7 +102,7 @@ protected:
             sent += sender.Send(size);
         }
         EXPECT_TRUE(WaitUntil([&] { return Captured() == expected; }))
-            << "captured " << Captured() << " of " << expected;
+            << Captured() << " of " << expected;
         return sent;
     }
     // Two 66,000-byte fills, each handed to the file by its 66th datagram.
@@ -96,12 +120,10 @@ protected:
 };
 
 TEST_F(UnicastCapture, TheFileIsWhatWasSentInOrderInBlocksOfMoreThan64KiBTheTailIncluded) {
-    Unicast("0");
-    ASSERT_NE(m_pView->Socket(), nullptr);
+    UdpSender sender = OnFreePort();
     EXPECT_EQ(g_nRecvPort.load(), 0u);
     const std::string path = m_prefix.CapturePath();
     EXPECT_EQ(FileSize(path), 0) << "an empty file, on a free port";
-    UdpSender sender(BoundPort());
     const struct {
         size_t size;
         int count;
@@ -118,27 +140,12 @@ TEST_F(UnicastCapture, TheFileIsWhatWasSentInOrderInBlocksOfMoreThan64KiBTheTail
     sender.Send(0);
     sent += SendAndWait(sender, 10, 1);
     EXPECT_EQ(m_driver.m_messages,
-              std::vector<std::string>{"Datagrams are lost = 1 ! 0 arrived while the receive "
-                                       "buffer was full, 1 were longer than 15040 bytes. The "
-                                       "capture goes on."});
+              Messages{"Datagrams are lost = 1 ! 0 arrived while the receive buffer was full, 1 "
+                       "were longer than 15040 bytes. The capture goes on."});
     ASSERT_EQ(g_nRecvFill, 10) << "a tail held when the view goes";
     m_pView.reset();
     EXPECT_EQ(g_nRecvFill, 0);
     EXPECT_TRUE(ReadFile(path) == sent);
-}
-
-// A UDP socket bound to port, 0 for any free one (port is then set), as another program's;
-// shared lets the capture bind the port too.
-int BindUdp(unsigned& port, bool shared = false) {
-    const int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    const int reuse = shared ? 1 : 0;
-    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-    sockaddr_in address{AF_INET, htons(port), {}, {}};
-    socklen_t length = sizeof address;
-    EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&address), length), 0);
-    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-    return s;
 }
 
 TEST_F(UnicastCapture, OnlyOkOnAFreePortStartsACaptureTheNextOnlyChangesThePort) {
@@ -148,30 +155,27 @@ TEST_F(UnicastCapture, OnlyOkOnAFreePortStartsACaptureTheNextOnlyChangesThePort)
     Command(ID_UNICAST_RECEIVED, "5", End::None, [](QDialog* dialog) { dialog->done(7); });
     EXPECT_EQ(g_nRecvPort.load(), 77u);
     EXPECT_EQ(m_pView->Socket(), nullptr);
-
     // A port another program holds: said so, and the previous recording is kept.
-    std::string path;
-    ASSERT_EQ(MapDrivePath("d:\\ReceivedUDP.ts", path), ERROR_SUCCESS);
-    { std::ofstream(path, std::ios::binary) << "the last capture"; }
+    std::filesystem::create_directories(
+        std::filesystem::path(m_prefix.CapturePath()).parent_path());
+    std::ofstream(m_prefix.CapturePath(), std::ios::binary) << "the last capture";
     unsigned taken = 0;
     const int blocker = BindUdp(taken);
     Unicast(std::to_string(taken));
     EXPECT_EQ(m_pView->Socket(), nullptr);
-    EXPECT_EQ(ReadFile(path), "the last capture");
+    EXPECT_EQ(ReadFile(m_prefix.CapturePath()), "the last capture");
     close(blocker);
     Unicast(std::to_string(taken));
     EXPECT_EQ(BoundPort(), taken);
-    EXPECT_EQ(FileSize(path), 0);
-
+    EXPECT_EQ(FileSize(m_prefix.CapturePath()), 0);
     CUdpReceiveSocket* first = m_pView->Socket();
     Unicast("4321");
     EXPECT_EQ(g_nRecvPort.load(), 4321u);
     EXPECT_EQ(m_pView->Socket(), first);
     EXPECT_EQ(BoundPort(), taken);
     EXPECT_EQ(m_driver.m_messages,
-              (std::vector<std::string>{
-                  "Could not Create UDP Port " + std::to_string(taken) + ", error = 10048 !",
-                  "m_hSocket Thread was run!"}));
+              (Messages{"Could not Create UDP Port " + std::to_string(taken) + ", error = 10048 !",
+                        "m_hSocket Thread was run!"}));
 }
 
 TEST_F(UnicastCapture, AnUnprivilegedUserIsToldAboutPortsBelowTheFirstFreeOneCountedModulo65536) {
@@ -190,14 +194,12 @@ TEST_F(UnicastCapture, AnUnprivilegedUserIsToldAboutPortsBelowTheFirstFreeOneCou
     syscall(SYS_capset, &header, caps);
     EXPECT_EQ(g_nRecvPort.load(), 65537u);
     EXPECT_EQ(m_pView->Socket(), nullptr);
-    EXPECT_EQ(
-        m_driver.m_messages,
-        std::vector<std::string>{
-            "Could not Create UDP Port 1, error = 5 !\nOn Linux only a privileged program may "
-            "use a port below " +
-            firstFree + ": choose a port from " + firstFree +
-            " up, or allow the program these ports (see \"Ports below 1024\" in man "
-            "vandrel)."});
+    EXPECT_EQ(m_driver.m_messages,
+              Messages{"Could not Create UDP Port 1, error = 5 !\nOn Linux only a privileged "
+                       "program may use a port below " +
+                       firstFree + ": choose a port from " + firstFree +
+                       " up, or allow the program these ports (see \"Ports below 1024\" in man "
+                       "vandrel)."});
 }
 
 // Whole datagrams of the counting sequence that sent holds, each at most once, in order.
@@ -216,13 +218,12 @@ bool IsOrderedPartOf(const std::string& file, const std::string& sent, size_t si
 
 TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
     SetDatagramQueueBytes(1 << 20);
-    Unicast("0");
+    UdpSender sender = OnFreePort();
     SetDatagramQueueBytes(0);
     ASSERT_NE(m_pView->Socket(), nullptr);
     // The kernel's buffer small too: set below what the program would accept.
     const int small = 65536;
     setsockopt(m_pView->Socket()->m_hSocket, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-    UdpSender sender(BoundPort());
     constexpr int kCount = 600;
     constexpr size_t kSize = 10000;
     std::string sent;
@@ -237,8 +238,7 @@ TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
                                            "the receive buffer was full, 0 were longer than 15040 "
                                            "bytes. The capture goes on.")))
         << m_driver.m_messages[0];
-    WaitUntil([] { return false; }, 300);
-
+    Pump(300);
     testing::internal::CaptureStderr();
     m_pView.reset();
     const std::string line = testing::internal::GetCapturedStderr();
@@ -269,16 +269,14 @@ TEST_F(UnicastCapture, AFileThatCannotBeOpenedIsReportedAndTheCaptureGoesOn) {
                                       : CreateFileA("d:\\ReceivedUDP.ts", GENERIC_WRITE, 0, nullptr,
                                                     CREATE_ALWAYS, 0, nullptr);
         ASSERT_EQ(foreign ? chown(m_prefix.m_path.c_str(), 65534, 65534) : 0, 0);
-        Unicast("0");
-        UdpSender sender(BoundPort());
+        UdpSender sender = OnFreePort();
         FillTwice(sender);
         EXPECT_EQ(m_driver.m_messages,
-                  (std::vector<std::string>{
-                      foreign ? "Open file is error !\nThe folder " + m_prefix.m_path +
-                                    " belongs to another user; the program writes only into "
-                                    "folders of its own (set VANDREL_PREFIX to one)."
-                              : "Open file is error !",
-                      "Write file is error = 6 ! 66000 bytes received are dropped."}));
+                  (Messages{foreign ? "Open file is error !\nThe folder " + m_prefix.m_path +
+                                          " belongs to another user; the program writes only "
+                                          "into folders of its own (set VANDREL_PREFIX to one)."
+                                    : "Open file is error !",
+                            "Write file is error = 6 ! 66000 bytes received are dropped."}));
         EXPECT_EQ(FileSize(m_prefix.CapturePath()), foreign ? -1 : 0) << "none in a foreign folder";
         CloseHandle(holder);
     }
@@ -287,8 +285,7 @@ TEST_F(UnicastCapture, AFileThatCannotBeOpenedIsReportedAndTheCaptureGoesOn) {
 // A failed write leaves only whole blocks and the capture goes on; a failed read ends it, with
 // what is held written at once. Each is said once.
 TEST_F(UnicastCapture, WriteAndReadErrorsAreReportedOnceAndWhatCameBeforeIsKept) {
-    Unicast("0");
-    UdpSender sender(BoundPort());
+    UdpSender sender = OnFreePort();
     const std::string path = m_prefix.CapturePath();
     std::string kept = SendAndWait(sender, 1000, 66);
     ASSERT_EQ(FileSize(path), 66000);
@@ -301,7 +298,6 @@ TEST_F(UnicastCapture, WriteAndReadErrorsAreReportedOnceAndWhatCameBeforeIsKept)
     EXPECT_EQ(FileSize(path), 66000) << "the part of the failed block is cut off again";
     kept += SendAndWait(sender, 1000, 70);
     EXPECT_EQ(FileSize(path), 132000);
-
     // The socket's descriptor now names something that cannot be read as a socket.
     const int notASocket = open("/dev/null", O_RDONLY | O_CLOEXEC);
     ASSERT_GE(dup2(notASocket, m_pView->Socket()->m_hSocket), 0);
@@ -309,12 +305,11 @@ TEST_F(UnicastCapture, WriteAndReadErrorsAreReportedOnceAndWhatCameBeforeIsKept)
     sender.Send(1000);
     ASSERT_TRUE(WaitUntil([&] { return m_driver.m_messages.size() == 2; }));
     EXPECT_TRUE(ReadFile(path) == kept) << "written at once";
-    WaitUntil([] { return false; }, 1500);
+    Pump(1500);
     EXPECT_EQ(m_driver.m_messages,
-              (std::vector<std::string>{
-                  "Write file is error = 112 ! 66000 bytes received are dropped.",
-                  "Receive is error = 10038 ! No more datagrams are captured; what was received "
-                  "is kept in the file."}));
+              (Messages{"Write file is error = 112 ! 66000 bytes received are dropped.",
+                        "Receive is error = 10038 ! No more datagrams are captured; what was "
+                        "received is kept in the file."}));
     m_pView.reset();
     EXPECT_TRUE(ReadFile(path) == kept);
 }
@@ -323,23 +318,21 @@ TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
 #if defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "ThreadSanitizer's slowdown keeps the sender from 100 Mbit/s";
 #endif
-    Unicast("0");
-    UdpSender sender(BoundPort());
+    UdpSender sender = OnFreePort();
     std::string sent;
+    // 2.5 s at 100 Mbit/s in 1,316-byte datagrams, one each 105 microseconds, while the UI
+    // thread is busy elsewhere for a second of it.
     std::thread paced([&] {
-        // 2.5 s at 100 Mbit/s in 1,316-byte datagrams, one each 105 microseconds.
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < 24000; ++i) {
-            std::this_thread::sleep_until(start + std::chrono::microseconds(105 * i));
+        for (auto [i, at] = std::pair{0, std::chrono::steady_clock::now()}; i < 24000; ++i) {
+            std::this_thread::sleep_until(at += std::chrono::microseconds(105));
             sent += sender.Send(1316);
         }
     });
-    WaitUntil([] { return false; }, 500);
-    std::this_thread::sleep_for(std::chrono::seconds(1));  // the UI thread is busy elsewhere
+    Pump(500);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
     paced.join();
     ASSERT_EQ(sent.size(), 24000u * 1316);
-    EXPECT_TRUE(WaitUntil([&] { return Captured() == static_cast<long long>(sent.size()); }))
-        << Captured() << " of " << sent.size();
+    EXPECT_TRUE(WaitUntil([&] { return Captured() == std::ssize(sent); }));
     EXPECT_EQ(m_pView->Socket()->GetDroppedCount(), 0u);
     m_pView.reset();
     EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent);
@@ -364,25 +357,21 @@ protected:
             }
         });
     }
-    // The thread creates the file once it is a member.
-    bool Joined() {
-        return WaitUntil([&] { return FileSize(Path()) >= 0; });
-    }
-    bool Ended() const { return ExitCode() != STILL_ACTIVE; }
     DWORD ExitCode() const {
         DWORD code = 0;
         GetExitCodeThread(m_pView->Thread(), &code);
         return code;
     }
     std::string Path() const { return m_prefix.m_path + "/drives/d/receivedMulticast.ts"; }
-    bool WaitForFileSize(size_t size) {
+    // Holds size bytes; 0 once a member, as the thread then creates the file.
+    bool FileHolds(size_t size) {
         return WaitUntil([&] { return FileSize(Path()) == static_cast<long long>(size); });
     }
 };
 
 TEST_F(MulticastCapture, EnterCapturesTheOfferedGroupByteForByteUntilAUnicastPortZeroEndsIt) {
     Multicast();
-    ASSERT_TRUE(Joined());
+    ASSERT_TRUE(FileHolds(0));
     EXPECT_EQ(std::string(g_strGroupIP), kGroup);
     EXPECT_EQ(g_nRecvPort.load(), kPort);
     // Another group joined on the host on the same port stays out.
@@ -397,19 +386,18 @@ TEST_F(MulticastCapture, EnterCapturesTheOfferedGroupByteForByteUntilAUnicastPor
     std::string sent;
     for (int i = 0; i < 300; ++i) {
         sent += sender.Send(1 + random() % 4096);
-        if (i % 50 == 0) {
-            ASSERT_TRUE(WaitForFileSize(sent.size()));  // some alone, some in batches
-        }
+        // Some alone, some in batches.
+        ASSERT_TRUE(i % 50 != 0 || FileHolds(sent.size()))
+            << FileSize(Path()) << " of " << sent.size();
     }
-    ASSERT_TRUE(WaitForFileSize(sent.size())) << FileSize(Path()) << " of " << sent.size();
+    ASSERT_TRUE(FileHolds(sent.size())) << FileSize(Path()) << " of " << sent.size();
     char buffer[512];
     EXPECT_EQ(recv(other, buffer, sizeof buffer, MSG_DONTWAIT), 300) << "the other group arrived";
     close(other);
-
     Command(ID_UNICAST_RECEIVED, "0");
     EXPECT_EQ(g_nRecvPort.load(), 0u);
-    WaitUntil([] { return false; }, 200);
-    EXPECT_FALSE(Ended()) << "a waiting receive goes on waiting";
+    Pump(200);
+    EXPECT_EQ(ExitCode(), STILL_ACTIVE) << "a waiting receive goes on waiting";
     sent += sender.Send(500);
     EXPECT_TRUE(WaitUntil([&] { return ExitCode() == 1; }));
     EXPECT_TRUE(ReadFile(Path()) == sent);
@@ -429,7 +417,7 @@ TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBefor
         bool held;  // the file by another holder without sharing
         int bad;    // the size of a datagram that cannot be read whole; -1: none sent
         DWORD exitCode;
-        std::vector<std::string> messages;
+        Messages messages;
         long long file;
     } cases[] = {
         {"10.1.2.3", "8001", false, -1, 0, {"Could not Add member!"}, -1},
@@ -450,18 +438,19 @@ TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBefor
         ASSERT_NE(m_pView->Thread(), nullptr);
         std::string sent;
         if (c.bad >= 0) {
-            ASSERT_TRUE(Joined());
+            ASSERT_TRUE(FileHolds(0));
             UdpSender sender(kPort, kGroup);
             sent = sender.Send(100);
-            ASSERT_TRUE(WaitForFileSize(sent.size()));
+            ASSERT_TRUE(FileHolds(sent.size()));
             // Back to back, so that the good ones and the bad one share one read.
             sent += sender.Send(4096);
             sent += sender.Send(7);
             sender.Send(c.bad);
             sender.Send(10);
         }
-        ASSERT_TRUE(
-            WaitUntil([&] { return Ended() && m_driver.m_messages.size() >= c.messages.size(); }));
+        ASSERT_TRUE(WaitUntil([&] {
+            return ExitCode() != STILL_ACTIVE && m_driver.m_messages.size() >= c.messages.size();
+        }));
         EXPECT_EQ(ExitCode(), c.exitCode);
         EXPECT_EQ(m_driver.m_messages, c.messages);
         EXPECT_EQ(FileSize(Path()), c.file) << "no file before the join";
@@ -473,7 +462,7 @@ TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBefor
     EXPECT_EQ(std::string(g_strGroupIP), "239.1.2.3");
     EXPECT_EQ(g_nRecvPort.load(), 5000u);
     ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
-    EXPECT_EQ(m_driver.m_messages, std::vector<std::string>{"Could not create receive Thread!"});
+    EXPECT_EQ(m_driver.m_messages, Messages{"Could not create receive Thread!"});
 }
 
 TEST_F(MulticastCapture, ClosingTheProgramEndsItAtOnceWithTheFileCompleteEvenWhileItAsksForABox) {
@@ -481,10 +470,10 @@ TEST_F(MulticastCapture, ClosingTheProgramEndsItAtOnceWithTheFileCompleteEvenWhi
         NewView();
         std::filesystem::remove(Path());
         Multicast();
-        ASSERT_TRUE(Joined());
+        ASSERT_TRUE(FileHolds(0));
         UdpSender sender(kPort, kGroup);
         const std::string sent = sender.Send(1316);
-        ASSERT_TRUE(WaitForFileSize(sent.size()));
+        ASSERT_TRUE(FileHolds(sent.size()));
         if (boxAsked) {
             // The user-interface thread does not come back to its event loop before the view
             // goes, so the thread's box, asked for after the empty datagram, waits for it.
@@ -497,7 +486,7 @@ TEST_F(MulticastCapture, ClosingTheProgramEndsItAtOnceWithTheFileCompleteEvenWhi
         m_pView.reset();
         alarm(0);
         EXPECT_TRUE(boxAsked || clock.elapsed() < 2000) << "a waiting receive ends at once";
-        WaitUntil([] { return false; }, 100);
+        Pump(100);
         EXPECT_TRUE(m_driver.m_messages.empty()) << m_driver.m_messages.front();
         EXPECT_TRUE(ReadFile(Path()) == sent) << boxAsked;
     }
