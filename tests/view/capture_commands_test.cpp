@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <filesystem>
 #include <fstream>
@@ -36,11 +35,6 @@ using End = ModalDriver::End;
 using Messages = std::vector<std::string>;
 constexpr char kGroup[] = "228.7.7.7";
 constexpr unsigned kPort = 8001;
-
-// Lets the event loop run for ms.
-void Pump(int ms) {
-    WaitUntil([] { return false; }, ms);
-}
 
 // A UDP socket bound to port, 0 for any free one (port is then set), as another program's;
 // shared lets the capture bind the port too.
@@ -155,7 +149,7 @@ TEST_F(UnicastCapture, TheFileIsWhatWasSentInBlocksOfMoreThan64KiBAndEachFaultIs
     sender.Send(1000);
     ASSERT_TRUE(WaitUntil([&] { return m_driver.m_messages.size() == 3; }));
     EXPECT_TRUE(ReadFile(path) == kept) << "written at once";
-    Pump(1500);
+    WaitUntil([] { return false; }, 1500);
     EXPECT_EQ(m_driver.m_messages,
               (Messages{"Write file is error = 112 ! 66000 bytes received are dropped.",
                         "Datagrams are lost = 1 ! 0 arrived while the receive buffer was full, 1 "
@@ -166,20 +160,44 @@ TEST_F(UnicastCapture, TheFileIsWhatWasSentInBlocksOfMoreThan64KiBAndEachFaultIs
     EXPECT_TRUE(ReadFile(path) == kept);
 }
 
-TEST_F(UnicastCapture, OnlyOkOnAFreePortStartsACaptureTheNextOnlyChangesThePort) {
+// Refused: a port another program holds, and port 1 (65537 counted modulo 65536) for a user
+// without the right to ports below the first free one; root loses that right on this thread,
+// where the view binds. Each is said, with a hint for the low one, and the last capture is kept.
+TEST_F(UnicastCapture,
+       OnlyOkOnAFreePortStartsACaptureARefusedOneKeepsTheLastTheNextOnlyChangesThePort) {
     g_nRecvPort = 77;
-    Command(ID_UNICAST_RECEIVED, "5", End::Escape);
-    // Ended with neither OK nor Cancel: m_nPort has no value, so nothing changes either.
-    Command(ID_UNICAST_RECEIVED, "5", End::None, [](QDialog* dialog) { dialog->done(7); });
+    for (const UINT nID : {ID_UNICAST_RECEIVED, ID_MULTICAST_RECEIVED}) {
+        Command(nID, "5", End::Escape);
+        // Ended with neither OK nor Cancel: m_nPort has no value, so nothing changes either.
+        Command(nID, "5", End::None, [](QDialog* dialog) { dialog->done(7); });
+    }
     EXPECT_EQ(g_nRecvPort.load(), 77u);
-    EXPECT_EQ(m_pView->Socket(), nullptr);
-    // A port another program holds: said so, and the previous recording is kept.
-    std::filesystem::create_directories(
-        std::filesystem::path(m_prefix.CapturePath()).parent_path());
+    EXPECT_TRUE(m_pView->Socket() == nullptr && m_pView->Thread() == nullptr);
+    std::filesystem::create_directories(m_prefix.m_path + "/drives/d");
     std::ofstream(m_prefix.CapturePath(), std::ios::binary) << "the last capture";
+    Messages messages;
+    if (const std::string firstFree = std::to_string(GetUnprivilegedPortStart());
+        GetUnprivilegedPortStart() > 1) {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct caps[2]{};
+        ASSERT_EQ(syscall(SYS_capget, &header, caps), 0);
+        caps[0].effective &= ~(1u << CAP_NET_BIND_SERVICE);
+        ASSERT_EQ(syscall(SYS_capset, &header, caps), 0);
+        Unicast("65537");
+        caps[0].effective = caps[0].permitted;
+        syscall(SYS_capset, &header, caps);
+        EXPECT_EQ(g_nRecvPort.load(), 65537u);
+        messages.push_back(
+            "Could not Create UDP Port 1, error = 5 !\nOn Linux only a privileged "
+            "program may use a port below " +
+            firstFree + ": choose a port from " + firstFree +
+            " up, or allow the program these ports (see \"Ports below "
+            "1024\" in man vandrel).");
+    }
     unsigned taken = 0;
     const int blocker = BindUdp(taken);
     Unicast(std::to_string(taken));
+    messages.push_back("Could not Create UDP Port " + std::to_string(taken) + ", error = 10048 !");
     EXPECT_EQ(m_pView->Socket(), nullptr);
     EXPECT_EQ(ReadFile(m_prefix.CapturePath()), "the last capture");
     close(blocker);
@@ -188,36 +206,11 @@ TEST_F(UnicastCapture, OnlyOkOnAFreePortStartsACaptureTheNextOnlyChangesThePort)
     EXPECT_EQ(FileSize(m_prefix.CapturePath()), 0);
     CUdpReceiveSocket* first = m_pView->Socket();
     Unicast("4321");
+    messages.push_back("m_hSocket Thread was run!");
     EXPECT_EQ(g_nRecvPort.load(), 4321u);
     EXPECT_EQ(m_pView->Socket(), first);
     EXPECT_EQ(BoundPort(), taken);
-    EXPECT_EQ(m_driver.m_messages,
-              (Messages{"Could not Create UDP Port " + std::to_string(taken) + ", error = 10048 !",
-                        "m_hSocket Thread was run!"}));
-}
-
-TEST_F(UnicastCapture, AnUnprivilegedUserIsToldAboutPortsBelowTheFirstFreeOneCountedModulo65536) {
-    const std::string firstFree = std::to_string(GetUnprivilegedPortStart());
-    if (GetUnprivilegedPortStart() <= 1) {
-        GTEST_SKIP() << "net.ipv4.ip_unprivileged_port_start is 0: anyone may bind any port here";
-    }
-    // Root loses the right to them on this thread, where the view binds.
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct caps[2]{};
-    ASSERT_EQ(syscall(SYS_capget, &header, caps), 0);
-    caps[0].effective &= ~(1u << CAP_NET_BIND_SERVICE);
-    ASSERT_EQ(syscall(SYS_capset, &header, caps), 0);
-    Unicast("65537");
-    caps[0].effective = caps[0].permitted;
-    syscall(SYS_capset, &header, caps);
-    EXPECT_EQ(g_nRecvPort.load(), 65537u);
-    EXPECT_EQ(m_pView->Socket(), nullptr);
-    EXPECT_EQ(m_driver.m_messages,
-              Messages{"Could not Create UDP Port 1, error = 5 !\nOn Linux only a privileged "
-                       "program may use a port below " +
-                       firstFree + ": choose a port from " + firstFree +
-                       " up, or allow the program these ports (see \"Ports below 1024\" in man "
-                       "vandrel)."});
+    EXPECT_EQ(m_driver.m_messages, messages);
 }
 
 TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
@@ -242,7 +235,7 @@ TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
                                            "the receive buffer was full, 0 were longer than 15040 "
                                            "bytes. The capture goes on.")))
         << m_driver.m_messages[0];
-    Pump(300);
+    WaitUntil([] { return false; }, 300);
     testing::internal::CaptureStderr();
     m_pView.reset();
     const std::string line = testing::internal::GetCapturedStderr();
@@ -305,7 +298,7 @@ TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
             sent += sender.Send(1316);
         }
     });
-    Pump(500);
+    WaitUntil([] { return false; }, 500);
     std::this_thread::sleep_for(std::chrono::seconds(1));
     paced.join();
     ASSERT_EQ(sent.size(), 24000u * 1316);
@@ -368,7 +361,7 @@ TEST_F(MulticastCapture, EnterCapturesTheOfferedGroupByteForByteUntilAUnicastPor
     close(other);
     Command(ID_UNICAST_RECEIVED, "0");
     EXPECT_EQ(g_nRecvPort.load(), 0u);
-    Pump(200);
+    WaitUntil([] { return false; }, 200);
     EXPECT_EQ(ExitCode(), STILL_ACTIVE) << "a waiting receive goes on waiting";
     sent += sender.Send(500);
     EXPECT_TRUE(WaitUntil([&] { return ExitCode() == 1; }));
@@ -377,36 +370,27 @@ TEST_F(MulticastCapture, EnterCapturesTheOfferedGroupByteForByteUntilAUnicastPor
 }
 
 TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBeforeIsKept) {
-    g_nRecvPort = 77;
-    Command(ID_MULTICAST_RECEIVED, nullptr, End::Escape);
-    Command(ID_MULTICAST_RECEIVED, nullptr, End::None, [](QDialog* dialog) { dialog->done(7); });
-    EXPECT_EQ(g_nRecvPort.load(), 77u);
-    EXPECT_EQ(std::string(g_strGroupIP), "");
-    EXPECT_EQ(m_pView->Thread(), nullptr);
     const struct {
         const char* group;
-        const char* port;
         bool held;  // the file by another holder without sharing
         int bad;    // the size of a datagram that cannot be read whole; -1: none sent
-        DWORD exitCode;
-        Messages messages;
+        std::string message;
         long long file;
     } cases[] = {
-        {"10.1.2.3", "8001", false, -1, 0, {"Could not Add member!"}, -1},
-        {"group seven", "8001", false, -1, 0, {"Could not Add member!"}, -1},
-        {kGroup, "8001", true, -1, 0, {"Open file is error !"}, 0},
-        {kGroup, "8001", false, 4097, 0, {"Could not Receive Message!"}, 4203},
-        {kGroup, "8001", false, 0, 0, {"Could not Receive Message!"}, 4203},
-        {kGroup, "0", false, -1, 1, {}, 0},
+        {"10.1.2.3", false, -1, "Could not Add member!", -1},
+        {"group seven", false, -1, "Could not Add member!", -1},
+        {kGroup, true, -1, "Open file is error !", 0},
+        {kGroup, false, 4097, "Could not Receive Message!", 4203},
+        {kGroup, false, 0, "Could not Receive Message!", 4203},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.group) + ":" + c.port + " " + std::to_string(c.bad));
+        SCOPED_TRACE(std::string(c.group) + " " + std::to_string(c.bad));
         NewView();
         std::filesystem::remove(Path());
         const HANDLE holder = c.held ? CreateFileA("d:\\receivedMulticast.ts", GENERIC_WRITE, 0,
                                                    nullptr, CREATE_ALWAYS, 0, nullptr)
                                      : INVALID_HANDLE_VALUE;
-        Multicast(c.group, c.port);
+        Multicast(c.group);
         ASSERT_NE(m_pView->Thread(), nullptr);
         std::string sent;
         if (c.bad >= 0) {
@@ -420,16 +404,14 @@ TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBefor
             sender.Send(c.bad);
             sender.Send(10);
         }
-        ASSERT_TRUE(WaitUntil([&] {
-            return ExitCode() != STILL_ACTIVE && m_driver.m_messages.size() >= c.messages.size();
-        }));
-        EXPECT_EQ(ExitCode(), c.exitCode);
-        EXPECT_EQ(m_driver.m_messages, c.messages);
+        ASSERT_TRUE(WaitUntil([&] { return ExitCode() == 0 && !m_driver.m_messages.empty(); }));
+        EXPECT_EQ(m_driver.m_messages, Messages{c.message});
         EXPECT_EQ(FileSize(Path()), c.file) << "no file before the join";
         EXPECT_TRUE(ReadFile(Path()) == sent);
         CloseHandle(holder);
     }
     // The thread has ended, but the view starts no second one.
+    m_driver.m_messages.clear();
     Multicast("239.1.2.3", "5000");
     EXPECT_EQ(std::string(g_strGroupIP), "239.1.2.3");
     EXPECT_EQ(g_nRecvPort.load(), 5000u);
@@ -452,13 +434,10 @@ TEST_F(MulticastCapture, ClosingTheProgramEndsItAtOnceWithTheFileCompleteEvenWhi
             sender.Send(0);
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
         }
-        QElapsedTimer clock;
-        clock.start();
         alarm(10);  // a hang ends the test program
         m_pView.reset();
         alarm(0);
-        EXPECT_TRUE(boxAsked || clock.elapsed() < 2000) << "a waiting receive ends at once";
-        Pump(100);
+        WaitUntil([] { return false; }, 100);
         EXPECT_TRUE(m_driver.m_messages.empty()) << m_driver.m_messages.front();
         EXPECT_TRUE(ReadFile(Path()) == sent) << boxAsked;
     }
