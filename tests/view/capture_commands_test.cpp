@@ -74,10 +74,6 @@ protected:
         Unicast("0");
         return UdpSender(BoundPort());
     }
-    void NewView() {
-        m_pView = std::make_unique<View>();
-        m_driver.m_messages.clear();
-    }
     unsigned BoundPort() const {
         CString address;
         UINT port = 0;
@@ -228,7 +224,6 @@ TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
     SetDatagramQueueBytes(1 << 20);
     UdpSender sender = OnFreePort();
     SetDatagramQueueBytes(0);
-    ASSERT_NE(m_pView->Socket(), nullptr);
     // The kernel's buffer small too: set below what the program would accept.
     const int small = 65536;
     setsockopt(m_pView->Socket()->m_hSocket, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
@@ -241,27 +236,28 @@ TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }, 10000));
-    EXPECT_TRUE(std::regex_match(
-        m_driver.m_messages[0], std::regex("Datagrams are lost = ([1-9][0-9]*) ! \\1 arrived while "
-                                           "the receive buffer was full, 0 were longer than 15040 "
-                                           "bytes. The capture goes on.")))
-        << m_driver.m_messages[0];
     WaitUntil([] { return false; }, 300);
     testing::internal::CaptureStderr();
     m_pView.reset();
-    const std::string line = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(m_driver.m_messages.size(), 1u) << "once per capture";
+    // The box once, as the loss happens; the true count in the line at the end.
+    std::string said = testing::internal::GetCapturedStderr();
+    for (const std::string& message : m_driver.m_messages) {
+        said.insert(0, message + "|");
+    }
     std::smatch match;
     ASSERT_TRUE(std::regex_match(
-        line, match,
-        std::regex("vandrel: capture of UDP port [0-9]+ ended: .*ReceivedUDP.ts: ([0-9]+) bytes "
-                   "in ([0-9]+) datagrams written; ([0-9]+) datagrams lost \\(\\3 receive buffer "
-                   "full, 0 longer than 15040 bytes, 0 not written\\)\n")))
-        << line;
+        said, match,
+        std::regex(
+            "Datagrams are lost = ([1-9][0-9]*) ! \\1 arrived while the receive buffer "
+            "was full, 0 were longer than 15040 bytes. The capture goes on.\\|vandrel: "
+            "capture of UDP port [0-9]+ ended: .*ReceivedUDP.ts: ([0-9]+) bytes in ([0-9]+) "
+            "datagrams written; ([0-9]+) datagrams lost \\(\\4 receive buffer full, 0 longer "
+            "than 15040 bytes, 0 not written\\)\n")))
+        << said;
     const std::string file = ReadFile(m_prefix.CapturePath());
-    EXPECT_EQ(std::stoull(match[1]), file.size());
-    EXPECT_EQ(std::stoull(match[2]) * kSize, file.size());
-    EXPECT_EQ(std::stoull(match[2]) + std::stoull(match[3]), static_cast<unsigned>(kCount));
+    EXPECT_EQ(std::stoull(match[2]), file.size());
+    EXPECT_EQ(std::stoull(match[3]) * kSize, file.size());
+    EXPECT_EQ(std::stoull(match[3]) + std::stoull(match[4]), static_cast<unsigned>(kCount));
     // Whole datagrams: each one's bytes count on from a multiple of 16, as datagram n's from n
     // * 16.
     for (size_t at = 0; at < file.size(); at += kSize) {
@@ -384,7 +380,8 @@ TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBefor
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.group) + " " + std::to_string(c.bad));
-        NewView();
+        m_pView = std::make_unique<View>();
+        m_driver.m_messages.clear();
         std::filesystem::remove(Path());
         const HANDLE holder = c.held ? CreateFileA("d:\\receivedMulticast.ts", GENERIC_WRITE, 0,
                                                    nullptr, CREATE_ALWAYS, 0, nullptr)
