@@ -114,14 +114,13 @@ TEST_F(UnicastCapture, TheFileIsWhatWasSentInBlocksOfMoreThan64KiBAndEachFaultIs
     std::filesystem::create_directories(m_prefix.m_path + "/drives/d");
     std::ofstream(path, std::ios::binary) << "the last capture";
     UdpSender sender = OnFreePort();
-    EXPECT_EQ(g_nRecvPort.load(), 0u);
     EXPECT_EQ(FileSize(path), 0) << "emptied first, on a free port";
     const struct {
         size_t size;
         int count;
         long long file;  // its size after them
-    } steps[] = {{1000, 65, 0},      {1000, 1, 66000},   {15040, 4, 66000},
-                 {15040, 1, 141200}, {1024, 64, 141200}, {1, 1, 206737}};
+    } steps[] = {
+        {1000, 65, 0}, {1000, 1, 66000}, {15040, 5, 141200}, {1024, 64, 141200}, {1, 1, 206737}};
     std::string kept;
     for (const auto& step : steps) {
         kept += SendAndWait(sender, step.size, step.count);
@@ -184,7 +183,6 @@ TEST_F(UnicastCapture,
         Unicast("65537");
         caps[0].effective = caps[0].permitted;
         syscall(SYS_capset, &header, caps);
-        EXPECT_EQ(g_nRecvPort.load(), 65537u);
         messages.push_back(
             "Could not Create UDP Port 1, error = 5 !\nOn Linux only a privileged "
             "program may use a port below " +
@@ -206,12 +204,10 @@ TEST_F(UnicastCapture,
     Unicast(std::to_string(taken));
     messages.push_back("Open file is error !");
     EXPECT_EQ(BoundPort(), taken);
-    CUdpReceiveSocket* first = m_pView->Socket();
     Unicast("4321");
     messages.push_back("m_hSocket Thread was run!");
     EXPECT_EQ(g_nRecvPort.load(), 4321u);
-    EXPECT_EQ(m_pView->Socket(), first);
-    EXPECT_EQ(BoundPort(), taken);
+    EXPECT_EQ(BoundPort(), taken) << "the capture goes on where it was";
     UdpSender sender(taken);
     FillTwice(sender);
     messages.push_back("Write file is error = 6 ! 66000 bytes received are dropped.");
@@ -229,10 +225,9 @@ TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
     setsockopt(m_pView->Socket()->m_hSocket, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
     constexpr int kCount = 600;
     constexpr size_t kSize = 10000;
-    std::string sent;
     // Sent while the UI thread does nothing else: the queue fills, then the kernel's buffer.
     for (int i = 0; i < kCount; ++i) {
-        sent += sender.Send(kSize);
+        sender.Send(kSize);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }, 10000));
@@ -258,12 +253,6 @@ TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
     EXPECT_EQ(std::stoull(match[2]), file.size());
     EXPECT_EQ(std::stoull(match[3]) * kSize, file.size());
     EXPECT_EQ(std::stoull(match[3]) + std::stoull(match[4]), static_cast<unsigned>(kCount));
-    // Whole datagrams: each one's bytes count on from a multiple of 16, as datagram n's from n
-    // * 16.
-    for (size_t at = 0; at < file.size(); at += kSize) {
-        const size_t n = static_cast<unsigned char>(file[at]) / 16;
-        EXPECT_EQ(file.compare(at, kSize, sent, n * kSize, kSize), 0) << at;
-    }
 }
 
 TEST_F(UnicastCapture, APrefixFolderOfAnotherUserIsNotWrittenAndTheUserIsToldWhy) {
@@ -296,8 +285,7 @@ TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
     WaitUntil([] { return false; }, 500);
     std::this_thread::sleep_for(std::chrono::seconds(1));
     paced.join();
-    ASSERT_EQ(sent.size(), 24000u * 1316);
-    EXPECT_TRUE(WaitUntil([&] { return Captured() == std::ssize(sent); }));
+    EXPECT_TRUE(WaitUntil([&] { return Captured() == 24000 * 1316; }));
     m_pView.reset();
     EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent);
 }
@@ -321,11 +309,6 @@ protected:
             }
         });
     }
-    DWORD ExitCode() const {
-        DWORD code = 0;
-        GetExitCodeThread(m_pView->Thread(), &code);
-        return code;
-    }
     std::string Path() const { return m_prefix.m_path + "/drives/d/receivedMulticast.ts"; }
     // Holds size bytes; 0 once a member, as the thread then creates the file.
     bool FileHolds(size_t size) {
@@ -333,7 +316,8 @@ protected:
     }
 };
 
-TEST_F(MulticastCapture, EnterCapturesTheOfferedGroupByteForByteUntilAUnicastPortZeroEndsIt) {
+TEST_F(MulticastCapture,
+       EnterCapturesOnlyTheOfferedGroupAndClosingWhileABoxIsAskedKeepsTheFileComplete) {
     Multicast();
     ASSERT_TRUE(FileHolds(0));
     EXPECT_EQ(std::string(g_strGroupIP), kGroup);
@@ -354,14 +338,16 @@ TEST_F(MulticastCapture, EnterCapturesTheOfferedGroupByteForByteUntilAUnicastPor
     char buffer[512];
     EXPECT_EQ(recv(other, buffer, sizeof buffer, MSG_DONTWAIT), 300) << "the other group arrived";
     close(other);
-    Command(ID_UNICAST_RECEIVED, "0");
-    EXPECT_EQ(g_nRecvPort.load(), 0u);
-    WaitUntil([] { return false; }, 200);
-    EXPECT_EQ(ExitCode(), STILL_ACTIVE) << "a waiting receive goes on waiting";
-    sent += sender.Send(500);
-    EXPECT_TRUE(WaitUntil([&] { return ExitCode() == 1; }));
+    // Closed while the thread asks for a box about an empty datagram: the user-interface thread
+    // does not come back to its event loop before the view goes, so the box waits for it.
+    sender.Send(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    alarm(10);  // a hang ends the test program
+    m_pView.reset();
+    alarm(0);
+    WaitUntil([] { return false; }, 100);
+    EXPECT_TRUE(m_driver.m_messages.empty()) << m_driver.m_messages.front();
     EXPECT_TRUE(ReadFile(Path()) == sent);
-    EXPECT_TRUE(m_driver.m_messages.empty());
 }
 
 TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBeforeIsKept) {
@@ -375,8 +361,8 @@ TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBefor
         {"10.1.2.3", false, -1, "Could not Add member!", -1},
         {"group seven", false, -1, "Could not Add member!", -1},
         {kGroup, true, -1, "Open file is error !", 0},
-        {kGroup, false, 4097, "Could not Receive Message!", 4203},
-        {kGroup, false, 0, "Could not Receive Message!", 4203},
+        {kGroup, false, 4097, "Could not Receive Message!", 4103},
+        {kGroup, false, 0, "Could not Receive Message!", 4103},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.group) + " " + std::to_string(c.bad));
@@ -392,45 +378,22 @@ TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBefor
         if (c.bad >= 0) {
             ASSERT_TRUE(FileHolds(0));
             UdpSender sender(kPort, kGroup);
-            sent = sender.Send(100);
-            ASSERT_TRUE(FileHolds(sent.size()));
             // Back to back, so that the good ones and the bad one share one read.
-            sent += sender.Send(4096);
+            sent = sender.Send(4096);
             sent += sender.Send(7);
             sender.Send(c.bad);
             sender.Send(10);
         }
-        ASSERT_TRUE(WaitUntil([&] { return ExitCode() == 0 && !m_driver.m_messages.empty(); }));
+        ASSERT_TRUE(WaitUntil([&] {
+            DWORD code = STILL_ACTIVE;
+            return GetExitCodeThread(m_pView->Thread(), &code) && code == 0 &&
+                   !m_driver.m_messages.empty();
+        }));
         EXPECT_EQ(m_driver.m_messages, Messages{c.message});
         EXPECT_EQ(FileSize(Path()), c.file) << "no file before the join";
         EXPECT_TRUE(ReadFile(Path()) == sent);
         CloseHandle(holder);
     }
-    // The thread has ended, but the view starts no second one.
-    m_driver.m_messages.clear();
-    Multicast("239.1.2.3", "5000");
-    EXPECT_EQ(std::string(g_strGroupIP), "239.1.2.3");
-    EXPECT_EQ(g_nRecvPort.load(), 5000u);
-    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
-    EXPECT_EQ(m_driver.m_messages, Messages{"Could not create receive Thread!"});
-}
-
-// The user-interface thread does not come back to its event loop before the view goes, so the
-// thread's box, asked for after the empty datagram, waits for it.
-TEST_F(MulticastCapture, ClosingTheProgramWhileItAsksForABoxEndsItWithTheFileComplete) {
-    Multicast();
-    ASSERT_TRUE(FileHolds(0));
-    UdpSender sender(kPort, kGroup);
-    const std::string sent = sender.Send(1316);
-    ASSERT_TRUE(FileHolds(sent.size()));
-    sender.Send(0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    alarm(10);  // a hang ends the test program
-    m_pView.reset();
-    alarm(0);
-    WaitUntil([] { return false; }, 100);
-    EXPECT_TRUE(m_driver.m_messages.empty()) << m_driver.m_messages.front();
-    EXPECT_TRUE(ReadFile(Path()) == sent);
 }
 
 }  // namespace
