@@ -94,8 +94,6 @@ protected:
         popup->popup(QPoint(0, 0));
         QCoreApplication::processEvents();
     }
-    // Lets the frame's idle update of its bars run.
-    static void LetIdleRun() { QTest::qWait(250); }
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
