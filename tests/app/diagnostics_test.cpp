@@ -17,7 +17,6 @@
 #include "udp_sender.h"
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -31,7 +30,7 @@ protected:
 // a thread of its own while a capture loses nothing; closing the window ends it at once, its file
 // closed and no end message.
 TEST_F(DiagnosticsTest, EachShowsOnlyWhatFailedAndTheWriterEndsWithTheProgram) {
-    CStreamWriterThread::s_sleep = 30s;
+    CStreamWriterThread::s_sleep = std::chrono::seconds(30);
     ASSERT_TRUE(Start());
     ModalDriver driver;
     const auto windows = QApplication::topLevelWidgets().size();
