@@ -338,8 +338,21 @@ TEST_F(MulticastCapture,
     char buffer[512];
     EXPECT_EQ(recv(other, buffer, sizeof buffer, MSG_DONTWAIT), 300) << "the other group arrived";
     close(other);
+    // A unicast port of 0 ends the waiting capture after its next datagram, written too.
+    Command(ID_UNICAST_RECEIVED, "0");
+    sent += sender.Send(500);
+    DWORD code = STILL_ACTIVE;
+    EXPECT_TRUE(WaitUntil(
+        [&] { return GetExitCodeThread(m_pView->Thread(), &code) && code != STILL_ACTIVE; }));
+    EXPECT_EQ(code, 1u);
+    EXPECT_TRUE(ReadFile(Path()) == sent);
     // Closed while the thread asks for a box about an empty datagram: the user-interface thread
     // does not come back to its event loop before the view goes, so the box waits for it.
+    m_pView = std::make_unique<View>();
+    Multicast();
+    ASSERT_TRUE(FileHolds(0));
+    sent = sender.Send(1316);
+    ASSERT_TRUE(FileHolds(sent.size()));
     sender.Send(0);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     alarm(10);  // a hang ends the test program
@@ -353,16 +366,19 @@ TEST_F(MulticastCapture,
 TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBeforeIsKept) {
     const struct {
         const char* group;
+        const char* port;
         bool held;  // the file by another holder without sharing
         int bad;    // the size of a datagram that cannot be read whole; -1: none sent
-        std::string message;
+        DWORD exitCode;
+        Messages messages;
         long long file;
     } cases[] = {
-        {"10.1.2.3", false, -1, "Could not Add member!", -1},
-        {"group seven", false, -1, "Could not Add member!", -1},
-        {kGroup, true, -1, "Open file is error !", 0},
-        {kGroup, false, 4097, "Could not Receive Message!", 4103},
-        {kGroup, false, 0, "Could not Receive Message!", 4103},
+        {"10.1.2.3", nullptr, false, -1, 0, {"Could not Add member!"}, -1},
+        {"group seven", nullptr, false, -1, 0, {"Could not Add member!"}, -1},
+        {kGroup, nullptr, true, -1, 0, {"Open file is error !"}, 0},
+        {kGroup, nullptr, false, 4097, 0, {"Could not Receive Message!"}, 4103},
+        {kGroup, nullptr, false, 0, 0, {"Could not Receive Message!"}, 4103},
+        {kGroup, "0", false, -1, 1, {}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.group) + " " + std::to_string(c.bad));
@@ -372,7 +388,7 @@ TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBefor
         const HANDLE holder = c.held ? CreateFileA("d:\\receivedMulticast.ts", GENERIC_WRITE, 0,
                                                    nullptr, CREATE_ALWAYS, 0, nullptr)
                                      : INVALID_HANDLE_VALUE;
-        Multicast(c.group);
+        Multicast(c.group, c.port);
         ASSERT_NE(m_pView->Thread(), nullptr);
         std::string sent;
         if (c.bad >= 0) {
@@ -384,16 +400,21 @@ TEST_F(MulticastCapture, WhatCannotStartOrCannotBeReadIsReportedAndWhatCameBefor
             sender.Send(c.bad);
             sender.Send(10);
         }
+        DWORD code = STILL_ACTIVE;
         ASSERT_TRUE(WaitUntil([&] {
-            DWORD code = STILL_ACTIVE;
-            return GetExitCodeThread(m_pView->Thread(), &code) && code == 0 &&
-                   !m_driver.m_messages.empty();
+            return GetExitCodeThread(m_pView->Thread(), &code) && code != STILL_ACTIVE &&
+                   m_driver.m_messages.size() >= c.messages.size();
         }));
-        EXPECT_EQ(m_driver.m_messages, Messages{c.message});
+        EXPECT_EQ(code, c.exitCode);
+        EXPECT_EQ(m_driver.m_messages, c.messages);
         EXPECT_EQ(FileSize(Path()), c.file) << "no file before the join";
         EXPECT_TRUE(ReadFile(Path()) == sent);
         CloseHandle(holder);
     }
+    // The thread has ended, but the view starts no second one.
+    Multicast();
+    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
+    EXPECT_EQ(m_driver.m_messages, Messages{"Could not create receive Thread!"});
 }
 
 }  // namespace
