@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 
+#include "network_namespace.h"
 #include "temp_prefix.h"
 #include "win_error.h"
 
@@ -56,14 +57,9 @@ std::string InNamespace(const std::string& hostName, const std::string& hosts,
     const pid_t pid = fork();
     if (pid == 0) {
         alarm(20);
-        const int flags = CLONE_NEWNET | CLONE_NEWUTS | CLONE_NEWNS;
-        const std::string uid = std::to_string(geteuid()), gid = std::to_string(getegid());
-        std::string out;
-        if (unshare(flags) != 0 &&
-            (unshare(flags | CLONE_NEWUSER) != 0 || !Write("/proc/self/setgroups", "deny") ||
-             !Write("/proc/self/uid_map", "0 " + uid + " 1") ||
-             !Write("/proc/self/gid_map", "0 " + gid + " 1"))) {
-            out = std::string("skip: no namespaces: ") + std::strerror(errno);
+        std::string out = UnshareAsRoot(CLONE_NEWNET | CLONE_NEWUTS | CLONE_NEWNS);
+        if (!out.empty()) {
+            out = "skip: no namespaces: " + out;
         } else if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
                    mount(hostsFile.c_str(), "/etc/hosts", nullptr, MS_BIND, nullptr) != 0 ||
                    sethostname(hostName.data(), hostName.size()) != 0) {

@@ -37,17 +37,8 @@ bool SelectsOnlyRegisteredSuites(const std::string& filter) {
 
 // Empty once in a namespace with lo set up; otherwise why not.
 std::string EnterNetworkNamespace() {
-    // Without the privilege, a user namespace of our own gives it.
-    const std::string uid = std::to_string(geteuid()), gid = std::to_string(getegid());
-    if (unshare(CLONE_NEWNET) != 0) {
-        if (unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) {
-            return std::string("unshare -n: ") + std::strerror(errno);
-        }
-        std::ofstream("/proc/self/setgroups") << "deny";
-        if (!(std::ofstream("/proc/self/uid_map") << "0 " + uid + " 1" << std::flush) ||
-            !(std::ofstream("/proc/self/gid_map") << "0 " + gid + " 1" << std::flush)) {
-            return "cannot map this user into a user namespace";
-        }
+    if (std::string reason = UnshareAsRoot(CLONE_NEWNET); !reason.empty()) {
+        return reason;
     }
     if (std::system("ip link set lo up multicast on && ip route add 224.0.0.0/4 dev lo") != 0) {
         return "ip could not set up lo in the namespace (lo up, multicast, 224.0.0.0/4)";
@@ -56,6 +47,23 @@ std::string EnterNetworkNamespace() {
 }
 
 }  // namespace
+
+std::string UnshareAsRoot(int flags) {
+    // Without the privilege, a user namespace of our own gives it.
+    const std::string uid = std::to_string(geteuid()), gid = std::to_string(getegid());
+    if (unshare(flags) == 0) {
+        return "";
+    }
+    if (unshare(flags | CLONE_NEWUSER) != 0) {
+        return std::string("unshare: ") + std::strerror(errno);
+    }
+    std::ofstream("/proc/self/setgroups") << "deny";
+    if (!(std::ofstream("/proc/self/uid_map") << "0 " + uid + " 1" << std::flush) ||
+        !(std::ofstream("/proc/self/gid_map") << "0 " + gid + " 1" << std::flush)) {
+        return "cannot map this user into a user namespace";
+    }
+    return "";
+}
 
 bool RunInNetworkNamespace(const char* suite) {
     Suites().insert(suite);

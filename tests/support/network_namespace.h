@@ -16,3 +16,7 @@ void EnterNetworkNamespaceIfSelected();
 
 // Empty in the namespace; otherwise why the test is not in one, to skip it with.
 const std::string& WhyNoNetworkNamespace();
+
+// Gives this process the namespaces of `flags` (CLONE_NEW*), inside a user namespace of its
+// own whose root it is when it lacks the privilege. Empty once done; otherwise why not.
+std::string UnshareAsRoot(int flags);
