@@ -14,6 +14,7 @@
 #include <new>
 #include <system_error>
 
+#include "threads.h"
 #include "win_error.h"
 
 namespace {
@@ -203,9 +204,7 @@ DWORD DatagramReceiver::Start() {
     } catch (const std::system_error& e) {
         close(m_stopEvent);
         m_stopEvent = -1;
-        // As CreateThread: a thread that cannot start for want of resources is out of memory.
-        const int err = e.code().value();
-        return err == EAGAIN ? ERROR_NOT_ENOUGH_MEMORY : WinErrorFromErrno(err);
+        return WinErrorFromThreadStart(e.code().value());
     }
     return ERROR_SUCCESS;
 }

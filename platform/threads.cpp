@@ -59,6 +59,10 @@ void* Run(void* argument) {
 
 }  // namespace
 
+DWORD WinErrorFromThreadStart(int err) {
+    return err == EAGAIN ? ERROR_NOT_ENOUGH_MEMORY : WinErrorFromErrno(err);
+}
+
 HANDLE CreateThread(LPVOID /*lpThreadAttributes*/, size_t dwStackSize,
                     LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
                     DWORD dwCreationFlags, LPDWORD lpThreadId) {
@@ -81,7 +85,7 @@ HANDLE CreateThread(LPVOID /*lpThreadAttributes*/, size_t dwStackSize,
     pthread_attr_destroy(&attributes);
     if (error != 0) {
         delete argument;
-        SetLastError(error == EAGAIN ? ERROR_NOT_ENOUGH_MEMORY : WinErrorFromErrno(error));
+        SetLastError(WinErrorFromThreadStart(error));
         return nullptr;
     }
     std::unique_lock<std::mutex> hold(thread->lock);

@@ -24,6 +24,10 @@ HANDLE CreateThread(LPVOID lpThreadAttributes, size_t dwStackSize,
                     LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
                     DWORD dwCreationFlags, LPDWORD lpThreadId);
 
+// The Windows code for a thread that could not start (errno err): out of resources is
+// ERROR_NOT_ENOUGH_MEMORY, as CreateThread says. For threads started other ways too.
+DWORD WinErrorFromThreadStart(int err);
+
 // Waits until the thread of hHandle has returned or dwMilliseconds pass: WAIT_OBJECT_0,
 // WAIT_TIMEOUT, or WAIT_FAILED (GetLastError 6) for a handle that is no thread's.
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
