@@ -18,26 +18,29 @@ inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 inline constexpr DWORD FILE_BEGIN = 0;
 
 // Returns the handle, or INVALID_HANDLE_VALUE with GetLastError set (2 no file, 3 no folder
-// on the way, 5, 32, 87).
+// on the way, 4 out of descriptors, 5, 32, 50 neither a file nor a pipe, 87, 233 a pipe that
+// nobody reads). Never waits: a pipe without a reader fails at once.
 // CREATE_ALWAYS empties an existing file only once the lock is held; OPEN_ALWAYS keeps it.
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPVOID lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
 
 // Writes all nNumberOfBytesToWrite bytes at the handle's position, or fails with
-// GetLastError set (112 for a full disk or the file-size limit); *lpWritten holds what
-// was written either way.
+// GetLastError set (112 for a full disk or the file-size limit, 232 for a pipe whose reader
+// has gone, 1460 for one whose reader took nothing for 2 s); *lpWritten holds what was
+// written either way.
 BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
                LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped);
 
 // Writes the count buffers of vectors at the handle's position in one call (more only after
 // a short write); vectors may be changed. On failure returns FALSE with GetLastError set (112
-// for a full disk or the file-size limit) and the file cut back to where the write started,
-// so that it holds whole records only.
+// for a full disk or the file-size limit, 232 and 1460 as WriteFile) and a file cut back to
+// where the write started, so that it holds whole records only; a pipe cannot be cut back.
 BOOL WriteFileVectors(HANDLE hFile, iovec* vectors, unsigned count);
 
 // Moves the handle's position to lDistanceToMove bytes from the start (FILE_BEGIN only);
-// *lpNewFilePointer, when given, gets it. FALSE with GetLastError set on failure.
+// *lpNewFilePointer, when given, gets it. FALSE with GetLastError set on failure (132 for a
+// pipe, which has no position).
 BOOL SetFilePointerEx(HANDLE hFile, LONGLONG lDistanceToMove, LONGLONG* lpNewFilePointer,
                       DWORD dwMoveMethod);
 // Ends the file at the handle's position, cutting off what lies beyond it.
@@ -45,3 +48,6 @@ BOOL SetEndOfFile(HANDLE hFile);
 
 // Closes a file handle, or a thread handle of threads.h.
 BOOL CloseHandle(HANDLE hObject);
+
+// Seam for tests: every write waits this long first, as a slow disk would; 0 ends it.
+void SetWriteDelayForTesting(unsigned milliseconds);

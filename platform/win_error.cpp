@@ -29,6 +29,11 @@ DWORD WinErrorFromErrno(int err) {
             return ERROR_ACCESS_DENIED;
         case EBADF:
             return ERROR_INVALID_HANDLE;
+        case EMFILE:
+        case ENFILE:
+            return ERROR_TOO_MANY_OPEN_FILES;
+        case EPIPE:
+            return ERROR_NO_DATA;
         case ENOMEM:
             return ERROR_NOT_ENOUGH_MEMORY;
         case EWOULDBLOCK:

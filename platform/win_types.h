@@ -41,18 +41,24 @@ inline constexpr int MAX_PATH = 260;
 inline constexpr DWORD ERROR_SUCCESS = 0;
 inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+inline constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
 inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
 inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
 inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 inline constexpr DWORD ERROR_HANDLE_DISK_FULL = 39;
+inline constexpr DWORD ERROR_NOT_SUPPORTED = 50;
 inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 inline constexpr DWORD ERROR_DISK_FULL = 112;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_SEEK_ON_DEVICE = 132;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD ERROR_NO_DATA = 232;  // the pipe's reader has gone
+inline constexpr DWORD ERROR_PIPE_NOT_CONNECTED = 233;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_BADDB = 1009;
 inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
+inline constexpr DWORD ERROR_TIMEOUT = 1460;
 
 // Windows Sockets codes, reported through GetLastError as WSAGetLastError does.
 inline constexpr DWORD WSAEWOULDBLOCK = 10035;

@@ -1,10 +1,12 @@
 #include "stream_writer.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -137,6 +139,29 @@ TEST_F(StreamWriter, ASecondStartStartsNothingAndStopCutsThePauseShort) {
     EXPECT_EQ(LogOpenCount(), 0);
     WaitUntil([] { return false; }, 100);
     EXPECT_TRUE(m_driver.m_messages.empty());
+}
+
+// A pipe that nobody drains fills up; the writer then gives up on it instead of holding the
+// program's end.
+TEST_F(StreamWriter, APipeThatIsNotReadEndsTheLoopSoClosingNeverWaitsForIt) {
+    fs::create_directories(fs::path(Log()).parent_path());
+    ASSERT_EQ(mkfifo(Log().c_str(), 0600), 0);
+    CStreamWriterThread::s_sleep = 0ms;
+    ASSERT_TRUE(Run(1));
+    // Full after 64 KiB at most, 6,553 writes: the last ones find no room.
+    ASSERT_TRUE(WaitUntil([&] { return m_writer.GetWriteCount() >= 6000; }, 20000));
+    std::atomic<bool> stopped = false;
+    std::thread stopper([&] {
+        m_writer.Stop();
+        stopped = true;
+    });
+    const bool inTime = WaitUntil([&] { return stopped.load(); }, 10000);
+    if (!inTime) {
+        std::_Exit(1);  // a writer blocked for good: the test program cannot end otherwise
+    }
+    stopper.join();
+    EXPECT_EQ(LogOpenCount(), 0);
+    EXPECT_LT(m_writer.GetWriteCount(), 65536u);
 }
 
 }  // namespace
