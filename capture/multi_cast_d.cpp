@@ -26,7 +26,9 @@ BOOL CMultiCastD::OnInitDialog() {
 
 void CMultiCastD::OnBnClickedOk() {
     UpdateData(TRUE);
-    m_nPort = PortTyped(m_editPort);
+    if (!ReadPortTyped(m_editPort, m_nPort)) {
+        return;
+    }
     m_editAddress.GetWindowText(m_strAddress);
     CDialog::OnOK();
 }

@@ -1,10 +1,10 @@
 #include "multicast_receive.h"
 
+#include <climits>
 #include <cstdio>
 #include <memory>
-#include <string>
 
-#include "drive_paths.h"
+#include "capture_report.h"
 #include "files.h"
 #include "message_box.h"
 #include "threads.h"
@@ -15,17 +15,16 @@ namespace {
 constexpr char kFileName[] = "D:\\receivedMulticast.ts";
 // Each datagram is refused beyond this, as a 4,096-byte recvfrom on Windows refuses it.
 constexpr size_t kMaxDatagram = 4096;
-// What one write takes at most: more than the default kernel buffer holds of 1,316-byte
-// datagrams.
-constexpr unsigned kBatchCount = 256;
+// What one write takes at most: as many as one writev takes.
+constexpr unsigned kBatchCount = IOV_MAX;
 
-// The capture's figures, for its last line on standard error.
-struct Figures {
-    uint64_t bytesWritten = 0;
-    uint64_t datagramsWritten = 0;
-    uint64_t notWritten = 0;
-    long lWriteError = 0;
-};
+// Empties the capture file from its start; a pipe has nothing to empty.
+BOOL EmptyFile(HANDLE hFile) {
+    if (SetFilePointerEx(hFile, 0, nullptr, FILE_BEGIN)) {
+        return SetEndOfFile(hFile);
+    }
+    return GetLastError() == ERROR_SEEK_ON_DEVICE;
+}
 
 // Closes the socket, then says why the thread ends; returns the thread's failure code.
 DWORD Fail(SOCKET sock, LPCSTR lpszText) {
@@ -66,23 +65,22 @@ namespace {
 
 // The socket's own reader drains the kernel into its queue; this thread writes whatever the
 // queue holds as soon as it holds it, one write per batch, and keeps nothing back while it
-// waits: whenever the kernel holds nothing more, everything received is in the file.
+// waits: whenever the kernel holds nothing more, everything received is in the file. Once the
+// capture is ended, what was read and what the kernel held then is written before it returns.
 // Changes need bench/capture.
 DWORD ReceiveLoop(DatagramReceiver& receiver, HANDLE hFile, CReceiveSocketLink& link,
-                  Figures& figures) {
+                  CaptureFigures& figures) {
     iovec vectors[kBatchCount];
     BOOL bStopped = FALSE;
     // The flag is read before the first wait and after every batch written: cleared while
     // the thread waits, it ends the capture after the next datagram.
     BOOL bCheckFlag = TRUE;
     for (;;) {
-        if (!bStopped && link.IsWoken()) {
-            // The view ends the capture: what was queued, and what the kernel held now, is
-            // written too, bounded so that a sender who goes on cannot hold the view's end.
+        if (!bStopped && (link.IsWoken() || (bCheckFlag && g_nRecvPort == 0))) {
+            // Bounded by what the kernel's buffer held, so that a sender who goes on cannot
+            // hold the view's end.
             receiver.Stop();
             bStopped = TRUE;
-        } else if (!bStopped && bCheckFlag && g_nRecvPort == 0) {
-            return 1;
         }
         const unsigned n = receiver.Peek(vectors, kBatchCount);
         if (n == 0) {
@@ -98,52 +96,38 @@ DWORD ReceiveLoop(DatagramReceiver& receiver, HANDLE hFile, CReceiveSocketLink& 
         }
         bCheckFlag = TRUE;
         unsigned nGood = 0;
-        DWORD dwBytes = 0;
+        uint64_t nBytes = 0;
         while (nGood < n && vectors[nGood].iov_len != 0 && vectors[nGood].iov_len <= kMaxDatagram) {
-            dwBytes += static_cast<DWORD>(vectors[nGood].iov_len);
+            nBytes += vectors[nGood].iov_len;
             ++nGood;
         }
-        if (nGood > 0 && WriteFileVectors(hFile, vectors, nGood)) {
-            figures.bytesWritten += dwBytes;
+        // Closing: once a write has failed, the rest is counted, not tried, so that a file
+        // that takes nothing cannot hold the view's end.
+        const BOOL bTry = !(bStopped && figures.dwWriteError != 0);
+        if (nGood > 0 && bTry && WriteFileVectors(hFile, vectors, nGood)) {
+            figures.bytesWritten += nBytes;
             figures.datagramsWritten += nGood;
         } else if (nGood > 0) {
-            const BOOL bFirst = figures.notWritten == 0;
+            const BOOL bFirst = figures.dwWriteError == 0;
             figures.notWritten += nGood;
-            figures.lWriteError = static_cast<long>(GetLastError());
+            if (bTry) {
+                figures.dwWriteError = GetLastError();
+            }
             if (bFirst) {
-                CString strError;
-                strError.Format("Write file is error = %ld ! %lu bytes received are dropped.",
-                                figures.lWriteError, static_cast<unsigned long>(dwBytes));
-                AfxMessageBox(strError, MB_OK, 0);
+                ReportWriteError(figures.dwWriteError, nBytes);
             }
         }
-        receiver.Release(nGood);
-        if (nGood < n) {
-            // A longer or an empty datagram: Windows' receive fails on it. Not reported once
-            // the view ends the capture.
+        // A longer or an empty datagram: Windows' receive fails on it, and the capture ends
+        // there. Not reported once the view ends the capture.
+        const unsigned nRefused = nGood < n ? 1 : 0;
+        if (nRefused != 0 && vectors[nGood].iov_len > kMaxDatagram) {
+            ++figures.tooLong;
+        }
+        receiver.Release(nGood + nRefused);
+        if (nRefused != 0) {
             return bStopped ? 1 : 0;
         }
     }
-}
-
-void ReportEnd(WORD nPort, const Figures& figures, uint64_t nDropped) {
-    std::string strPath;
-    if (MapDrivePath(kFileName, strPath) != ERROR_SUCCESS) {
-        strPath = kFileName;
-    }
-    std::fprintf(stderr,
-                 "vandrel: multicast capture of port %u ended: %s: %llu bytes in %llu datagrams "
-                 "written; %llu datagrams lost (%llu receive buffer full, %llu not written",
-                 static_cast<unsigned>(nPort), strPath.c_str(),
-                 static_cast<unsigned long long>(figures.bytesWritten),
-                 static_cast<unsigned long long>(figures.datagramsWritten),
-                 static_cast<unsigned long long>(nDropped + figures.notWritten),
-                 static_cast<unsigned long long>(nDropped),
-                 static_cast<unsigned long long>(figures.notWritten));
-    if (figures.notWritten != 0) {
-        std::fprintf(stderr, ": write error = %ld", figures.lWriteError);
-    }
-    std::fprintf(stderr, ")\n");
 }
 
 }  // namespace
@@ -184,24 +168,40 @@ DWORD MulticastReceiveThread(LPVOID lpParameter) {
     }
     // The kernel's buffer holds the stream until the reader comes.
     RaiseReceiveBuffer(sock);
+    // Emptied only once the capture can run: one that does not start keeps the last recording.
     const HANDLE hFile =
-        CreateFileA(kFileName, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0, nullptr);
+        CreateFileA(kFileName, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
-        return Fail(sock, "Open file is error !");
+        return Fail(sock, OpenFileErrorText(GetLastError()));
     }
-    DWORD dwResult = 0;
-    {
-        DatagramReceiver receiver;
-        receiver.Adopt(sock);
-        if (receiver.Start() == ERROR_SUCCESS) {
-            link.Publish(&receiver);
-            Figures figures;
-            dwResult = ReceiveLoop(receiver, hFile, link, figures);
-            link.Withdraw();
-            receiver.Stop();
-            ReportEnd(ntohs(param->addrLocal.sin_port), figures, receiver.GetDroppedCount());
-        }
+    DatagramReceiver receiver;
+    receiver.Adopt(sock);
+    if (const DWORD dwError = receiver.Start(); dwError != ERROR_SUCCESS) {
+        CloseHandle(hFile);
+        CString strError = "Could not Receive Message!";
+        strError += ShortageText(dwError);
+        AfxMessageBox(strError, MB_OK, 0);
+        return 0;
     }
+    if (!EmptyFile(hFile)) {
+        const DWORD dwError = GetLastError();
+        receiver.Stop();
+        CloseHandle(hFile);
+        AfxMessageBox(OpenFileErrorText(dwError), MB_OK, 0);
+        return 0;
+    }
+    link.Publish(&receiver);
+    CaptureFigures figures;
+    const DWORD dwResult = ReceiveLoop(receiver, hFile, link, figures);
+    link.Withdraw();
+    receiver.Stop();
+    // Read but never written, as the capture ended before them: lost too.
+    figures.notWritten += receiver.GetWaitingCount();
+    figures.bufferFull = receiver.GetDroppedCount();
+    CString strWhat;
+    strWhat.Format("multicast capture of port %u",
+                   static_cast<unsigned>(ntohs(param->addrLocal.sin_port)));
+    ReportCaptureEnd(strWhat, kFileName, figures, static_cast<int>(kMaxDatagram));
     CloseHandle(hFile);
     if (dwResult == 0) {
         AfxMessageBox("Could not Receive Message!", MB_OK, 0);

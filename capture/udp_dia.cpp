@@ -24,6 +24,8 @@ BOOL CUDPDia::OnInitDialog() {
 
 void CUDPDia::OnBnClickedOk() {
     UpdateData(TRUE);
-    m_nPort = PortTyped(m_editPort);
+    if (!ReadPortTyped(m_editPort, m_nPort)) {
+        return;
+    }
     CDialog::OnOK();
 }

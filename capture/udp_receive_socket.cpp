@@ -1,9 +1,5 @@
 #include "udp_receive_socket.h"
 
-#include <cstdio>
-#include <string>
-
-#include "drive_paths.h"
 #include "message_box.h"
 #include "win_error.h"
 
@@ -20,18 +16,10 @@ constexpr int kBlockThreshold = 0x10000;
 }  // namespace
 
 CUdpReceiveSocket::CUdpReceiveSocket(CVandrelView* pOwner) : m_pOwner(pOwner) {
-    if (m_file.Open(kFileName, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite)) {
-        return;
-    }
-    if (IsPrefixFolderForeign()) {
-        CString strError;
-        strError.Format(
-            "Open file is error !\nThe folder %s belongs to another user; the program "
-            "writes only into folders of its own (set VANDREL_PREFIX to one).",
-            GetPrefixFolder().c_str());
-        AfxMessageBox(strError, MB_OK, 0);
-    } else {
-        AfxMessageBox("Open file is error !", MB_OK, 0);
+    CFileException error(CFileException::none, 0);
+    if (!m_file.Open(kFileName, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite,
+                     &error)) {
+        AfxMessageBox(OpenFileErrorText(static_cast<DWORD>(error.m_lOsError)), MB_OK, 0);
     }
 }
 
@@ -63,12 +51,15 @@ BOOL CUdpReceiveSocket::Create(UINT nSocketPort, int nSocketType, long lEvent,
     if (!GetSockName(strAddress, m_nPort)) {
         m_nPort = static_cast<WORD>(nSocketPort);
     }
-    if (m_file.m_hFile != INVALID_HANDLE_VALUE) {
+    if (IsFileOpen()) {
         try {
             m_file.SetLength(0);
         } catch (CFileException* e) {
+            // A pipe has nothing to empty; a file that cannot be emptied is never appended to.
+            if (e->m_lOsError != static_cast<LONG>(ERROR_SEEK_ON_DEVICE)) {
+                m_file.Close();
+            }
             e->Delete();
-            m_file.Close();  // never append to the previous recording
         }
     }
     return TRUE;
@@ -92,7 +83,7 @@ int CUdpReceiveSocket::ReceiveOne() {
 void CUdpReceiveSocket::Store(int nReceived) {
     if (nReceived <= 0) {
         if (nReceived == SOCKET_ERROR && GetLastError() == WSAEMSGSIZE) {
-            ++m_nTooLong;
+            ++m_figures.tooLong;
         }
         if (!m_bLossShown) {
             CheckLosses();
@@ -115,45 +106,58 @@ void CUdpReceiveSocket::WriteBlock() {
     // Reset first: the message box below runs a message loop that goes on receiving.
     g_nRecvFill = 0;
     m_nHeldDatagrams = 0;
-    try {
-        // Whole blocks only: a part of one would put every later block out of step with
-        // the stream's 188-byte packets. The cut is made again before any later block.
-        if (m_bCutPending) {
-            m_file.SetLength(m_nFileLength);
+    // Closing: once a write has failed, the rest is counted, not tried, so that a file that
+    // takes nothing cannot hold the window's end.
+    if (!m_bEndWriteFailed) {
+        try {
+            // Whole blocks only: a part of one would put every later block out of step with
+            // the stream's 188-byte packets. The cut is made again before any later block.
+            if (m_bCutPending) {
+                CutBack();
+            }
+            m_bCutPending = TRUE;
+            m_file.Write(g_recvBuffer, static_cast<UINT>(nFill));
             m_bCutPending = FALSE;
+            m_figures.bytesWritten += static_cast<uint64_t>(nFill);
+            m_figures.datagramsWritten += static_cast<uint64_t>(nDatagrams);
+            return;
+        } catch (CFileException* e) {
+            m_figures.dwWriteError = static_cast<DWORD>(e->m_lOsError);
+            m_bEndWriteFailed = m_bEnding;
+            e->Delete();
         }
-        m_bCutPending = TRUE;
-        m_file.Write(g_recvBuffer, static_cast<UINT>(nFill));
-        m_bCutPending = FALSE;
-        m_nFileLength += static_cast<ULONGLONG>(nFill);
-        m_nDatagramsWritten += static_cast<uint64_t>(nDatagrams);
-        return;
-    } catch (CFileException* e) {
-        m_lWriteError = e->m_lOsError;
-        e->Delete();
     }
-    m_nNotWritten += static_cast<uint64_t>(nDatagrams);
+    m_figures.notWritten += static_cast<uint64_t>(nDatagrams);
     if (m_bCutPending) {
         try {
-            m_file.SetLength(m_nFileLength);
-            m_bCutPending = FALSE;
+            CutBack();
         } catch (CFileException* e) {
             e->Delete();
         }
     }
     if (!m_bWriteErrorShown && !m_bEnding) {
         m_bWriteErrorShown = TRUE;
-        CString strError;
-        strError.Format("Write file is error = %ld ! %d bytes received are dropped.", m_lWriteError,
-                        nFill);
-        AfxMessageBox(strError, MB_OK, 0);
+        ReportWriteError(m_figures.dwWriteError, static_cast<uint64_t>(nFill));
     }
+}
+
+// Throws a CFileException* when the file cannot be cut; a pipe has nothing to cut.
+void CUdpReceiveSocket::CutBack() {
+    try {
+        m_file.SetLength(m_figures.bytesWritten);
+    } catch (CFileException* e) {
+        if (e->m_lOsError != static_cast<LONG>(ERROR_SEEK_ON_DEVICE)) {
+            throw;
+        }
+        e->Delete();
+    }
+    m_bCutPending = FALSE;
 }
 
 // Once per capture, as soon as a loss is seen; the capture goes on meanwhile.
 void CUdpReceiveSocket::CheckLosses() {
     const uint64_t nDropped = GetDroppedCount();
-    if (m_bLossShown || m_bEnding || nDropped + m_nTooLong == 0) {
+    if (m_bLossShown || m_bEnding || nDropped + m_figures.tooLong == 0) {
         return;
     }
     m_bLossShown = TRUE;
@@ -161,9 +165,9 @@ void CUdpReceiveSocket::CheckLosses() {
     strError.Format(
         "Datagrams are lost = %llu ! %llu arrived while the receive buffer was full, "
         "%llu were longer than %d bytes. The capture goes on.",
-        static_cast<unsigned long long>(nDropped + m_nTooLong),
-        static_cast<unsigned long long>(nDropped), static_cast<unsigned long long>(m_nTooLong),
-        kReadSize);
+        static_cast<unsigned long long>(nDropped + m_figures.tooLong),
+        static_cast<unsigned long long>(nDropped),
+        static_cast<unsigned long long>(m_figures.tooLong), kReadSize);
     AfxMessageBox(strError, MB_OK, 0);
 }
 
@@ -188,25 +192,8 @@ void CUdpReceiveSocket::ReportEnd() {
     if (!m_bStarted) {
         return;
     }
-    std::string strPath;
-    if (MapDrivePath(kFileName, strPath) != ERROR_SUCCESS) {
-        strPath = kFileName;
-    }
-    const uint64_t nDropped = GetDroppedCount();
-    CString strLine;
-    strLine.Format(
-        "vandrel: capture of UDP port %u ended: %s: %llu bytes in %llu datagrams "
-        "written; %llu datagrams lost (%llu receive buffer full, %llu longer than %d "
-        "bytes, %llu not written",
-        m_nPort, strPath.c_str(), static_cast<unsigned long long>(m_nFileLength),
-        static_cast<unsigned long long>(m_nDatagramsWritten),
-        static_cast<unsigned long long>(nDropped + m_nTooLong + m_nNotWritten),
-        static_cast<unsigned long long>(nDropped), static_cast<unsigned long long>(m_nTooLong),
-        kReadSize, static_cast<unsigned long long>(m_nNotWritten));
-    CString strWriteError;
-    if (m_nNotWritten != 0) {
-        strWriteError.Format(": write error = %ld", static_cast<long>(m_lWriteError));
-    }
-    std::fprintf(stderr, "%s%s)\n", static_cast<const char*>(strLine),
-                 static_cast<const char*>(strWriteError));
+    m_figures.bufferFull = GetDroppedCount();
+    CString strWhat;
+    strWhat.Format("capture of UDP port %u", m_nPort);
+    ReportCaptureEnd(strWhat, kFileName, m_figures, kReadSize);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "async_socket.h"
+#include "capture_report.h"
 #include "file.h"
 
 class CVandrelView;
@@ -16,7 +17,7 @@ extern int g_nRecvFill;
 class CUdpReceiveSocket : public CAsyncSocket {
 public:
     // Opens the capture file without emptying it: a capture that does not start keeps the
-    // previous recording.
+    // previous recording. A failure is said at once; IsFileOpen then tells the owner.
     explicit CUdpReceiveSocket(CVandrelView* pOwner);
     // Writes what is still held or queued, then closes the file and the socket, and reports
     // the capture's figures on standard error.
@@ -26,6 +27,8 @@ public:
     BOOL Create(UINT nSocketPort = 0, int nSocketType = SOCK_DGRAM,
                 long lEvent = FD_READ | FD_WRITE | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE,
                 LPCSTR lpszSocketAddress = nullptr) override;
+
+    BOOL IsFileOpen() const { return m_file.m_hFile != INVALID_HANDLE_VALUE; }
 
     CVandrelView* m_pOwner;
     CFile m_file;
@@ -38,20 +41,18 @@ private:
     void Store(int nReceived);
     void WriteBlock();
     void CheckLosses();
+    void CutBack();
     void ReportReceiveError(int nErrorCode);
     void ReportEnd();
 
     BOOL m_bStarted = FALSE;
     BOOL m_bEnding = FALSE;  // no message boxes from the destructor: standard error says it
     UINT m_nPort = 0;
-    // The file's length: a block that fails to write is cut off again from here.
-    ULONGLONG m_nFileLength = 0;
-    uint64_t m_nDatagramsWritten = 0;
-    int m_nHeldDatagrams = 0;  // in g_recvBuffer
-    uint64_t m_nTooLong = 0;
-    uint64_t m_nNotWritten = 0;
-    LONG m_lWriteError = 0;
-    BOOL m_bCutPending = FALSE;  // a failed block may have left part of itself in the file
+    // bytesWritten is the file's length: a block that fails to write is cut off again there.
+    CaptureFigures m_figures;
+    int m_nHeldDatagrams = 0;        // in g_recvBuffer
+    BOOL m_bCutPending = FALSE;      // a failed block may have left part of itself in the file
+    BOOL m_bEndWriteFailed = FALSE;  // a write failed while closing
     BOOL m_bWriteErrorShown = FALSE;
     BOOL m_bLossShown = FALSE;
     BOOL m_bReceiveErrorShown = FALSE;

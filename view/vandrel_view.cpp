@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "capture_report.h"
 #include "files.h"
 #include "host_info.h"
 #include "message_box.h"
@@ -127,6 +128,12 @@ void CVandrelView::OnUnicastReceived() {
         return;
     }
     m_hSocket = new CUdpReceiveSocket(this);
+    if (!m_hSocket->IsFileOpen()) {
+        // Said by the socket; a capture that could write nothing is not started.
+        delete m_hSocket;
+        m_hSocket = nullptr;
+        return;
+    }
     if (!m_hSocket->Create(g_nRecvPort, SOCK_DGRAM, 63, nullptr)) {
         // Dropped, so that a later "UniCast Received" can try again.
         const DWORD dwError = GetLastError();
@@ -149,9 +156,17 @@ void CVandrelView::OnMulticastReceived() {
     }
     g_strGroupIP = dlg.m_strAddress;
     g_nRecvPort = static_cast<DWORD>(dlg.m_nPort);
+    if (m_hThread != nullptr && WaitForSingleObject(m_hThread, 0) == WAIT_OBJECT_0) {
+        // Only a running capture refuses another: one that has ended, however, is gone.
+        CloseHandle(m_hThread);
+        m_hThread = nullptr;
+    }
     if (m_hThread != nullptr) {
         AfxMessageBox("Could not create receive Thread!", MB_OK, 0);
         return;
+    }
+    if (g_nRecvPort == 0) {
+        return;  // port 0 only ends a running capture: a new one would record nothing
     }
     // Taken now: a later dialog changes neither while the thread sets up.
     m_addrLocal.sin_family = AF_INET;
@@ -180,6 +195,7 @@ void CVandrelView::ReportCreateError(WORD nPort, DWORD dwError) {
     } else {
         strError.Format("Could not Create UDP Port %u, error = %lu !", static_cast<unsigned>(nPort),
                         static_cast<unsigned long>(dwError));
+        strError += ShortageText(dwError);
     }
     AfxMessageBox(strError, MB_OK, 0);
 }

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <algorithm>
 
 #include "modal_driver.h"
@@ -102,7 +103,7 @@ TEST(CaptureDialogs, EnterAcceptsTheDigitsTypedAndCancelEscapeOrTheCloseBoxCance
         INT_PTR result;
         int port;
     } udp[] = {{nullptr, End::Enter, IDOK, 1002}, {"8a0b0-1", End::Enter, IDOK, 8001},
-               {"", End::Enter, IDOK, 0},         {"65537", End::Enter, IDOK, 65537},
+               {"0", End::Enter, IDOK, 0},        {"0065535", End::Enter, IDOK, 65535},
                {"", End::Escape, IDCANCEL, 0},    {"", End::CloseBox, IDCANCEL, 0}};
     for (const auto& c : udp) {
         CUDPDia dialog(nullptr);
@@ -123,6 +124,39 @@ TEST(CaptureDialogs, EnterAcceptsTheDigitsTypedAndCancelEscapeOrTheCloseBoxCance
     EXPECT_EQ(Answer(cancelled, End::None, nullptr,
                      [](QDialog* dialog) { Controls<QPushButton>(dialog)[1]->click(); }),
               IDCANCEL);
+}
+
+// Pasted or typed, whatever is not a port is said and the dialog stays for a correction; only
+// spaces around are forgiven.
+template <class Dialog>
+void CheckPortsRefused() {
+    for (const char* typed : {"70000", "65536", "-5", "4294967297", "abc", "", "80 01"}) {
+        Dialog dialog(nullptr);
+        ModalDriver driver;
+        driver.AnswerDialog("", End::None);
+        driver.m_onDialog = [typed](QDialog* shown) {
+            Controls<QLineEdit>(shown).back()->setText(typed);
+            QTest::keyClick(shown, Qt::Key_Return);
+            EXPECT_TRUE(shown->isVisible()) << typed;
+            shown->reject();
+        };
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+        EXPECT_EQ(driver.m_messages,
+                  std::vector<std::string>{"Port is error = \"" + std::string(typed) +
+                                           "\" ! A port is a whole number "
+                                           "from 0 to 65535."});
+        EXPECT_EQ(dialog.m_nPort, 0) << typed;
+    }
+    Dialog spaced(nullptr);
+    EXPECT_EQ(Answer(spaced, End::Enter, nullptr,
+                     [](QDialog* shown) { Controls<QLineEdit>(shown).back()->setText(" 5004 "); }),
+              IDOK);
+    EXPECT_EQ(spaced.m_nPort, 5004);
+}
+
+TEST(CaptureDialogs, APortThatIsNotAWholeNumberUpTo65535IsRefusedWithAMessage) {
+    CheckPortsRefused<CUDPDia>();
+    CheckPortsRefused<CMultiCastD>();
 }
 
 }  // namespace
