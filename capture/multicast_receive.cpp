@@ -1,5 +1,6 @@
 #include "multicast_receive.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <memory>
@@ -138,7 +139,9 @@ DWORD MulticastReceiveThread(LPVOID lpParameter) {
     CReceiveSocketLink& link = *param->pLink;
     const SOCKET sock = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (sock == INVALID_SOCKET) {
-        AfxMessageBox("Could not create socket!", MB_OK, 0);
+        CString strError = "Could not create socket!";
+        strError += ShortageText(WinErrorFromErrno(errno));
+        AfxMessageBox(strError, MB_OK, 0);
         return 0;
     }
     const int nReuse = 1;

@@ -290,6 +290,27 @@ TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
     EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent);
 }
 
+TEST_F(UnicastCapture, OutOfFileDescriptorsItSaysWhatRanOutAndKeepsTheLastRecording) {
+    std::filesystem::create_directories(m_prefix.m_path + "/drives/d");
+    std::ofstream(m_prefix.CapturePath(), std::ios::binary) << "the last capture";
+    int lowestFree = 0;
+    while (fcntl(lowestFree, F_GETFD) >= 0) {
+        ++lowestFree;
+    }
+    rlimit saved{};
+    getrlimit(RLIMIT_NOFILE, &saved);
+    // No new descriptor: an open takes the lowest free number, which is now out of reach.
+    const rlimit none{static_cast<rlim_t>(lowestFree), saved.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &none);
+    Unicast("0");
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(m_pView->Socket(), nullptr);
+    EXPECT_EQ(m_driver.m_messages,
+              Messages{"Open file is error !\nThe program has run out of file descriptors (error "
+                       "= 4): close other captures or raise the limit (ulimit -n)."});
+    EXPECT_EQ(ReadFile(m_prefix.CapturePath()), "the last capture");
+}
+
 // Another program's end of a pipe made at the capture file's place: it reads all it is given.
 class PipeReader {
 public:
