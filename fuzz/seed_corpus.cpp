@@ -1,5 +1,5 @@
-// Writes the fuzzers' seed inputs: valid blocks, valid dumps and registry files in each
-// encoding, for mutations to start from.
+// Writes the fuzzers' seed inputs: valid blocks, valid dumps, registry files in each encoding
+// and TS streams plain and in RTP, for mutations to start from.
 #include <arpa/inet.h>
 #include <linux/if_addr.h>
 #include <linux/if_link.h>
@@ -70,6 +70,59 @@ std::vector<std::byte> Bytes(const std::string& text) {
     return {data, data + text.size()};
 }
 
+// Seven packets: two PIDs counting on, a null packet, one without payload that announces a
+// discontinuity.
+std::vector<std::byte> TsDatagram(std::uint8_t (&counters)[3]) {
+    std::vector<std::byte> out;
+    for (int i = 0; i < 7; ++i) {
+        std::byte packet[188];
+        std::memset(packet, 0xFF, sizeof packet);
+        const unsigned pid = i == 3 ? 0x1FFF : 0x100 + i % 2;
+        const bool payload = i != 6;
+        std::uint8_t& counter = counters[i == 3 ? 2 : i % 2];
+        packet[0] = std::byte{0x47};
+        packet[1] = std::byte(pid >> 8);
+        packet[2] = std::byte(pid & 0xFF);
+        packet[3] = std::byte((payload ? 0x10 : 0x20) | (payload ? ++counter : counter) % 16);
+        if (!payload) {
+            packet[4] = std::byte{183};
+            packet[5] = std::byte{0x80};
+        }
+        out.insert(out.end(), packet, packet + sizeof packet);
+    }
+    return out;
+}
+
+// With two CSRCs, a one-word extension and padding.
+std::vector<std::byte> RtpDatagram(const std::vector<std::byte>& ts, std::uint16_t sequence) {
+    std::vector<std::byte> out = {std::byte{0xB2}, std::byte{33}, std::byte(sequence >> 8),
+                                  std::byte(sequence & 0xFF)};
+    out.resize(12 + 8, std::byte{0x5E});
+    out.insert(out.end(), {std::byte{0xBE}, std::byte{0xDE}, std::byte{0}, std::byte{1}});
+    out.resize(out.size() + 4);
+    out.insert(out.end(), ts.begin(), ts.end());
+    out.insert(out.end(), {std::byte{0}, std::byte{2}});
+    return out;
+}
+
+// Records as the stream checker's fuzzer reads them: losses, length, datagram. The fifth
+// datagram is lost upstream, the seventh arrives after a local loss.
+std::vector<std::byte> CheckerRecords(bool rtp) {
+    std::vector<std::byte> out;
+    std::uint8_t counters[3] = {};
+    for (std::uint16_t i = 0; i < 10; ++i) {
+        const auto ts = TsDatagram(counters);
+        const auto datagram = rtp ? RtpDatagram(ts, static_cast<std::uint16_t>(65530 + i)) : ts;
+        if (i == 4) {
+            continue;
+        }
+        out.insert(out.end(), {std::byte(i == 6 ? 1 : 0), std::byte(datagram.size() >> 8),
+                               std::byte(datagram.size() & 0xFF)});
+        out.insert(out.end(), datagram.begin(), datagram.end());
+    }
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,5 +164,7 @@ int main(int argc, char** argv) {
         utf16.push_back(std::byte{0});
     }
     Write(root / "regedit_file" / "utf16", utf16);
+    Write(root / "stream_checker" / "ts", CheckerRecords(false));
+    Write(root / "stream_checker" / "rtp", CheckerRecords(true));
     return 0;
 }
