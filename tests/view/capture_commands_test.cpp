@@ -11,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -253,6 +256,67 @@ TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
     EXPECT_EQ(std::stoull(match[2]), file.size());
     EXPECT_EQ(std::stoull(match[3]) * kSize, file.size());
     EXPECT_EQ(std::stoull(match[3]) + std::stoull(match[4]), static_cast<unsigned>(kCount));
+}
+
+// Calls act once, from the loop of the first message box shown.
+class ShowWatch : public QObject {
+public:
+    explicit ShowWatch(std::function<void()> act) : m_act(std::move(act)) {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && m_act && qobject_cast<QMessageBox*>(watched)) {
+            QTimer::singleShot(0, std::exchange(m_act, {}));
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_act;
+};
+
+// The loss box's own loop goes on receiving while it waits for the user, blocks are written
+// under it, and the capture ends with datagrams still queued: the end line is the file's.
+TEST_F(UnicastCapture, TheEndLineCountsWhatTheFileHoldsWhateverRanUnderTheLossBox) {
+    SetDatagramQueueBytes(1 << 20);
+    UdpSender sender = OnFreePort();
+    SetDatagramQueueBytes(0);
+    const int small = 65536;
+    setsockopt(m_pView->Socket()->m_hSocket, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    int sent = 0;
+    bool underTheBox = false;
+    // Run from the box's own loop as soon as it shows: enough for several blocks, each
+    // written from within it.
+    const auto sendUnderTheBox = [&] {
+        underTheBox = true;
+        for (int round = 0; round < 20; ++round, sent += 100) {
+            for (int i = 0; i < 100; ++i) {
+                sender.Send(1316);
+            }
+            WaitUntil([] { return false; }, 20);
+        }
+    };
+    ShowWatch watch(sendUnderTheBox);
+    for (; sent < 2000; ++sent) {
+        sender.Send(1316);  // overflows both buffers while the window is busy here
+    }
+    ASSERT_TRUE(WaitUntil([&] { return underTheBox && m_driver.m_messages.size() == 1; }, 10000));
+    // Queued and in the kernel when the view goes.
+    for (int i = 0; i < 300; ++i, ++sent) {
+        sender.Send(1316);
+    }
+    testing::internal::CaptureStderr();
+    m_pView.reset();
+    const std::string said = testing::internal::GetCapturedStderr();
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(said, match,
+                                  std::regex(": ([0-9]+) bytes in ([0-9]+) datagrams written; "
+                                             "([0-9]+) datagrams lost \\(\\3 receive")))
+        << said;
+    const std::string file = ReadFile(m_prefix.CapturePath());
+    EXPECT_EQ(std::stoull(match[1]), file.size());
+    EXPECT_EQ(std::stoull(match[2]) * 1316, file.size());
+    EXPECT_EQ(std::stoull(match[2]) + std::stoull(match[3]), static_cast<uint64_t>(sent)) << said;
 }
 
 TEST_F(UnicastCapture, APrefixFolderOfAnotherUserIsNotWrittenAndTheUserIsToldWhy) {
