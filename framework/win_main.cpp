@@ -1,6 +1,7 @@
 // The framework's entry: the program supplies the application object, not main().
 #include <QApplication>
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -24,13 +25,31 @@ std::string FileVersion() {
            std::to_string(v[3]);
 }
 
+// The executable's name as the version block gives it ("Vandrel" is run as "vandrel"), for a
+// program started without argv[0]; empty without one.
+std::string InternalName() {
+    const glue::VersionInfo* version = glue::FindVersionInfo(1);
+    if (version == nullptr) {
+        return {};
+    }
+    for (const glue::VersionString& string : version->strings) {
+        if (std::strcmp(string.lpszKey, "InternalName") == 0) {
+            std::string name = string.lpszValue;
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            return name;
+        }
+    }
+    return {};
+}
+
 // --help and --version answer without a display, so they are handled before Qt starts;
 // any other "--" option is refused, and a lone "--" ends the options (it is taken out, so
 // that what follows reaches the framework as file names). Returns the exit status, or -1
 // to start the program.
 int HandleInformationOptions(int& argc, char** argv) {
     const char* slash = argc > 0 ? std::strrchr(argv[0], '/') : nullptr;
-    const std::string exe = slash != nullptr ? slash + 1 : argc > 0 ? argv[0] : "vandrel";
+    const std::string exe = slash != nullptr ? slash + 1 : argc > 0 ? argv[0] : InternalName();
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         if (std::strcmp(argument, "--") == 0) {

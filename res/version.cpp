@@ -10,12 +10,13 @@ constexpr glue::VersionString kStrings[] = {
     {"LegalCopyright", "版权所有 (C) 2026"},
     {"OriginalFilename", "Vandrel.EXE"},
     {"ProductName", "Vandrel 应用程序"},
-    {"ProductVersion", VANDREL_VERSION_COMMAS},
+    {"ProductVersion", "1, 0, 0, 1"},
 };
 
-// The file and the product carry the one version the build sets.
+// The file carries the version the build sets, which the package and --version take too; the
+// product keeps the version it was released as.
 constexpr glue::VersionInfo kVersions[] = {
-    {1, {VANDREL_VERSION_WORDS}, {VANDREL_VERSION_WORDS}, 0x0804, 1200, kStrings},
+    {1, {VANDREL_VERSION_WORDS}, {1, 0, 0, 1}, 0x0804, 1200, kStrings},
 };
 
 }  // namespace
