@@ -14,7 +14,7 @@ public:
 
     // printf placeholders, plus Windows' %I64d, %I64u and %I64x for 64-bit values.
     // A format that cannot be applied leaves the string empty.
-    void Format(const char* format, ...);
+    void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     int Compare(const char* other) const;  // exact and case-sensitive, as strcmp
     void Empty() { m_text.clear(); }
