@@ -1,5 +1,6 @@
-// Writes the fuzzers' seed inputs: valid blocks, valid dumps, registry files in each encoding
-// and TS streams plain and in RTP, for mutations to start from.
+// Writes the fuzzers' seed inputs: valid blocks, valid dumps, registry files in each encoding,
+// TS streams plain and in RTP, /proc/net/netstat and a route reply, for mutations to start
+// from.
 #include <arpa/inet.h>
 #include <linux/if_addr.h>
 #include <linux/if_link.h>
@@ -166,5 +167,23 @@ int main(int argc, char** argv) {
     Write(root / "regedit_file" / "utf16", utf16);
     Write(root / "stream_checker" / "ts", CheckerRecords(false));
     Write(root / "stream_checker" / "rtp", CheckerRecords(true));
+
+    Write(root / "netstat" / "two_sections",
+          Bytes("TcpExt: SyncookiesSent IPReversePathFilter TW\nTcpExt: 0 17 3\n"
+                "IpExt: InNoRoutes InTruncatedPkts InMcastPkts\nIpExt: 0 0 4100\n"));
+    std::vector<std::byte> route(NLMSG_HDRLEN);
+    rtmsg message{};
+    message.rtm_family = AF_INET;
+    message.rtm_dst_len = 32;
+    message.rtm_table = RT_TABLE_MAIN;
+    message.rtm_type = RTN_MULTICAST;
+    Append(route, &message, sizeof message);
+    const std::uint32_t group = htonl(0xE8010101);
+    AppendAttribute(route, RTA_DST, &group, sizeof group);
+    const std::uint32_t oif = 2;
+    AppendAttribute(route, RTA_OIF, &oif, sizeof oif);
+    const nlmsghdr reply{static_cast<std::uint32_t>(route.size()), RTM_NEWROUTE, 0, 1, 0};
+    std::memcpy(route.data(), &reply, sizeof reply);
+    Write(root / "route_reply" / "multicast", route);
     return 0;
 }

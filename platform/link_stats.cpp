@@ -50,6 +50,7 @@ InterfaceSample ParseLinkAttributes(std::span<const std::byte> attrs) {
     });
     sample.rxBytes = haveStats64 ? stats64.rx_bytes : stats32.rx_bytes;
     sample.txBytes = haveStats64 ? stats64.tx_bytes : stats32.tx_bytes;
+    sample.rxMulticast = haveStats64 ? stats64.multicast : stats32.multicast;
     return sample;
 }
 

@@ -20,6 +20,7 @@ struct InterfaceSample {
     unsigned short type = 0;                // ARPHRD_ETHER, ARPHRD_LOOPBACK, ...
     std::size_t hardwareAddressLength = 0;  // as the kernel gives it; the first six bytes kept
     std::array<std::uint8_t, 6> hardwareAddress{};
+    std::uint64_t rxMulticast = 0;  // as the driver counts them; veth counts none
 };
 
 // Appends one sample per RTM_NEWLINK message of a dump reply to `out`, in message order.

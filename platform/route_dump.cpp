@@ -89,28 +89,36 @@ void RouteDumper::Close() {
     }
 }
 
-int RouteDumper::Dump(std::uint16_t type, std::span<const std::byte> header,
-                      const std::function<int(std::span<const std::byte>, bool& done)>& parse) {
+// Returns 0, or the errno value.
+int RouteDumper::Send(std::uint16_t type, std::uint16_t flags, std::span<const std::byte> body) {
     const int fd = Socket();
     if (fd < 0) {
         return errno;
     }
     nlmsghdr request{};
-    request.nlmsg_len = static_cast<std::uint32_t>(NLMSG_LENGTH(header.size()));
+    request.nlmsg_len = static_cast<std::uint32_t>(NLMSG_LENGTH(body.size()));
     request.nlmsg_type = type;
-    request.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.nlmsg_flags = flags;
     request.nlmsg_seq = ++m_sequence;
     std::byte message[NLMSG_HDRLEN + 64] = {};
-    if (header.size() > sizeof message - NLMSG_HDRLEN) {
+    if (body.size() > sizeof message - NLMSG_HDRLEN) {
         return EINVAL;
     }
     std::memcpy(message, &request, sizeof request);
-    std::memcpy(message + NLMSG_HDRLEN, header.data(), header.size());
+    std::memcpy(message + NLMSG_HDRLEN, body.data(), body.size());
     if (send(fd, message, request.nlmsg_len, 0) < 0) {
         return Fail(errno);
     }
+    return 0;
+}
+
+int RouteDumper::Dump(std::uint16_t type, std::span<const std::byte> header,
+                      const std::function<int(std::span<const std::byte>, bool& done)>& parse) {
+    if (const int err = Send(type, NLM_F_REQUEST | NLM_F_DUMP, header); err != 0) {
+        return err;
+    }
     for (int part = 0; part < 100000; ++part) {
-        const ssize_t n = recv(fd, m_buffer.get(), kBufferSize, 0);
+        const ssize_t n = recv(m_fd, m_buffer.get(), kBufferSize, 0);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -130,6 +138,20 @@ int RouteDumper::Dump(std::uint16_t type, std::span<const std::byte> header,
         }
     }
     return Fail(EIO);
+}
+
+int RouteDumper::Ask(std::uint16_t type, std::span<const std::byte> body,
+                     const std::function<int(std::span<const std::byte>)>& parse) {
+    if (const int err = Send(type, NLM_F_REQUEST, body); err != 0) {
+        return err;
+    }
+    ssize_t n = 0;
+    while ((n = recv(m_fd, m_buffer.get(), kBufferSize, 0)) < 0 && errno == EINTR) {
+    }
+    if (n < 0) {
+        return Fail(errno);
+    }
+    return parse(std::span(m_buffer.get(), static_cast<std::size_t>(n)));
 }
 
 int RouteDumper::Fail(int err) {

@@ -1,5 +1,6 @@
 // One NETLINK_ROUTE socket, its dump loop and the walk of its replies, shared by the readers of
-// links and addresses. Not thread-safe: each owner keeps its own dumper or holds a lock around it.
+// links, addresses and routes. Not thread-safe: each owner keeps its own dumper or holds a lock
+// around it.
 #pragma once
 
 #include <cstddef>
@@ -48,7 +49,14 @@ public:
     int Dump(std::uint16_t type, std::span<const std::byte> header,
              const std::function<int(std::span<const std::byte>, bool& done)>& parse);
 
+    // Sends one request of `type` (RTM_GETROUTE) whose body is `body` (at most 64 bytes) and
+    // hands the reply datagram to `parse`. Returns parse's answer, or the errno value when the
+    // kernel cannot be asked or does not answer within a second (the socket is then closed).
+    int Ask(std::uint16_t type, std::span<const std::byte> body,
+            const std::function<int(std::span<const std::byte>)>& parse);
+
 private:
+    int Send(std::uint16_t type, std::uint16_t flags, std::span<const std::byte> body);
     int Socket();
     void Close();
     int Fail(int err);

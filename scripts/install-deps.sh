@@ -12,6 +12,9 @@ packages=(
     xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-dejavu-core fonts-noto-cjk qt6-translations-l10n
     # network namespaces and the receivers the capture is compared with
     iproute2 socat multicat util-linux
+    # the join diagnosis tests make a firewall rule that drops a port, and try the sysctl
+    # line the program advises
+    nftables procps
     # the Debian package and its checks
     dpkg-dev lintian man-db desktop-file-utils appstream file
     # a decimal-comma locale, to test that numbers keep the program's own format

@@ -1,0 +1,143 @@
+#include "multicast_join.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "multicast_fixture.h"
+
+namespace {
+
+TEST(GetInterfaceIndex, TakesTheNameAsIpPrintsItAndRefusesAnyOther) {
+    const std::pair<std::string, int> cases[] = {
+        {"lo", 1}, {"lo@if7", 1},  {"lo@", 1},        {"@lo", 0},
+        {"", 0},   {"nosuch0", 0}, {"nosuch0@lo", 0}, {"a-name-longer-than-ifnamsiz", 0},
+    };
+    for (const auto& [name, expected] : cases) {
+        int index = -1;
+        EXPECT_EQ(GetInterfaceIndex(name, index),
+                  expected != 0 ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER)
+            << name;
+        EXPECT_EQ(index, expected) << name;
+    }
+}
+
+// Control data as recvmsg leaves it: cmsgs of the given levels and types, each `size` bytes.
+struct Control {
+    alignas(cmsghdr) char bytes[256] = {};
+    msghdr message{};
+    Control(const Control&) = delete;
+    Control(std::initializer_list<std::pair<int, int>> kinds, size_t size = sizeof(in_pktinfo)) {
+        message.msg_control = bytes;
+        message.msg_controllen = kinds.size() * CMSG_SPACE(size);
+        cmsghdr* c = CMSG_FIRSTHDR(&message);
+        for (const auto& [level, type] : kinds) {
+            c->cmsg_level = level;
+            c->cmsg_type = type;
+            c->cmsg_len = CMSG_LEN(size);
+            in_pktinfo info{};
+            info.ipi_ifindex = 3;
+            info.ipi_spec_dst.s_addr = inet_addr("10.0.0.9");
+            info.ipi_addr.s_addr = inet_addr("232.1.1.1");
+            std::memcpy(CMSG_DATA(c), &info, std::min(size, sizeof info));
+            c = CMSG_NXTHDR(&message, c);
+        }
+    }
+};
+
+TEST(GetDatagramDestination, ReadsTheHeadersDestinationBesideOtherControlDataOrNothing) {
+    const struct {
+        const char* what;
+        Control control;
+        bool found;
+    } cases[] = {
+        {"alone", Control({{IPPROTO_IP, IP_PKTINFO}}), true},
+        {"after the drop count", Control({{SOL_SOCKET, SO_RXQ_OVFL}, {IPPROTO_IP, IP_PKTINFO}}),
+         true},
+        {"none", Control({}), false},
+        {"another level", Control({{SOL_SOCKET, IP_PKTINFO}}), false},
+        {"cut short", Control({{IPPROTO_IP, IP_PKTINFO}}, sizeof(in_pktinfo) - 4), false},
+    };
+    for (const auto& c : cases) {
+        in_addr_t destination = 7;
+        EXPECT_EQ(GetDatagramDestination(c.control.message, destination), c.found) << c.what;
+        EXPECT_EQ(destination, c.found ? inet_addr("232.1.1.1") : 7) << c.what;
+    }
+}
+
+[[maybe_unused]] const bool kOwnNetwork = RunInNetworkNamespace("MulticastJoin");
+
+using MulticastJoin = MulticastNamespaceTest;
+
+TEST_F(MulticastJoin, JoinedOnAnInterfaceWithoutAddressOnlyItsStreamArrives) {
+    const Socket capture(MakeCaptureSocket());
+    ASSERT_EQ(JoinMulticastGroup(capture.m_fd, Membership("r1")), ERROR_SUCCESS);
+    const Socket one(m_senders->MakeSender("s1", "10.1.0.1"));
+    const Socket two(m_senders->MakeSender("s2", "10.2.0.1"));
+    ASSERT_EQ(SendDatagrams(two.m_fd, kGroup, kPort, "b", 10), 10);
+    ASSERT_EQ(SendDatagrams(one.m_fd, kGroup, kPort, "a", 9), 9);
+    ASSERT_EQ(SendDatagrams(one.m_fd, kGroup, kPort, "A", 1), 1);
+    EXPECT_EQ(ReceiveUntil(capture.m_fd, "A"), "aaaaaaaaaA");
+}
+
+TEST_F(MulticastJoin, ASourceSpecificJoinTakesThatSourceAlone) {
+    const Socket capture(MakeCaptureSocket());
+    ASSERT_EQ(JoinMulticastGroup(capture.m_fd, Membership("r1", "10.1.0.3")), ERROR_SUCCESS);
+    const Socket other(m_senders->MakeSender("s1", "10.1.0.1"));
+    const Socket named(m_senders->MakeSender("s1", "10.1.0.3"));
+    ASSERT_EQ(SendDatagrams(other.m_fd, kGroup, kPort, "o", 10), 10);
+    ASSERT_EQ(SendDatagrams(named.m_fd, kGroup, kPort, "n", 4), 4);
+    ASSERT_EQ(SendDatagrams(named.m_fd, kGroup, kPort, "N", 1), 1);
+    EXPECT_EQ(ReceiveUntil(capture.m_fd, "N"), "nnnnN");
+}
+
+TEST_F(MulticastJoin, AUnicastDatagramToThePortReachesTheSocketButIsNotTheGroups) {
+    ASSERT_TRUE(RunHere("ip addr add 10.2.0.2/24 dev r2"));
+    const Socket capture(MakeCaptureSocket());
+    const MulticastMembership membership = Membership("r1");
+    ASSERT_EQ(JoinMulticastGroup(capture.m_fd, membership), ERROR_SUCCESS);
+    const Socket unicast(m_senders->MakeSender("s2", "10.2.0.1"));
+    const Socket group(m_senders->MakeSender("s1", "10.1.0.1"));
+    ASSERT_EQ(SendDatagrams(unicast.m_fd, "10.2.0.2", kPort, "u", 1), 1);
+    Datagram stray;
+    ASSERT_TRUE(Receive(capture.m_fd, stray));
+    ASSERT_EQ(SendDatagrams(group.m_fd, kGroup, kPort, "g", 1), 1);
+    Datagram wanted;
+    ASSERT_TRUE(Receive(capture.m_fd, wanted));
+
+    EXPECT_EQ(stray.payload + wanted.payload, "ug");
+    ASSERT_TRUE(stray.haveDestination && wanted.haveDestination);
+    EXPECT_EQ(stray.destination, inet_addr("10.2.0.2"));
+    EXPECT_FALSE(IsGroupDatagram(membership, stray.destination, stray.source));
+    EXPECT_TRUE(IsGroupDatagram(membership, wanted.destination, wanted.source));
+    MulticastMembership otherSource = membership;
+    otherSource.source = inet_addr("10.1.0.3");
+    EXPECT_FALSE(IsGroupDatagram(otherSource, wanted.destination, wanted.source));
+}
+
+TEST_F(MulticastJoin, APlainGroupJoinsWhereTheRouteLeadsAndWhatCannotBeJoinedFails) {
+    ASSERT_TRUE(RunHere("ip route add 232.0.0.0/8 dev r2"));
+    MulticastMembership membership;
+    membership.group = inet_addr(kGroup);
+    const Socket capture(MakeCaptureSocket());
+    ASSERT_EQ(JoinMulticastGroup(capture.m_fd, membership), ERROR_SUCCESS);
+    const Socket one(m_senders->MakeSender("s1", "10.1.0.1"));
+    const Socket two(m_senders->MakeSender("s2", "10.2.0.1"));
+    ASSERT_EQ(SendDatagrams(one.m_fd, kGroup, kPort, "a", 10), 10);
+    ASSERT_EQ(SendDatagrams(two.m_fd, kGroup, kPort, "B", 1), 1);
+    EXPECT_EQ(ReceiveUntil(capture.m_fd, "B"), "B");
+
+    const Socket other(MakeCaptureSocket());
+    MulticastMembership noGroup = membership;
+    noGroup.group = inet_addr("10.1.0.1");
+    EXPECT_NE(JoinMulticastGroup(other.m_fd, noGroup), ERROR_SUCCESS);
+    MulticastMembership gone = membership;
+    gone.interfaceIndex = 999;
+    EXPECT_NE(JoinMulticastGroup(other.m_fd, gone), ERROR_SUCCESS);
+    ASSERT_TRUE(RunHere("ip route del 232.0.0.0/8 dev r2\nip route del 224.0.0.0/4 dev lo"));
+    MulticastMembership unrouted = membership;
+    unrouted.group = inet_addr("232.1.1.2");
+    EXPECT_NE(JoinMulticastGroup(other.m_fd, unrouted), ERROR_SUCCESS);
+}
+
+}  // namespace
