@@ -153,6 +153,14 @@ InterfaceProblem FindInterfaceProblem(const MulticastHostSnapshot& after,
     return InterfaceProblem::kNone;
 }
 
+// Settings are given space-separated, as one sysctl line takes them.
+void AppendSetting(std::string& settings, const std::string& setting) {
+    if (!settings.empty()) {
+        settings.push_back(' ');
+    }
+    settings.append(setting);
+}
+
 // The joined interface's filter, when the drop counter grew and it filters at all; else the
 // strict ones among all up interfaces when the joined one is not known.
 bool FindReversePathFilter(const MulticastHostSnapshot& after, const MulticastLinkState* link,
@@ -174,8 +182,7 @@ bool FindReversePathFilter(const MulticastHostSnapshot& after, const MulticastLi
                 d.sysctlSettings = "net.ipv4.conf.all.rp_filter=0";
             }
             if (link->rpFilter > 0) {
-                d.sysctlSettings +=
-                    (d.sysctlSettings.empty() ? "" : " ") + RpFilterKey(link->name) + "=0";
+                AppendSetting(d.sysctlSettings, RpFilterKey(link->name) + "=0");
             }
         }
         return true;
@@ -184,7 +191,7 @@ bool FindReversePathFilter(const MulticastHostSnapshot& after, const MulticastLi
         if ((l.flags & IFF_UP) != 0 && (l.flags & IFF_LOOPBACK) == 0 &&
             EffectiveRpFilter(after, l) == 1) {
             d.filteringInterfaces.push_back(l.name);
-            d.sysctlSettings += (d.sysctlSettings.empty() ? "" : " ") + RpFilterKey(l.name) + "=2";
+            AppendSetting(d.sysctlSettings, RpFilterKey(l.name) + "=2");
         }
     }
     d.rpFilter = 1;
