@@ -50,7 +50,7 @@ void ReportWriteError(DWORD dwError, uint64_t nBytes) {
 }
 
 void ReportCaptureEnd(LPCSTR lpszWhat, LPCSTR lpszFileName, const CaptureFigures& figures,
-                      int nMaxDatagram) {
+                      int nMaxDatagram, LPCSTR lpszMore) {
     std::string strPath;
     if (MapDrivePath(lpszFileName, strPath) != ERROR_SUCCESS) {
         strPath = lpszFileName;
@@ -69,6 +69,6 @@ void ReportCaptureEnd(LPCSTR lpszWhat, LPCSTR lpszFileName, const CaptureFigures
     if (figures.dwWriteError != 0) {
         strWriteError.Format(": write error = %ld", static_cast<long>(figures.dwWriteError));
     }
-    std::fprintf(stderr, "%s%s)\n", static_cast<const char*>(strLine),
-                 static_cast<const char*>(strWriteError));
+    std::fprintf(stderr, "%s%s)%s\n", static_cast<const char*>(strLine),
+                 static_cast<const char*>(strWriteError), lpszMore);
 }

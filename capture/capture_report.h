@@ -33,6 +33,6 @@ void ReportWriteError(DWORD dwError, uint64_t nBytes);
 
 // The capture's last line on standard error, e.g. "vandrel: capture of UDP port 5004 ended:
 // <path>: ... written; ... lost (...)". lpszWhat names the capture, nMaxDatagram is what it
-// reads of one datagram at most.
+// reads of one datagram at most; lpszMore, when given, goes after the figures.
 void ReportCaptureEnd(LPCSTR lpszWhat, LPCSTR lpszFileName, const CaptureFigures& figures,
-                      int nMaxDatagram);
+                      int nMaxDatagram, LPCSTR lpszMore = "");

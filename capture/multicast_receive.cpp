@@ -1,13 +1,19 @@
 #include "multicast_receive.h"
 
+#include <arpa/inet.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "capture_report.h"
 #include "files.h"
+#include "join_diagnosis_text.h"
 #include "message_box.h"
+#include "multicast_address.h"
+#include "multicast_silence_watch.h"
 #include "threads.h"
 #include "win_error.h"
 
@@ -18,6 +24,104 @@ constexpr char kFileName[] = "D:\\receivedMulticast.ts";
 constexpr size_t kMaxDatagram = 4096;
 // What one write takes at most: as many as one writev takes.
 constexpr unsigned kBatchCount = IOV_MAX;
+
+std::atomic<std::chrono::milliseconds> g_silenceWindow{std::chrono::seconds(5)};
+
+// Reads the address field and joins what it names; only the group's datagrams are then kept.
+// FALSE when the text names nothing to join or the join fails.
+BOOL JoinAddress(SOCKET sock, LPCSTR lpszAddress, MulticastMembership& membership) {
+    CMulticastAddress address;
+    int index = 0;
+    if (!ParseMulticastAddress(lpszAddress, address) ||
+        (!address.m_strInterface.IsEmpty() &&
+         GetInterfaceIndex(address.m_strInterface.str(), index) != ERROR_SUCCESS)) {
+        return FALSE;
+    }
+    membership = {address.m_group, address.m_source, index};
+    return JoinMulticastGroup(sock, membership) == ERROR_SUCCESS;
+}
+
+// What the capture tells beyond its losses, each once: datagrams that were not the group's,
+// a second sender, and why nothing arrives.
+class CCaptureWatch {
+public:
+    CCaptureWatch(const MulticastMembership& membership, WORD nPort)
+        : m_membership(membership),
+          m_nPort(nPort),
+          m_silence(membership.group, membership.interfaceIndex, g_silenceWindow.load()) {
+        m_silence.Start();
+    }
+    int GetWaitMilliseconds() const { return m_silence.GetWaitMilliseconds(); }
+    // After each wait (0 datagrams when it timed out) and each batch written.
+    void Check(const DatagramReceiver& receiver, uint64_t nDatagrams) {
+        if (const auto diagnosis = m_silence.Check(nDatagrams)) {
+            m_strDiagnosis =
+                FormatJoinDiagnosis(*diagnosis, m_membership, m_nPort,
+                                    static_cast<int>(g_silenceWindow.load().count() / 1000));
+            if (!m_strDiagnosis.IsEmpty()) {
+                AfxMessageBox(m_strDiagnosis, MB_OK, 0);
+            }
+        }
+        if (!m_bStraysShown && receiver.GetStrayCount() != 0) {
+            m_bStraysShown = TRUE;
+            CString strText;
+            strText.Format(
+                "Datagrams not for the group = %llu ! They reached port %u but were not sent to "
+                "%s%s; they are not written. The capture goes on.",
+                static_cast<unsigned long long>(receiver.GetStrayCount()),
+                static_cast<unsigned>(m_nPort), Dotted(m_membership.group).c_str(),
+                m_membership.source == INADDR_ANY ? ""
+                                                  : (" by " + Dotted(m_membership.source)).c_str());
+            AfxMessageBox(strText, MB_OK, 0);
+        }
+        in_addr_t first = INADDR_ANY;
+        in_addr_t second = INADDR_ANY;
+        receiver.GetSenders(first, second);
+        if (!m_bSendersShown && second != INADDR_ANY) {
+            m_bSendersShown = TRUE;
+            m_strSenders.Format("%s and %s", Dotted(first).c_str(), Dotted(second).c_str());
+            CString strText;
+            strText.Format(
+                "More than one sender ! %s both send to %s:%u, and the file interleaves their "
+                "streams. The capture goes on.",
+                static_cast<const char*>(m_strSenders), Dotted(m_membership.group).c_str(),
+                static_cast<unsigned>(m_nPort));
+            AfxMessageBox(strText, MB_OK, 0);
+        }
+    }
+    // For the end line: the datagrams left out and what was said; empty when neither.
+    CString Summary(const DatagramReceiver& receiver) const {
+        CString strText;
+        if (const uint64_t nStrays = receiver.GetStrayCount(); nStrays != 0) {
+            strText.Format("; %llu not for the group", static_cast<unsigned long long>(nStrays));
+        }
+        if (!m_strSenders.IsEmpty()) {
+            strText += "; senders ";
+            strText += m_strSenders;
+        }
+        if (!m_strDiagnosis.IsEmpty()) {
+            strText += "; ";
+            strText += m_strDiagnosis;
+        }
+        return strText;
+    }
+
+private:
+    static std::string Dotted(in_addr_t address) {
+        char text[INET_ADDRSTRLEN] = {};
+        in_addr value{address};
+        inet_ntop(AF_INET, &value, text, sizeof text);
+        return text;
+    }
+
+    MulticastMembership m_membership;
+    WORD m_nPort;
+    MulticastSilenceWatch m_silence;
+    CString m_strDiagnosis;
+    CString m_strSenders;
+    BOOL m_bStraysShown = FALSE;
+    BOOL m_bSendersShown = FALSE;
+};
 
 // Empties the capture file from its start; a pipe has nothing to empty.
 BOOL EmptyFile(HANDLE hFile) {
@@ -70,7 +174,7 @@ namespace {
 // capture is ended, what was read and what the kernel held then is written before it returns.
 // Changes need bench/capture.
 DWORD ReceiveLoop(DatagramReceiver& receiver, HANDLE hFile, CReceiveSocketLink& link,
-                  CaptureFigures& figures) {
+                  CaptureFigures& figures, CCaptureWatch& watch) {
     iovec vectors[kBatchCount];
     BOOL bStopped = FALSE;
     // The flag is read before the first wait and after every batch written: cleared while
@@ -88,7 +192,15 @@ DWORD ReceiveLoop(DatagramReceiver& receiver, HANDLE hFile, CReceiveSocketLink& 
             if (bStopped) {
                 return 1;
             }
-            if (receiver.TakeError() != 0 || receiver.WaitReady() != ERROR_SUCCESS) {
+            if (receiver.TakeError() != 0) {
+                return 0;
+            }
+            const DWORD dwWait = receiver.WaitReady(watch.GetWaitMilliseconds());
+            if (dwWait == WAIT_TIMEOUT) {
+                watch.Check(receiver, 0);
+                continue;
+            }
+            if (dwWait != ERROR_SUCCESS) {
                 return 0;
             }
             receiver.TakeNotification();
@@ -125,6 +237,9 @@ DWORD ReceiveLoop(DatagramReceiver& receiver, HANDLE hFile, CReceiveSocketLink& 
             ++figures.tooLong;
         }
         receiver.Release(nGood + nRefused);
+        if (!bStopped) {
+            watch.Check(receiver, n);
+        }
         if (nRefused != 0) {
             return bStopped ? 1 : 0;
         }
@@ -132,6 +247,10 @@ DWORD ReceiveLoop(DatagramReceiver& receiver, HANDLE hFile, CReceiveSocketLink& 
 }
 
 }  // namespace
+
+void SetSilenceWindowForTesting(std::chrono::milliseconds window) {
+    g_silenceWindow = window.count() > 0 ? window : std::chrono::seconds(5);
+}
 
 DWORD MulticastReceiveThread(LPVOID lpParameter) {
     const std::unique_ptr<MulticastReceiveParam> param(
@@ -164,9 +283,9 @@ DWORD MulticastReceiveThread(LPVOID lpParameter) {
     // Linux would otherwise deliver here every group that any socket of the host joined on
     // this port.
     const int nAll = 0;
+    MulticastMembership membership;
     if (setsockopt(sock, IPPROTO_IP, IP_MULTICAST_ALL, &nAll, sizeof nAll) == SOCKET_ERROR ||
-        setsockopt(sock, IPPROTO_IP, IP_ADD_MEMBERSHIP, &param->mreq, sizeof param->mreq) ==
-            SOCKET_ERROR) {
+        !JoinAddress(sock, param->strGroupIP, membership)) {
         return Fail(sock, "Could not Add member!");
     }
     // The kernel's buffer holds the stream until the reader comes.
@@ -179,7 +298,11 @@ DWORD MulticastReceiveThread(LPVOID lpParameter) {
     }
     DatagramReceiver receiver;
     receiver.Adopt(sock);
-    if (const DWORD dwError = receiver.Start(); dwError != ERROR_SUCCESS) {
+    DWORD dwStart = receiver.KeepOnly(membership);
+    if (dwStart == ERROR_SUCCESS) {
+        dwStart = receiver.Start();
+    }
+    if (const DWORD dwError = dwStart; dwError != ERROR_SUCCESS) {
         CloseHandle(hFile);
         CString strError = "Could not Receive Message!";
         strError += ShortageText(dwError);
@@ -195,16 +318,18 @@ DWORD MulticastReceiveThread(LPVOID lpParameter) {
     }
     link.Publish(&receiver);
     CaptureFigures figures;
-    const DWORD dwResult = ReceiveLoop(receiver, hFile, link, figures);
+    const WORD nPort = ntohs(param->addrLocal.sin_port);
+    CCaptureWatch watch(membership, nPort);
+    const DWORD dwResult = ReceiveLoop(receiver, hFile, link, figures, watch);
     link.Withdraw();
     receiver.Stop();
     // Read but never written, as the capture ended before them: lost too.
     figures.notWritten += receiver.GetWaitingCount();
     figures.bufferFull = receiver.GetDroppedCount();
     CString strWhat;
-    strWhat.Format("multicast capture of port %u",
-                   static_cast<unsigned>(ntohs(param->addrLocal.sin_port)));
-    ReportCaptureEnd(strWhat, kFileName, figures, static_cast<int>(kMaxDatagram));
+    strWhat.Format("multicast capture of port %u", static_cast<unsigned>(nPort));
+    ReportCaptureEnd(strWhat, kFileName, figures, static_cast<int>(kMaxDatagram),
+                     watch.Summary(receiver));
     CloseHandle(hFile);
     if (dwResult == 0) {
         AfxMessageBox("Could not Receive Message!", MB_OK, 0);

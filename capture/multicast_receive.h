@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 
 #include "cstring.h"
@@ -36,9 +37,13 @@ private:
 // What the thread is started with; it takes ownership.
 struct MulticastReceiveParam {
     sockaddr_in addrLocal;
-    ip_mreq mreq;
+    CString strGroupIP;  // the address field as confirmed: a group, its interface, its source
     CReceiveSocketLink* pLink;
 };
+
+// How long a capture waits without a datagram of its group before it looks at the host for
+// why; 5 s unless a test shortens it. For threads started from now on.
+void SetSilenceWindowForTesting(std::chrono::milliseconds window);
 
 // Returns 1 after the loop ends, 0 after a reported failure.
 DWORD MulticastReceiveThread(LPVOID lpParameter);

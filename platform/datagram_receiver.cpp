@@ -86,8 +86,10 @@ struct DatagramReceiver::Batch {
     mmsghdr headers[kBatchSize]{};
     iovec vectors[kBatchSize][2]{};
     // The kernel's count of datagrams it dropped for this socket, with each datagram read
-    // after the first drop.
-    alignas(cmsghdr) char control[kBatchSize][CMSG_SPACE(sizeof(uint32_t))]{};
+    // after the first drop; under KeepOnly, each datagram's destination too.
+    alignas(cmsghdr) char control[kBatchSize]
+                                 [CMSG_SPACE(sizeof(uint32_t)) + kDestinationControlSpace]{};
+    sockaddr_in senders[kBatchSize]{};  // under KeepOnly
 };
 
 void SetDatagramQueueBytes(size_t bytes) {
@@ -314,14 +316,24 @@ int DatagramReceiver::DrainKernel(unsigned maxBatches, bool& queueFull) {
             b.headers[i].msg_hdr.msg_iovlen = 2;
             b.headers[i].msg_hdr.msg_control = b.control[i];
             b.headers[i].msg_hdr.msg_controllen = sizeof b.control[i];
+            if (m_filter) {
+                b.headers[i].msg_hdr.msg_name = &b.senders[i];
+                b.headers[i].msg_hdr.msg_namelen = sizeof b.senders[i];
+            }
         }
         const int count = recvmmsg(m_socket, b.headers, slots, MSG_DONTWAIT, nullptr);
         if (count < 0) {
             return errno == EAGAIN || errno == EINTR ? 0 : errno;
         }
-        Store(region, static_cast<unsigned>(count));
+        unsigned kept = static_cast<unsigned>(count);
         if (count > 0) {
-            NoteKernelDrops(static_cast<unsigned>(count));
+            NoteKernelDrops(kept);
+            if (m_filter) {
+                kept = KeepMembers(kept);
+            }
+        }
+        Store(region, kept);
+        if (kept > 0) {
             Notify();
         }
         if (count < static_cast<int>(slots)) {
@@ -329,6 +341,36 @@ int DatagramReceiver::DrainKernel(unsigned maxBatches, bool& queueFull) {
         }
     }
     return 0;
+}
+
+// Moves the membership's datagrams of the batch to its front, in order, and counts the others;
+// returns how many were kept. Their slots' payload moves with them, their overflow stays put.
+unsigned DatagramReceiver::KeepMembers(unsigned count) {
+    Batch& b = *m_batch;
+    unsigned kept = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        in_addr_t destination = INADDR_ANY;
+        const in_addr_t source = b.senders[i].sin_addr.s_addr;
+        if (!GetDatagramDestination(b.headers[i].msg_hdr, destination) ||
+            !IsGroupDatagram(m_membership, destination, source)) {
+            m_strays.fetch_add(1, std::memory_order_relaxed);
+            continue;
+        }
+        if (m_firstSender.load(std::memory_order_relaxed) == INADDR_ANY) {
+            m_firstSender.store(source, std::memory_order_relaxed);
+        } else if (source != m_firstSender.load(std::memory_order_relaxed) &&
+                   m_secondSender.load(std::memory_order_relaxed) == INADDR_ANY) {
+            m_secondSender.store(source, std::memory_order_relaxed);
+        }
+        if (kept != i) {
+            std::memmove(b.vectors[kept][0].iov_base, b.vectors[i][0].iov_base,
+                         std::min<size_t>(b.headers[i].msg_len, kSlotPayload));
+            b.vectors[kept][1] = b.vectors[i][1];
+            b.headers[kept].msg_len = b.headers[i].msg_len;
+        }
+        ++kept;
+    }
+    return kept;
 }
 
 // The count only grows, so the last datagram read carries the newest.
@@ -449,14 +491,29 @@ void DatagramReceiver::Release(unsigned count) {
     m_queue->Pop(count);
 }
 
-DWORD DatagramReceiver::WaitReady() {
+DWORD DatagramReceiver::WaitReady(int milliseconds) {
     pollfd ready{m_readyEvent, POLLIN, 0};
-    while (poll(&ready, 1, -1) < 0) {
+    int n = 0;
+    while ((n = poll(&ready, 1, milliseconds)) < 0) {
         if (errno != EINTR) {
             return WinErrorFromErrno(errno);
         }
     }
+    return n == 0 ? WAIT_TIMEOUT : ERROR_SUCCESS;
+}
+
+DWORD DatagramReceiver::KeepOnly(const MulticastMembership& membership) {
+    if (const DWORD code = ReceiveDatagramDestinations(m_socket); code != ERROR_SUCCESS) {
+        return code;
+    }
+    m_membership = membership;
+    m_filter = true;
     return ERROR_SUCCESS;
+}
+
+void DatagramReceiver::GetSenders(in_addr_t& first, in_addr_t& second) const {
+    second = m_secondSender.load(std::memory_order_relaxed);
+    first = m_firstSender.load(std::memory_order_relaxed);
 }
 
 void DatagramReceiver::WakeConsumer() {

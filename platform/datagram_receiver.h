@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "datagram_queue.h"
+#include "multicast_join.h"
 #include "winsock.h"
 
 // Seam for tests: the queue size of receivers started from now on; 0 restores 256 MiB.
@@ -39,6 +40,16 @@ public:
     // Returns ERROR_SUCCESS or the Windows code.
     DWORD SetOption(int level, int name, const void* value, int length);
 
+    // Before Start: the reader keeps only the membership's datagrams (sent to its group, by
+    // its source when it names one) and counts the rest as strays. Returns ERROR_SUCCESS, or
+    // the Windows code when the socket cannot tell a datagram's destination.
+    [[nodiscard]] DWORD KeepOnly(const MulticastMembership& membership);
+    // Datagrams the reader left out under KeepOnly. Any thread.
+    uint64_t GetStrayCount() const { return m_strays.load(std::memory_order_relaxed); }
+    // The first sender of the kept datagrams, and the first other one to follow it; second
+    // stays INADDR_ANY while one sender is all there is. Any thread.
+    void GetSenders(in_addr_t& first, in_addr_t& second) const;
+
     // Starts the reader thread. It makes GetReadyEvent() readable whenever datagrams arrive
     // and no earlier notification is outstanding, and when it ends on an error (GetError).
     // Returns ERROR_SUCCESS, or the Windows code (ERROR_NOT_ENOUGH_MEMORY for the queue).
@@ -64,9 +75,10 @@ public:
     // Consumer: the Windows code of the error that ended the reader, once; else 0.
     DWORD TakeError();
 
-    // Consumer without an event loop: waits until the ready event is readable. Returns
-    // ERROR_SUCCESS, or the Windows code of the failure.
-    DWORD WaitReady();
+    // Consumer without an event loop: waits until the ready event is readable, at most
+    // milliseconds (-1: no end). Returns ERROR_SUCCESS, WAIT_TIMEOUT, or the Windows code of
+    // the failure.
+    DWORD WaitReady(int milliseconds = -1);
     // Any thread, between Start and the destructor: makes the ready event readable once, so
     // that a consumer waiting in WaitReady looks again.
     void WakeConsumer();
@@ -87,6 +99,7 @@ private:
     // After Stop, with the queue empty: moves one batch of what the kernel still held into
     // it. False once nothing more is read.
     bool ReadRestAfterStop();
+    unsigned KeepMembers(unsigned count);
     void Store(std::byte* region, unsigned count);
     void NoteKernelDrops(unsigned count);
     void CheckKernelDrops();
@@ -102,6 +115,11 @@ private:
     std::atomic<bool> m_notifyPending{false};
     std::atomic<uint64_t> m_kernelDropped{0};
     std::atomic<DWORD> m_error{0};
+    bool m_filter = false;  // set before Start: KeepOnly
+    MulticastMembership m_membership;
+    std::atomic<uint64_t> m_strays{0};
+    std::atomic<in_addr_t> m_firstSender{INADDR_ANY};
+    std::atomic<in_addr_t> m_secondSender{INADDR_ANY};
     unsigned m_closingBatches = 0;  // kernel reads left after Stop, then the socket closes
     std::thread m_reader;
 };

@@ -174,7 +174,7 @@ void CVandrelView::OnMulticastReceived() {
     m_addrLocal.sin_addr.s_addr = htonl(INADDR_ANY);
     m_mreq.imr_interface.s_addr = htonl(INADDR_ANY);
     m_mreq.imr_multiaddr.s_addr = inet_addr(g_strGroupIP);
-    auto* pParam = new MulticastReceiveParam{m_addrLocal, m_mreq, &m_sock};
+    auto* pParam = new MulticastReceiveParam{m_addrLocal, g_strGroupIP, &m_sock};
     m_hThread = CreateThread(nullptr, 0, MulticastReceiveThread, pParam, 0, &m_dwThreadId);
     if (m_hThread == nullptr) {
         delete pParam;

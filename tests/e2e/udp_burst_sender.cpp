@@ -1,6 +1,6 @@
 // Sends a bursty, paced transport stream to a UDP port on loopback (or to ADDRESS, a multicast
 // group for one), as a real-time encoder does, and writes the exact bytes it sent to a file.
-// Usage: udp_burst_sender PORT DATAGRAMS MBITS SENT_FILE [ADDRESS]
+// Usage: udp_burst_sender PORT DATAGRAMS MBITS SENT_FILE [ADDRESS [SOURCE]]
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -33,8 +33,9 @@ void FillDatagram(std::uint8_t* out, std::uint64_t index) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5 && argc != 6) {
-        std::fprintf(stderr, "usage: %s PORT DATAGRAMS MBITS SENT_FILE [ADDRESS]\n", argv[0]);
+    if (argc < 5 || argc > 7) {
+        std::fprintf(stderr, "usage: %s PORT DATAGRAMS MBITS SENT_FILE [ADDRESS [SOURCE]]\n",
+                     argv[0]);
         return 2;
     }
     const int port = std::atoi(argv[1]);
@@ -54,8 +55,16 @@ int main(int argc, char** argv) {
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<std::uint16_t>(port));
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (argc == 6 && inet_pton(AF_INET, argv[5], &to.sin_addr) != 1) {
+    if (argc >= 6 && inet_pton(AF_INET, argv[5], &to.sin_addr) != 1) {
         std::fprintf(stderr, "%s: bad address %s\n", argv[0], argv[5]);
+        return 2;
+    }
+    // A source of the sender's own, for a receiver that takes one source alone.
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    if (argc == 7 && (inet_pton(AF_INET, argv[6], &from.sin_addr) != 1 ||
+                      bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0)) {
+        std::fprintf(stderr, "%s: cannot send from %s\n", argv[0], argv[6]);
         return 2;
     }
 

@@ -24,8 +24,10 @@
 #include "datagram_receiver.h"
 #include "files.h"
 #include "modal_driver.h"
+#include "multicast_receive.h"
 #include "network_namespace.h"
 #include "resource.h"
+#include "sender_namespace.h"
 #include "temp_prefix.h"
 #include "threads.h"
 #include "udp_receive_socket.h"
@@ -609,6 +611,93 @@ TEST_F(MulticastCapture, APipeThatNobodyReadsIsRefusedAtOnceAndClosingDoesNotWai
     alarm(10);
     m_pView.reset();
     alarm(0);
+}
+
+[[maybe_unused]] const bool kOwnNetworks = RunInNetworkNamespace("MulticastNetworks");
+
+// A host with two networks that both carry group 232.1.1.1: s1-r1 and s2-r2 (see
+// SenderNamespace), the capture typed into the dialog as a user types it.
+class MulticastNetworks : public MulticastCapture {
+protected:
+    static constexpr char kStream[] = "232.1.1.1";
+    void SetUp() override {
+        MulticastCapture::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        m_senders = std::make_unique<SenderNamespace>();
+        if (!m_senders->WhyNot().empty()) {
+            GTEST_SKIP() << m_senders->WhyNot();
+        }
+    }
+    void TearDown() override { SetSilenceWindowForTesting(std::chrono::milliseconds(0)); }
+    // Sends count datagrams of payload from source out of link.
+    void Send(const char* link, const char* source, const std::string& payload, int count,
+              const char* to = kStream) {
+        const int s = m_senders->MakeSender(link, source);
+        ASSERT_GE(s, 0);
+        EXPECT_EQ(SendDatagrams(s, to, 5004, payload, count), count);
+        close(s);
+    }
+    // Closes the window and returns the capture's end line.
+    std::string Close() {
+        testing::internal::CaptureStderr();
+        m_pView.reset();
+        return testing::internal::GetCapturedStderr();
+    }
+
+    std::unique_ptr<SenderNamespace> m_senders;
+};
+
+TEST_F(MulticastNetworks, TheInterfaceAndTheSourceNamedAreAllTheFileHoldsAndStraysAreSaidOnce) {
+    ASSERT_TRUE(RunHere("ip addr add 10.2.0.2/24 dev r2"));
+    Multicast(" 10.1.0.3 @ 232.1.1.1 % r1 ", "5004");
+    ASSERT_TRUE(FileHolds(0));
+    Send("s2", "10.2.0.1", "b", 10);             // the group on the other network
+    Send("s1", "10.1.0.1", "o", 10);             // the group from another source
+    Send("s2", "10.2.0.1", "u", 2, "10.2.0.2");  // to the port, but not to the group
+    Send("s1", "10.1.0.3", "n", 4);
+    ASSERT_TRUE(FileHolds(4));
+    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
+    const std::string end = Close();
+    EXPECT_EQ(ReadFile(Path()), "nnnn");
+    EXPECT_EQ(m_driver.m_messages,
+              Messages{"Datagrams not for the group = 2 ! They reached port 5004 but were not "
+                       "sent to 232.1.1.1 by 10.1.0.3; they are not written. The capture goes "
+                       "on."});
+    EXPECT_NE(end.find("4 bytes in 4 datagrams written; 0 datagrams lost (0 receive buffer full, "
+                       "0 longer than 4096 bytes, 0 not written); 2 not for the group\n"),
+              std::string::npos)
+        << end;
+}
+
+TEST_F(MulticastNetworks, TwoSendersToTheGroupAreSaidOnceAndBothRecorded) {
+    Multicast("232.1.1.1%r1", "5004");
+    ASSERT_TRUE(FileHolds(0));
+    Send("s1", "10.1.0.1", "a", 3);
+    Send("s1", "10.1.0.3", "b", 3);
+    Send("s1", "10.1.0.1", "a", 3);
+    ASSERT_TRUE(FileHolds(9));
+    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
+    const std::string end = Close();
+    EXPECT_EQ(ReadFile(Path()), "aaabbbaaa");
+    EXPECT_EQ(m_driver.m_messages,
+              Messages{"More than one sender ! 10.1.0.1 and 10.1.0.3 both send to 232.1.1.1:5004, "
+                       "and the file interleaves their streams. The capture goes on."});
+    EXPECT_NE(end.find("; senders 10.1.0.1 and 10.1.0.3\n"), std::string::npos) << end;
+}
+
+TEST_F(MulticastNetworks, AGroupThatDoesNotArriveIsExplainedOnceAndInTheEndLine) {
+    SetSilenceWindowForTesting(std::chrono::milliseconds(400));
+    Multicast("232.1.1.1%r1", "5004");
+    ASSERT_TRUE(FileHolds(0));
+    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
+    WaitUntil([] { return false; }, 1000);
+    const std::string end = Close();
+    ASSERT_EQ(m_driver.m_messages.size(), 1u);
+    EXPECT_EQ(m_driver.m_messages[0].rfind("No datagram of 232.1.1.1:5004 arrived in ", 0), 0u)
+        << m_driver.m_messages[0];
+    EXPECT_NE(end.find(m_driver.m_messages[0]), std::string::npos) << end;
 }
 
 }  // namespace
