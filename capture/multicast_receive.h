@@ -6,6 +6,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "capture_status.h"
 #include "cstring.h"
 #include "datagram_receiver.h"
 #include "winsock.h"
@@ -38,6 +39,7 @@ struct MulticastReceiveParam {
     sockaddr_in addrLocal;
     ip_mreq mreq;
     CReceiveSocketLink* pLink;
+    CCaptureStatus* pStatus;  // the starter's, outlives the thread
 };
 
 // Returns 1 after the loop ends, 0 after a reported failure.
