@@ -24,6 +24,7 @@
 #include "network_namespace.h"
 #include "resource.h"
 #include "temp_prefix.h"
+#include "test_stream.h"
 #include "threads.h"
 #include "udp_receive_socket.h"
 #include "udp_sender.h"
@@ -546,6 +547,48 @@ TEST_F(MulticastCapture, APipeThatNobodyReadsIsRefusedAtOnceAndClosingDoesNotWai
     alarm(10);
     m_pView.reset();
     alarm(0);
+}
+
+[[maybe_unused]] const bool kStreamCheckOwnNetwork = RunInNetworkNamespace("MulticastStreamCheck");
+
+// The test stream with three datagrams skipped by its sender, through "Multicast Received":
+// the file is what came, and the end line puts the skips before this host.
+class MulticastStreamCheck : public MulticastCapture {
+protected:
+    std::string EndLineOfSkippedStream(bool rtp) {
+        Multicast();
+        EXPECT_TRUE(FileHolds(0));
+        UdpSender sender(kPort, kGroup);
+        std::string sent;
+        const auto stream = MakeTestStream(300, rtp);
+        for (size_t i = 0; i < stream.size(); ++i) {
+            if (i != 51 && i != 122 && i != 203) {
+                sent += sender.SendBytes(stream[i]);
+            }
+        }
+        EXPECT_TRUE(FileHolds(sent.size())) << FileSize(Path()) << " of " << sent.size();
+        testing::internal::CaptureStderr();
+        m_pView.reset();
+        EXPECT_TRUE(ReadFile(Path()) == sent);
+        return testing::internal::GetCapturedStderr();
+    }
+};
+
+TEST_F(MulticastStreamCheck, DatagramsSkippedInRtpAreDatagramsLostBeforeThisHost) {
+    const std::string said = EndLineOfSkippedStream(true);
+    EXPECT_NE(said.find(" 0 not written); lost here 0 datagrams; lost before this host 3 "
+                        "datagrams (RTP sequence numbers)\n"),
+              std::string::npos)
+        << said;
+}
+
+TEST_F(MulticastStreamCheck, DatagramsSkippedInPlainTsAreContinuityGapsLostBeforeThisHost) {
+    const std::string said = EndLineOfSkippedStream(false);
+    EXPECT_NE(
+        said.find("; lost here 0 datagrams; lost before this host " +
+                  std::to_string(3 * kGapsPerSkip) + " continuity gaps (TS continuity counters)\n"),
+        std::string::npos)
+        << said;
 }
 
 }  // namespace
