@@ -75,19 +75,23 @@ void CCaptureStatusText::Update(const CaptureStatusFigures& figures, Clock::time
     const CString strElapsed = Elapsed(now - figures.started);
     const long long nSilent = duration_cast<seconds>(now - m_lastArrival).count();
     const bool bSilent = now - m_lastArrival >= kSilence;
-    CString strFlow;
-    if (bSilent) {
-        strFlow.Format("nothing received for %lld s", nSilent);
-    } else {
-        strFlow.Format("%.1f Mbit/s", dMbits);
-    }
+    // The line is cut at the window's edge: the losses come first, then the rate, or instead
+    // of both first, the silence, which is the news when it comes.
     const CaptureFigures& capture = figures.capture;
-    m_strLine.Format("%s — %s, lost here %llu, before this host %s, %s, %s",
-                     static_cast<const char*>(figures.strWhat), static_cast<const char*>(strFlow),
-                     Count(capture.Lost()),
-                     static_cast<const char*>(LostBeforeShort(figures.stream)),
-                     static_cast<const char*>(strElapsed),
-                     static_cast<const char*>(FileSize(capture.bytesWritten)));
+    CString strLosses;
+    strLosses.Format("lost here %llu, before this host %s", Count(capture.Lost()),
+                     static_cast<const char*>(LostBeforeShort(figures.stream)));
+    if (bSilent) {
+        m_strLine.Format("%s — nothing received for %lld s, %s, %s, %s",
+                         static_cast<const char*>(figures.strWhat), nSilent,
+                         static_cast<const char*>(strLosses), static_cast<const char*>(strElapsed),
+                         static_cast<const char*>(FileSize(capture.bytesWritten)));
+    } else {
+        m_strLine.Format("%s — %s, %.1f Mbit/s, %s, %s", static_cast<const char*>(figures.strWhat),
+                         static_cast<const char*>(strLosses), dMbits,
+                         static_cast<const char*>(strElapsed),
+                         static_cast<const char*>(FileSize(capture.bytesWritten)));
+    }
 
     CString strArrival;
     if (bSilent) {

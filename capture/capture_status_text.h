@@ -1,5 +1,5 @@
 // What the window says about one running capture, made once a second from its figures: a
-// short line for the status bar, whose least needed parts come last, and the whole breakdown.
+// short line for the status bar, its least needed parts last, and the whole breakdown.
 // Used by the view on the user-interface thread; one per capture kind, kept across ticks.
 #pragma once
 
@@ -17,7 +17,7 @@ public:
 
     // Takes this tick's figures, made at now; a new start time begins a new capture.
     void Update(const CaptureStatusFigures& figures, Clock::time_point now);
-    // E.g. ":1002 — 9.8 Mbit/s, lost here 0, before this host 3, 0:01:23, 12.3 MB".
+    // E.g. ":1002 — lost here 0, before this host 3, 9.8 Mbit/s, 0:01:23, 12.3 MB".
     const CString& GetLine() const { return m_strLine; }
     // Several lines: each figure in words, with its unit and how it was found.
     const CString& GetDetails() const { return m_strDetails; }

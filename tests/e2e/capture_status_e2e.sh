@@ -43,7 +43,7 @@ capture_on_port "$port"
 # About 8 s of a 8 Mbit/s stream in the background, while the status is read.
 "$sender" "$port" 6000 8 "$work/sent.ts" &
 sending=$!
-wait_for_status 10 "^:$port — [1-9][0-9]*\.[0-9] Mbit/s, lost here 0, before this host [^,]+, 0:00:[0-9]{2}, [0-9]+\.[0-9] MB$"
+wait_for_status 10 "^:$port — lost here 0, before this host [^,]+, [1-9][0-9]*\.[0-9] Mbit/s, 0:00:[0-9]{2}, [0-9]+\.[0-9] MB$"
 echo "during the capture: $(status_text | grep "^:$port")"
 wait "$sending"
 wait_for_status 12 "^:$port — nothing received for [5-9] s, lost here 0, "
