@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <thread>
 
 #include "datagram_receiver.h"
 #include "modal_driver.h"
@@ -191,6 +192,40 @@ TEST_F(CaptureStatus, AStreamThatIsNotTsIsRecordedAsItCameAndNoGapIsCounted) {
     EXPECT_EQ(figures.stream.lostBefore, 0u);
     m_pSocket.reset();
     EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent);
+}
+
+// The consumer publishes on its thread while the view reads on its own, as with a multicast
+// capture: every reading is one whole publication (run under ThreadSanitizer too).
+TEST(CaptureStatusThreads, AReaderSeesWholePublicationsWhileTheConsumerWorks) {
+    CCaptureStatus status;
+    const auto stream = MakeTestStream(64, false);
+    std::thread consumer([&] {
+        for (int capture = 0; capture < 20; ++capture) {
+            status.Start(":1");
+            CaptureFigures figures;
+            for (const std::string& datagram : stream) {
+                status.Arrived(reinterpret_cast<const std::byte*>(datagram.data()), datagram.size(),
+                               0);
+                figures.bytesWritten += datagram.size();
+                ++figures.datagramsWritten;
+                status.Publish(figures);
+            }
+            status.End();
+        }
+    });
+    uint64_t readings = 0;
+    for (int i = 0; i < 20000; ++i) {
+        CaptureStatusFigures figures;
+        if (status.GetFigures(figures)) {
+            ++readings;
+            ASSERT_EQ(figures.datagramsArrived, figures.capture.datagramsWritten);
+            ASSERT_EQ(figures.bytesArrived, figures.capture.bytesWritten);
+        }
+    }
+    consumer.join();
+    CaptureStatusFigures figures;
+    EXPECT_FALSE(status.GetFigures(figures)) << "no capture runs";
+    RecordProperty("readings", std::to_string(readings));
 }
 
 }  // namespace
