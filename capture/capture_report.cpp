@@ -49,8 +49,28 @@ void ReportWriteError(DWORD dwError, uint64_t nBytes) {
     AfxMessageBox(strError, MB_OK, 0);
 }
 
+CString LostBeforeText(const StreamCheckFigures& stream) {
+    CString strText;
+    switch (stream.unit) {
+        case LossUnit::Datagrams:
+            strText.Format("%llu datagrams (RTP sequence numbers)",
+                           static_cast<unsigned long long>(stream.lostBefore));
+            break;
+        case LossUnit::ContinuityGaps:
+            strText.Format("%llu continuity gaps (TS continuity counters)",
+                           static_cast<unsigned long long>(stream.lostBefore));
+            break;
+        case LossUnit::None:
+            strText = stream.kind == StreamKind::NotTs
+                          ? "not checked (not an MPEG transport stream)"
+                          : "not known (too few datagrams to tell the stream's kind)";
+            break;
+    }
+    return strText;
+}
+
 void ReportCaptureEnd(LPCSTR lpszWhat, LPCSTR lpszFileName, const CaptureFigures& figures,
-                      int nMaxDatagram, LPCSTR lpszMore) {
+                      int nMaxDatagram, const StreamCheckFigures& stream, LPCSTR lpszMore) {
     std::string strPath;
     if (MapDrivePath(lpszFileName, strPath) != ERROR_SUCCESS) {
         strPath = lpszFileName;
@@ -69,6 +89,12 @@ void ReportCaptureEnd(LPCSTR lpszWhat, LPCSTR lpszFileName, const CaptureFigures
     if (figures.dwWriteError != 0) {
         strWriteError.Format(": write error = %ld", static_cast<long>(figures.dwWriteError));
     }
-    std::fprintf(stderr, "%s%s)%s\n", static_cast<const char*>(strLine),
-                 static_cast<const char*>(strWriteError), lpszMore);
+    // Added after what the line has always said, which scripts parse.
+    CString strOrigin;
+    strOrigin.Format("; lost here %llu datagrams; lost before this host %s",
+                     static_cast<unsigned long long>(figures.Lost()),
+                     static_cast<const char*>(LostBeforeText(stream)));
+    std::fprintf(stderr, "%s%s)%s%s\n", static_cast<const char*>(strLine),
+                 static_cast<const char*>(strWriteError), static_cast<const char*>(strOrigin),
+                 lpszMore);
 }

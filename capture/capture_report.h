@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "cstring.h"
+#include "stream_checker.h"
 #include "win_types.h"
 
 // A capture's account of what it received: every datagram read is written or counted lost.
@@ -31,8 +32,14 @@ CString ShortageText(DWORD dwError);
 // "Write file is error = %ld ! %lu bytes received are dropped."
 void ReportWriteError(DWORD dwError, uint64_t nBytes);
 
+// What the stream lost before this host, in its unit and with how it was found: "3 datagrams
+// (RTP sequence numbers)", "2 continuity gaps (TS continuity counters)", or why nothing was
+// counted.
+CString LostBeforeText(const StreamCheckFigures& stream);
+
 // The capture's last line on standard error, e.g. "vandrel: capture of UDP port 5004 ended:
-// <path>: ... written; ... lost (...)". lpszWhat names the capture, nMaxDatagram is what it
-// reads of one datagram at most; lpszMore, when given, goes after the figures.
+// <path>: ... written; ... lost (...); lost here ...; lost before this host ...". lpszWhat
+// names the capture, nMaxDatagram is what it reads of one datagram at most; lpszMore, when
+// given, goes last.
 void ReportCaptureEnd(LPCSTR lpszWhat, LPCSTR lpszFileName, const CaptureFigures& figures,
-                      int nMaxDatagram, LPCSTR lpszMore = "");
+                      int nMaxDatagram, const StreamCheckFigures& stream, LPCSTR lpszMore = "");

@@ -174,8 +174,9 @@ namespace {
 // capture is ended, what was read and what the kernel held then is written before it returns.
 // Changes need bench/capture.
 DWORD ReceiveLoop(DatagramReceiver& receiver, HANDLE hFile, CReceiveSocketLink& link,
-                  CaptureFigures& figures, CCaptureWatch& watch) {
+                  CaptureFigures& figures, CCaptureWatch& watch, CCaptureStatus& status) {
     iovec vectors[kBatchCount];
+    uint32_t lostBefore[kBatchCount];
     BOOL bStopped = FALSE;
     // The flag is read before the first wait and after every batch written: cleared while
     // the thread waits, it ends the capture after the next datagram.
@@ -187,7 +188,7 @@ DWORD ReceiveLoop(DatagramReceiver& receiver, HANDLE hFile, CReceiveSocketLink& 
             receiver.Stop();
             bStopped = TRUE;
         }
-        const unsigned n = receiver.Peek(vectors, kBatchCount);
+        const unsigned n = receiver.Peek(vectors, kBatchCount, lostBefore);
         if (n == 0) {
             if (bStopped) {
                 return 1;
@@ -230,6 +231,11 @@ DWORD ReceiveLoop(DatagramReceiver& receiver, HANDLE hFile, CReceiveSocketLink& 
                 ReportWriteError(figures.dwWriteError, nBytes);
             }
         }
+        // Checked once written, and after what failed to write too: it arrived.
+        for (unsigned i = 0; i < nGood; ++i) {
+            status.Arrived(static_cast<const std::byte*>(vectors[i].iov_base), vectors[i].iov_len,
+                           lostBefore[i]);
+        }
         // A longer or an empty datagram: Windows' receive fails on it, and the capture ends
         // there. Not reported once the view ends the capture.
         const unsigned nRefused = nGood < n ? 1 : 0;
@@ -237,6 +243,8 @@ DWORD ReceiveLoop(DatagramReceiver& receiver, HANDLE hFile, CReceiveSocketLink& 
             ++figures.tooLong;
         }
         receiver.Release(nGood + nRefused);
+        figures.bufferFull = receiver.GetDroppedCount();
+        status.Publish(figures);
         if (!bStopped) {
             watch.Check(receiver, n);
         }
@@ -317,19 +325,26 @@ DWORD MulticastReceiveThread(LPVOID lpParameter) {
         return 0;
     }
     link.Publish(&receiver);
+    CCaptureStatus& status = *param->pStatus;
+    char szGroup[INET_ADDRSTRLEN] = "";
+    inet_ntop(AF_INET, &membership.group, szGroup, sizeof szGroup);
+    CString strStatusWhat;
+    strStatusWhat.Format("%s:%u", szGroup, static_cast<unsigned>(ntohs(param->addrLocal.sin_port)));
+    status.Start(strStatusWhat);
     CaptureFigures figures;
     const WORD nPort = ntohs(param->addrLocal.sin_port);
     CCaptureWatch watch(membership, nPort);
-    const DWORD dwResult = ReceiveLoop(receiver, hFile, link, figures, watch);
+    const DWORD dwResult = ReceiveLoop(receiver, hFile, link, figures, watch, status);
     link.Withdraw();
     receiver.Stop();
+    status.End();
     // Read but never written, as the capture ended before them: lost too.
     figures.notWritten += receiver.GetWaitingCount();
     figures.bufferFull = receiver.GetDroppedCount();
     CString strWhat;
     strWhat.Format("multicast capture of port %u", static_cast<unsigned>(nPort));
     ReportCaptureEnd(strWhat, kFileName, figures, static_cast<int>(kMaxDatagram),
-                     watch.Summary(receiver));
+                     status.GetStreamFigures(), watch.Summary(receiver));
     CloseHandle(hFile);
     if (dwResult == 0) {
         AfxMessageBox("Could not Receive Message!", MB_OK, 0);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <mutex>
 
+#include "capture_status.h"
 #include "cstring.h"
 #include "datagram_receiver.h"
 #include "winsock.h"
@@ -39,6 +40,7 @@ struct MulticastReceiveParam {
     sockaddr_in addrLocal;
     CString strGroupIP;  // the address field as confirmed: a group, its interface, its source
     CReceiveSocketLink* pLink;
+    CCaptureStatus* pStatus;  // the starter's, outlives the thread
 };
 
 // How long a capture waits without a datagram of its group before it looks at the host for

@@ -51,6 +51,9 @@ BOOL CUdpReceiveSocket::Create(UINT nSocketPort, int nSocketType, long lEvent,
     if (!GetSockName(strAddress, m_nPort)) {
         m_nPort = static_cast<WORD>(nSocketPort);
     }
+    CString strWhat;
+    strWhat.Format(":%u", m_nPort);
+    m_status.Start(strWhat);
     if (IsFileOpen()) {
         try {
             m_file.SetLength(0);
@@ -81,9 +84,14 @@ int CUdpReceiveSocket::ReceiveOne() {
 
 // Hot: once per datagram. Changes need bench/capture.
 void CUdpReceiveSocket::Store(int nReceived) {
+    if (nReceived >= 0) {
+        m_status.Arrived(reinterpret_cast<const std::byte*>(g_recvBuffer + g_nRecvFill),
+                         static_cast<size_t>(nReceived), GetLostBeforeReceived());
+    }
     if (nReceived <= 0) {
         if (nReceived == SOCKET_ERROR && GetLastError() == WSAEMSGSIZE) {
             ++m_figures.tooLong;
+            m_status.Refused(GetLostBeforeReceived());
         }
         if (!m_bLossShown) {
             CheckLosses();
@@ -193,7 +201,15 @@ void CUdpReceiveSocket::ReportEnd() {
         return;
     }
     m_figures.bufferFull = GetDroppedCount();
+    m_status.End();
     CString strWhat;
     strWhat.Format("capture of UDP port %u", m_nPort);
-    ReportCaptureEnd(strWhat, kFileName, m_figures, kReadSize);
+    ReportCaptureEnd(strWhat, kFileName, m_figures, kReadSize, m_status.GetStreamFigures());
+}
+
+BOOL CUdpReceiveSocket::GetCaptureStatus(CaptureStatusFigures& figures) {
+    // The socket's consumer is this thread too: the figures are published when asked for.
+    m_figures.bufferFull = GetDroppedCount();
+    m_status.Publish(m_figures);
+    return m_status.GetFigures(figures);
 }

@@ -7,6 +7,7 @@
 
 #include "async_socket.h"
 #include "capture_report.h"
+#include "capture_status.h"
 #include "file.h"
 
 class CVandrelView;
@@ -29,6 +30,8 @@ public:
                 LPCSTR lpszSocketAddress = nullptr) override;
 
     BOOL IsFileOpen() const { return m_file.m_hFile != INVALID_HANDLE_VALUE; }
+    // The running capture's figures as of now; FALSE when it has not started.
+    BOOL GetCaptureStatus(CaptureStatusFigures& figures);
 
     CVandrelView* m_pOwner;
     CFile m_file;
@@ -50,6 +53,7 @@ private:
     UINT m_nPort = 0;
     // bytesWritten is the file's length: a block that fails to write is cut off again there.
     CaptureFigures m_figures;
+    CCaptureStatus m_status;
     int m_nHeldDatagrams = 0;        // in g_recvBuffer
     BOOL m_bCutPending = FALSE;      // a failed block may have left part of itself in the file
     BOOL m_bEndWriteFailed = FALSE;  // a write failed while closing

@@ -68,7 +68,8 @@ BOOL CAsyncSocket::GetSockName(CString& rSocketAddress, UINT& rSocketPort) {
 }
 
 int CAsyncSocket::Receive(void* lpBuf, int nBufLen, int /*nFlags*/) {
-    return m_receiver.Receive(lpBuf, nBufLen);
+    m_nLostBeforeReceived = 0;
+    return m_receiver.Receive(lpBuf, nBufLen, &m_nLostBeforeReceived);
 }
 
 void CAsyncSocket::Close() {

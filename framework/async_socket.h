@@ -34,6 +34,9 @@ public:
     // One waiting datagram: its size, or SOCKET_ERROR with GetLastError WSAEWOULDBLOCK
     // (none waiting) or WSAEMSGSIZE (longer than nBufLen: nothing copied, datagram gone).
     virtual int Receive(void* lpBuf, int nBufLen, int nFlags = 0);
+    // How many datagrams this host lost just before the one the last Receive returned or
+    // refused as too long (saturated at 32,767); 0 when it found none waiting.
+    uint32_t GetLostBeforeReceived() const { return m_nLostBeforeReceived; }
     // Stops reading; what the socket had received stays readable with Receive, after which
     // the system socket is closed.
     virtual void Close();
@@ -53,4 +56,5 @@ private:
     DatagramReceiver m_receiver;
     QSocketNotifier* m_pNotifier = nullptr;
     uint64_t m_nDroppedSeen = 0;
+    uint32_t m_nLostBeforeReceived = 0;
 };

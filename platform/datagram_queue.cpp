@@ -9,7 +9,9 @@
 namespace {
 
 // A size with this value says the rest of the ring is unused: go on at offset 0.
+// No size word of a record has every bit set: its size is at most 65,536.
 constexpr uint32_t kWrapMarker = ~uint32_t{0};
+constexpr uint32_t kSizeMask = (uint32_t{1} << DatagramQueue::kSizeBits) - 1;
 // What stays resident of the ring once it is empty: several batches, so a stream that the
 // consumer keeps up with never touches more, and the pages are not given back and faulted
 // in again each time.
@@ -90,14 +92,14 @@ void DatagramQueue::Commit(size_t bytes, uint64_t records) {
     m_pushed.fetch_add(records, std::memory_order_release);
 }
 
-bool DatagramQueue::Push(const void* data, size_t size) {
+bool DatagramQueue::Push(const void* data, size_t size, uint64_t lostBefore) {
     const size_t need = RecordSize(size);
     std::byte* record = Reserve(need);
     if (record == nullptr) {
         CountDropped(1);
         return false;
     }
-    WriteHeader(record, static_cast<uint32_t>(size), static_cast<uint32_t>(need));
+    WriteHeader(record, SizeWord(size, lostBefore), static_cast<uint32_t>(need));
     if (size != 0) {
         std::memcpy(record + kHeader, data, size);
     }
@@ -112,16 +114,17 @@ uint64_t DatagramQueue::TailRecord() const {
     return size == kWrapMarker ? tail + (m_capacity - tail % m_capacity) : tail;
 }
 
-bool DatagramQueue::Front(const std::byte*& data, size_t& size) const {
+bool DatagramQueue::Front(const std::byte*& data, size_t& size, uint32_t& lostBefore) const {
     const uint64_t head = m_head.load(std::memory_order_acquire);
     if (m_tail.load(std::memory_order_relaxed) >= head) {
         return false;
     }
     const std::byte* record = &m_ring[TailRecord() % m_capacity];
-    uint32_t length = 0;
-    std::memcpy(&length, record, sizeof length);
+    uint32_t word = 0;
+    std::memcpy(&word, record, sizeof word);
     data = record + kHeader;
-    size = length;
+    size = word & kSizeMask;
+    lostBefore = word >> kSizeBits;
     return true;
 }
 
@@ -134,7 +137,7 @@ void DatagramQueue::Pop() {
 }
 
 // Hot: once per batch on the consumer's side. Changes need bench/capture.
-unsigned DatagramQueue::Peek(iovec* vectors, unsigned count) const {
+unsigned DatagramQueue::Peek(iovec* vectors, unsigned count, uint32_t* lostBefore) const {
     const uint64_t head = m_head.load(std::memory_order_acquire);
     uint64_t position = m_tail.load(std::memory_order_relaxed);
     unsigned filled = 0;
@@ -148,7 +151,10 @@ unsigned DatagramQueue::Peek(iovec* vectors, unsigned count) const {
         }
         uint32_t advance = 0;
         std::memcpy(&advance, record + sizeof size, sizeof advance);
-        vectors[filled++] = {record + kHeader, size};
+        if (lostBefore != nullptr) {
+            lostBefore[filled] = size >> kSizeBits;
+        }
+        vectors[filled++] = {record + kHeader, size & kSizeMask};
         position += advance;
     }
     return filled;

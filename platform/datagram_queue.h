@@ -13,6 +13,14 @@ class DatagramQueue {
 public:
     // Each record is an 8-byte header (size, distance to the next record) and the payload.
     static constexpr size_t kHeader = 8;
+    // A payload is at most 65,536 bytes (17 bits); the 15 bits above it in the size word say
+    // how many datagrams this host lost just before it, saturated at kMostLostBefore.
+    static constexpr unsigned kSizeBits = 17;
+    static constexpr uint32_t kMostLostBefore = (uint32_t{1} << 15) - 1;
+    static uint32_t SizeWord(size_t size, uint64_t lostBefore) {
+        const uint64_t lost = lostBefore < kMostLostBefore ? lostBefore : kMostLostBefore;
+        return static_cast<uint32_t>(size | lost << kSizeBits);
+    }
 
     // capacity: bytes of the ring, a multiple of 8. Check IsValid: the ring may not be had.
     explicit DatagramQueue(size_t capacity);
@@ -27,16 +35,19 @@ public:
     std::byte* Reserve(size_t bytes);
     static void WriteHeader(std::byte* record, uint32_t size, uint32_t advance);
     void Commit(size_t bytes, uint64_t records);
-    // Producer: copies one datagram in. Returns false, counting a drop, when it does not fit.
-    bool Push(const void* data, size_t size);
+    // Producer: copies one datagram in, lostBefore datagrams lost just before it. Returns
+    // false, counting a drop, when it does not fit.
+    bool Push(const void* data, size_t size, uint64_t lostBefore = 0);
     void CountDropped(uint64_t count) { m_dropped.fetch_add(count, std::memory_order_relaxed); }
 
-    // Consumer. The oldest datagram, or false when the queue is empty.
-    bool Front(const std::byte*& data, size_t& size) const;
+    // Consumer. The oldest datagram and the datagrams lost just before it, or false when the
+    // queue is empty (the out-parameters then unchanged).
+    bool Front(const std::byte*& data, size_t& size, uint32_t& lostBefore) const;
     void Pop();
     // Consumer. The oldest datagrams, up to count, in place in the ring until they are
-    // popped; returns how many vectors were filled (0 when the queue is empty).
-    unsigned Peek(iovec* vectors, unsigned count) const;
+    // popped, and when lostBefore is given, for each the datagrams lost just before it;
+    // returns how many vectors were filled (0 when the queue is empty).
+    unsigned Peek(iovec* vectors, unsigned count, uint32_t* lostBefore = nullptr) const;
     // Consumer: pops the first count datagrams of the last Peek in one step.
     void Pop(unsigned count);
 

@@ -90,6 +90,7 @@ struct DatagramReceiver::Batch {
     alignas(cmsghdr) char control[kBatchSize]
                                  [CMSG_SPACE(sizeof(uint32_t)) + kDestinationControlSpace]{};
     sockaddr_in senders[kBatchSize]{};  // under KeepOnly
+    uint64_t lostBefore[kBatchSize]{};  // under KeepOnly, as KeepMembers took them
 };
 
 void SetDatagramQueueBytes(size_t bytes) {
@@ -127,6 +128,8 @@ DWORD DatagramReceiver::Open(WORD port) {
     }
     m_socket = s;
     m_kernelDropped = 0;
+    m_kernelDropsSeen = 0;
+    m_lostUntold = 0;
     m_error = 0;
     return ERROR_SUCCESS;
 }
@@ -138,6 +141,8 @@ DWORD DatagramReceiver::Adopt(SOCKET s) {
     setsockopt(s, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
     m_socket = s;
     m_kernelDropped = 0;
+    m_kernelDropsSeen = 0;
+    m_lostUntold = 0;
     m_error = 0;
     return ERROR_SUCCESS;
 }
@@ -326,13 +331,13 @@ int DatagramReceiver::DrainKernel(unsigned maxBatches, bool& queueFull) {
             return errno == EAGAIN || errno == EINTR ? 0 : errno;
         }
         unsigned kept = static_cast<unsigned>(count);
-        if (count > 0) {
-            NoteKernelDrops(kept);
-            if (m_filter) {
-                kept = KeepMembers(kept);
-            }
+        if (m_filter && count > 0) {
+            kept = KeepMembers(kept);
         }
         Store(region, kept);
+        if (count > 0) {
+            RaiseKernelDrops(m_kernelDropsSeen);
+        }
         if (kept > 0) {
             Notify();
         }
@@ -343,17 +348,21 @@ int DatagramReceiver::DrainKernel(unsigned maxBatches, bool& queueFull) {
     return 0;
 }
 
-// Moves the membership's datagrams of the batch to its front, in order, and counts the others;
-// returns how many were kept. Their slots' payload moves with them, their overflow stays put.
+// Moves the membership's datagrams of the batch to its front, in order, each with what was
+// lost before it, and counts the others; returns how many were kept. Their slots' payload
+// moves with them, their overflow stays put. What was lost before a stray goes to the next
+// datagram kept.
 unsigned DatagramReceiver::KeepMembers(unsigned count) {
     Batch& b = *m_batch;
     unsigned kept = 0;
     for (unsigned i = 0; i < count; ++i) {
+        const uint64_t lost = TakeLostBefore(i);  // in order: each reads the kernel's count
         in_addr_t destination = INADDR_ANY;
         const in_addr_t source = b.senders[i].sin_addr.s_addr;
         if (!GetDatagramDestination(b.headers[i].msg_hdr, destination) ||
             !IsGroupDatagram(m_membership, destination, source)) {
             m_strays.fetch_add(1, std::memory_order_relaxed);
+            m_lostUntold = lost;
             continue;
         }
         if (m_firstSender.load(std::memory_order_relaxed) == INADDR_ANY) {
@@ -368,21 +377,37 @@ unsigned DatagramReceiver::KeepMembers(unsigned count) {
             b.vectors[kept][1] = b.vectors[i][1];
             b.headers[kept].msg_len = b.headers[i].msg_len;
         }
+        b.lostBefore[kept] = lost;
         ++kept;
     }
     return kept;
 }
 
-// The count only grows, so the last datagram read carries the newest.
-void DatagramReceiver::NoteKernelDrops(unsigned count) {
-    msghdr& last = m_batch->headers[count - 1].msg_hdr;
-    for (cmsghdr* c = CMSG_FIRSTHDR(&last); c != nullptr; c = CMSG_NXTHDR(&last, c)) {
+// What was lost before datagram index of the batch: taken from its control data, or under
+// KeepOnly as KeepMembers took it.
+uint64_t DatagramReceiver::LostBefore(unsigned index) {
+    return m_filter ? m_batch->lostBefore[index] : TakeLostBefore(index);
+}
+
+// Hot: once per datagram read. The kernel's drop count comes with each datagram read after
+// its first drop, as it stood when that datagram was queued: the growth since the datagram
+// before is what was lost between them. Changes need bench/capture.
+uint64_t DatagramReceiver::TakeLostBefore(unsigned index) {
+    uint64_t lost = m_lostUntold;
+    m_lostUntold = 0;
+    msghdr& header = m_batch->headers[index].msg_hdr;
+    if (header.msg_controllen == 0) {
+        return lost;
+    }
+    for (cmsghdr* c = CMSG_FIRSTHDR(&header); c != nullptr; c = CMSG_NXTHDR(&header, c)) {
         if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL) {
             uint32_t dropped = 0;
             std::memcpy(&dropped, CMSG_DATA(c), sizeof dropped);
-            RaiseKernelDrops(dropped);
+            lost += static_cast<uint32_t>(dropped - m_kernelDropsSeen);  // the count wraps
+            m_kernelDropsSeen = dropped;
         }
     }
+    return lost;
 }
 
 void DatagramReceiver::CheckKernelDrops() {
@@ -405,7 +430,9 @@ void DatagramReceiver::Store(std::byte* region, unsigned count) {
     Batch& b = *m_batch;
     unsigned inPlace = 0;
     while (inPlace < count && b.headers[inPlace].msg_len <= kSlotPayload) {
-        DatagramQueue::WriteHeader(region + inPlace * kSlot, b.headers[inPlace].msg_len, kSlot);
+        const uint32_t word =
+            DatagramQueue::SizeWord(b.headers[inPlace].msg_len, LostBefore(inPlace));
+        DatagramQueue::WriteHeader(region + inPlace * kSlot, word, kSlot);
         ++inPlace;
     }
     m_queue->Commit(size_t{inPlace} * kSlot, inPlace);
@@ -416,6 +443,9 @@ void DatagramReceiver::Store(std::byte* region, unsigned count) {
         b.staging.reset(new (std::nothrow) std::byte[kBatchSize * kMaxDatagram]);
         if (b.staging == nullptr) {
             m_queue->CountDropped(count - inPlace);
+            for (unsigned i = inPlace; i < count; ++i) {
+                m_lostUntold += LostBefore(i) + 1;
+            }
             return;
         }
     }
@@ -428,7 +458,10 @@ void DatagramReceiver::Store(std::byte* region, unsigned count) {
         }
     }
     for (unsigned i = inPlace; i < count; ++i) {
-        m_queue->Push(&b.staging[i * kMaxDatagram], b.headers[i].msg_len);
+        const uint64_t lost = LostBefore(i);
+        if (!m_queue->Push(&b.staging[i * kMaxDatagram], b.headers[i].msg_len, lost)) {
+            m_lostUntold += lost + 1;  // told with the next datagram stored
+        }
     }
 }
 
@@ -439,19 +472,23 @@ void DatagramReceiver::TakeNotification() {
     m_notifyPending.store(false, std::memory_order_seq_cst);
 }
 
-int DatagramReceiver::Receive(void* lpBuf, int nBufLen) {
+int DatagramReceiver::Receive(void* lpBuf, int nBufLen, uint32_t* pLostBefore) {
     const std::byte* data = nullptr;
     size_t size = 0;
+    uint32_t lostBefore = 0;
     if (!m_queue) {
         SetLastError(WSAEWOULDBLOCK);
         return SOCKET_ERROR;
     }
     // After Stop, what the kernel still held follows what was queued, in arrival order.
-    while (!m_queue->Front(data, size)) {
+    while (!m_queue->Front(data, size, lostBefore)) {
         if (!ReadRestAfterStop()) {
             SetLastError(WSAEWOULDBLOCK);
             return SOCKET_ERROR;
         }
+    }
+    if (pLostBefore != nullptr) {
+        *pLostBefore = lostBefore;
     }
     if (size > static_cast<size_t>(nBufLen)) {
         m_queue->Pop();
@@ -477,12 +514,12 @@ bool DatagramReceiver::ReadRestAfterStop() {
 }
 
 // Hot: once per batch on the consumer's side. Changes need bench/capture.
-unsigned DatagramReceiver::Peek(iovec* vectors, unsigned count) {
+unsigned DatagramReceiver::Peek(iovec* vectors, unsigned count, uint32_t* lostBefore) {
     if (!m_queue) {
         return 0;
     }
     unsigned filled = 0;
-    while ((filled = m_queue->Peek(vectors, count)) == 0 && ReadRestAfterStop()) {
+    while ((filled = m_queue->Peek(vectors, count, lostBefore)) == 0 && ReadRestAfterStop()) {
     }
     return filled;
 }

@@ -62,14 +62,17 @@ public:
 
     // Consumer: marks the outstanding notification as handled; call before reading.
     void TakeNotification();
-    // Consumer: one datagram into lpBuf. Returns its size, or SOCKET_ERROR with GetLastError
-    // WSAEWOULDBLOCK (none waiting) or WSAEMSGSIZE (longer than nBufLen; nothing of it is
-    // copied and it is discarded).
-    int Receive(void* lpBuf, int nBufLen);
+    // Consumer: one datagram into lpBuf, and when pLostBefore is given, how many datagrams
+    // this host lost just before it (the kernel's buffer or the queue was full; at most
+    // DatagramQueue::kMostLostBefore). Returns its size, or SOCKET_ERROR with GetLastError
+    // WSAEWOULDBLOCK (none waiting; *pLostBefore unchanged) or WSAEMSGSIZE (longer than
+    // nBufLen; nothing of it is copied, it is discarded, *pLostBefore is set).
+    int Receive(void* lpBuf, int nBufLen, uint32_t* pLostBefore = nullptr);
     // Consumer: the oldest waiting datagrams, up to count, in place: they stay valid and
-    // queued until Release. After Stop, what the kernel still held follows. Returns how
-    // many vectors were filled; 0 when none is waiting.
-    unsigned Peek(iovec* vectors, unsigned count);
+    // queued until Release; lostBefore, when given, takes for each what Receive's
+    // pLostBefore would. After Stop, what the kernel still held follows. Returns how many
+    // vectors were filled; 0 when none is waiting.
+    unsigned Peek(iovec* vectors, unsigned count, uint32_t* lostBefore = nullptr);
     // Consumer: discards the first count datagrams of the last Peek.
     void Release(unsigned count);
     // Consumer: the Windows code of the error that ended the reader, once; else 0.
@@ -100,8 +103,9 @@ private:
     // it. False once nothing more is read.
     bool ReadRestAfterStop();
     unsigned KeepMembers(unsigned count);
+    uint64_t LostBefore(unsigned index);
     void Store(std::byte* region, unsigned count);
-    void NoteKernelDrops(unsigned count);
+    uint64_t TakeLostBefore(unsigned index);
     void CheckKernelDrops();
     bool RaiseKernelDrops(uint64_t dropped);
     void Notify();
@@ -121,5 +125,9 @@ private:
     std::atomic<in_addr_t> m_firstSender{INADDR_ANY};
     std::atomic<in_addr_t> m_secondSender{INADDR_ANY};
     unsigned m_closingBatches = 0;  // kernel reads left after Stop, then the socket closes
+    // Whoever reads the kernel (the reader, or the consumer after Stop): its drop count as the
+    // last datagram read carried it, and losses not yet told with a datagram.
+    uint32_t m_kernelDropsSeen = 0;
+    uint64_t m_lostUntold = 0;
     std::thread m_reader;
 };

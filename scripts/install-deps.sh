@@ -15,6 +15,8 @@ packages=(
     # the join diagnosis tests make a firewall rule that drops a port, and try the sysctl
     # line the program advises
     nftables procps
+    # the accessibility tree, read over a session bus of the test's own
+    dbus-daemon at-spi2-core libglib2.0-bin python3-dbus
     # the Debian package and its checks
     dpkg-dev lintian man-db desktop-file-utils appstream file
     # a decimal-comma locale, to test that numbers keep the program's own format

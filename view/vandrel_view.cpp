@@ -5,6 +5,7 @@
 
 #include "capture_report.h"
 #include "files.h"
+#include "frame_wnd.h"
 #include "host_info.h"
 #include "message_box.h"
 #include "multi_cast_d.h"
@@ -105,6 +106,7 @@ void CVandrelView::OnTimer(UINT_PTR nIDEvent) {
         pDC->TextOut(10, y + 20, m_strInRate);
     }
     ReleaseDC(pDC);
+    UpdateCaptureStatus();
     CView::OnTimer(nIDEvent);
 }
 
@@ -174,12 +176,22 @@ void CVandrelView::OnMulticastReceived() {
     m_addrLocal.sin_addr.s_addr = htonl(INADDR_ANY);
     m_mreq.imr_interface.s_addr = htonl(INADDR_ANY);
     m_mreq.imr_multiaddr.s_addr = inet_addr(g_strGroupIP);
-    auto* pParam = new MulticastReceiveParam{m_addrLocal, g_strGroupIP, &m_sock};
+    auto* pParam =
+        new MulticastReceiveParam{m_addrLocal, g_strGroupIP, &m_sock, &m_multicastStatus};
     m_hThread = CreateThread(nullptr, 0, MulticastReceiveThread, pParam, 0, &m_dwThreadId);
     if (m_hThread == nullptr) {
         delete pParam;
         AfxMessageBox("Could not create receive Thread!", MB_OK, 0);
     }
+}
+
+void CVandrelView::UpdateCaptureStatus() {
+    CaptureStatusFigures unicast;
+    CaptureStatusFigures multicast;
+    const BOOL bUnicast = m_hSocket != nullptr && m_hSocket->GetCaptureStatus(unicast);
+    const BOOL bMulticast = m_multicastStatus.GetFigures(multicast);
+    m_captureStatusPane.Update(dynamic_cast<CFrameWnd*>(m_pParentFrame),
+                               bUnicast ? &unicast : nullptr, bMulticast ? &multicast : nullptr);
 }
 
 void CVandrelView::ReportCreateError(WORD nPort, DWORD dwError) {

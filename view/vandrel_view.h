@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "capture_status_pane.h"
 #include "multicast_receive.h"
 #include "traffic_counter.h"
 #include "view.h"
@@ -56,4 +57,10 @@ protected:
 
 private:
     void ReportCreateError(WORD nPort, DWORD dwError);
+    // The running captures' figures in the status bar, once a tick.
+    void UpdateCaptureStatus();
+
+    // The multicast thread's figures, which it publishes and this view reads.
+    CCaptureStatus m_multicastStatus;
+    CCaptureStatusPane m_captureStatusPane;
 };

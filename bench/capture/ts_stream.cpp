@@ -6,10 +6,12 @@ void FillDatagram(uint8_t* out, uint64_t index) {
     for (size_t p = 0; p < kPacketsPerDatagram; ++p) {
         uint8_t* packet = out + p * kTsPacket;
         const uint64_t sequence = index * kPacketsPerDatagram + p;
+        // Three PIDs in turn, each counting on, so that the capture's checks do their whole work.
+        const uint64_t pid = 0x100 + sequence % 3;
         packet[0] = 0x47;
-        packet[1] = 0x1F;  // the null PID, payload only
-        packet[2] = 0xFF;
-        packet[3] = static_cast<uint8_t>(0x10 | (sequence & 0x0F));
+        packet[1] = static_cast<uint8_t>(pid >> 8);
+        packet[2] = static_cast<uint8_t>(pid & 0xFF);
+        packet[3] = static_cast<uint8_t>(0x10 | (sequence / 3 & 0x0F));
         std::memcpy(packet + 4, &sequence, sizeof sequence);
         std::memset(packet + 12, 0xFF, kTsPacket - 12);
     }

@@ -11,7 +11,7 @@ inline constexpr size_t kTsPacket = 188;
 inline constexpr size_t kPacketsPerDatagram = 7;
 inline constexpr size_t kDatagram = kTsPacket * kPacketsPerDatagram;
 
-// Fills one datagram carrying packets 7 * index ... 7 * index + 6.
+// Fills one datagram carrying packets 7 * index ... 7 * index + 6, over three PIDs.
 void FillDatagram(uint8_t* out, uint64_t index);
 
 // Counts what a receiver got of `datagrams` datagrams, packet by packet.

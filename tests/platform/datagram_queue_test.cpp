@@ -7,7 +7,8 @@ namespace {
 std::string PopString(DatagramQueue& queue) {
     const std::byte* data = nullptr;
     size_t size = 0;
-    if (!queue.Front(data, size)) {
+    uint32_t lostBefore = 0;
+    if (!queue.Front(data, size, lostBefore)) {
         return "<empty>";
     }
     std::string out(reinterpret_cast<const char*>(data), size);
@@ -48,6 +49,41 @@ TEST(DatagramQueue, KeepsOrderAndSizesAcrossTheEndOfTheRingAndCountsWhatDoesNotF
     }
     EXPECT_TRUE(queue.Push(nullptr, 0));  // an empty datagram still takes its length word
     EXPECT_EQ(PopString(queue) + PopString(queue), "<empty>");
+}
+
+// Each datagram carries how many were lost just before it, beside its size and whatever the
+// size; more than the record can hold saturates.
+TEST(DatagramQueue, EachDatagramTellsTheLossesJustBeforeItSaturatedAtTheMost) {
+    DatagramQueue queue(1 << 20);
+    const std::string largest(65536, 'x');
+    const struct {
+        size_t size;
+        uint64_t lost;
+        uint32_t told;
+    } cases[] = {{1316, 0, 0},
+                 {0, 3, 3},
+                 {65536, 1, 1},
+                 {7, DatagramQueue::kMostLostBefore, DatagramQueue::kMostLostBefore},
+                 {65536, uint64_t{1} << 40, DatagramQueue::kMostLostBefore}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(queue.Push(largest.data(), c.size, c.lost));
+    }
+    iovec vectors[8];
+    uint32_t lostBefore[8] = {};
+    ASSERT_EQ(queue.Peek(vectors, 8, lostBefore), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(vectors[i].iov_len, cases[i].size) << i;
+        EXPECT_EQ(lostBefore[i], cases[i].told) << i;
+    }
+    const std::byte* data = nullptr;
+    size_t size = 0;
+    uint32_t told = 0;
+    ASSERT_TRUE(queue.Front(data, size, told));
+    EXPECT_EQ(size, 1316u);
+    queue.Pop();
+    ASSERT_TRUE(queue.Front(data, size, told));
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(told, 3u);
 }
 
 }  // namespace

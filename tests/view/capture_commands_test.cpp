@@ -29,6 +29,7 @@
 #include "resource.h"
 #include "sender_namespace.h"
 #include "temp_prefix.h"
+#include "test_stream.h"
 #include "threads.h"
 #include "udp_receive_socket.h"
 #include "udp_sender.h"
@@ -252,7 +253,8 @@ TEST_F(UnicastCapture, LossesAreShownOnceAsTheyHappenAndCountedTrulyAtTheEnd) {
             "was full, 0 were longer than 15040 bytes. The capture goes on.\\|vandrel: "
             "capture of UDP port [0-9]+ ended: .*ReceivedUDP.ts: ([0-9]+) bytes in ([0-9]+) "
             "datagrams written; ([0-9]+) datagrams lost \\(\\4 receive buffer full, 0 longer "
-            "than 15040 bytes, 0 not written\\)\n")))
+            "than 15040 bytes, 0 not written\\); lost here \\4 datagrams; lost before this host "
+            "[^\n]*\n")))
         << said;
     const std::string file = ReadFile(m_prefix.CapturePath());
     EXPECT_EQ(std::stoull(match[2]), file.size());
@@ -576,7 +578,7 @@ TEST_F(MulticastCapture, ClosingWhileTheDiskIsSlowWritesEveryDatagramReadAndSays
     SetWriteDelayForTesting(0);
     EXPECT_TRUE(ReadFile(Path()) == sent) << FileSize(Path()) << " of " << sent.size();
     EXPECT_NE(said.find(": 394800 bytes in 300 datagrams written; 0 datagrams lost (0 receive "
-                        "buffer full, 0 longer than 4096 bytes, 0 not written)\n"),
+                        "buffer full, 0 longer than 4096 bytes, 0 not written); lost here 0"),
               std::string::npos)
         << said;
 }
@@ -666,9 +668,10 @@ TEST_F(MulticastNetworks, TheInterfaceAndTheSourceNamedAreAllTheFileHoldsAndStra
                        "sent to 232.1.1.1 by 10.1.0.3; they are not written. The capture goes "
                        "on."});
     EXPECT_NE(end.find("4 bytes in 4 datagrams written; 0 datagrams lost (0 receive buffer full, "
-                       "0 longer than 4096 bytes, 0 not written); 2 not for the group\n"),
+                       "0 longer than 4096 bytes, 0 not written); lost here 0 datagrams"),
               std::string::npos)
         << end;
+    EXPECT_NE(end.find("; 2 not for the group\n"), std::string::npos) << end;
 }
 
 TEST_F(MulticastNetworks, TwoSendersToTheGroupAreSaidOnceAndBothRecorded) {
@@ -698,6 +701,48 @@ TEST_F(MulticastNetworks, AGroupThatDoesNotArriveIsExplainedOnceAndInTheEndLine)
     EXPECT_EQ(m_driver.m_messages[0].rfind("No datagram of 232.1.1.1:5004 arrived in ", 0), 0u)
         << m_driver.m_messages[0];
     EXPECT_NE(end.find(m_driver.m_messages[0]), std::string::npos) << end;
+}
+
+[[maybe_unused]] const bool kStreamCheckOwnNetwork = RunInNetworkNamespace("MulticastStreamCheck");
+
+// The test stream with three datagrams skipped by its sender, through "Multicast Received":
+// the file is what came, and the end line puts the skips before this host.
+class MulticastStreamCheck : public MulticastCapture {
+protected:
+    std::string EndLineOfSkippedStream(bool rtp) {
+        Multicast();
+        EXPECT_TRUE(FileHolds(0));
+        UdpSender sender(kPort, kGroup);
+        std::string sent;
+        const auto stream = MakeTestStream(300, rtp);
+        for (size_t i = 0; i < stream.size(); ++i) {
+            if (i != 51 && i != 122 && i != 203) {
+                sent += sender.SendBytes(stream[i]);
+            }
+        }
+        EXPECT_TRUE(FileHolds(sent.size())) << FileSize(Path()) << " of " << sent.size();
+        testing::internal::CaptureStderr();
+        m_pView.reset();
+        EXPECT_TRUE(ReadFile(Path()) == sent);
+        return testing::internal::GetCapturedStderr();
+    }
+};
+
+TEST_F(MulticastStreamCheck, DatagramsSkippedInRtpAreDatagramsLostBeforeThisHost) {
+    const std::string said = EndLineOfSkippedStream(true);
+    EXPECT_NE(said.find(" 0 not written); lost here 0 datagrams; lost before this host 3 "
+                        "datagrams (RTP sequence numbers)\n"),
+              std::string::npos)
+        << said;
+}
+
+TEST_F(MulticastStreamCheck, DatagramsSkippedInPlainTsAreContinuityGapsLostBeforeThisHost) {
+    const std::string said = EndLineOfSkippedStream(false);
+    EXPECT_NE(
+        said.find("; lost here 0 datagrams; lost before this host " +
+                  std::to_string(3 * kGapsPerSkip) + " continuity gaps (TS continuity counters)\n"),
+        std::string::npos)
+        << said;
 }
 
 }  // namespace
