@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ratio_reporter.h"
 #include "stream_checker.h"
 
 namespace {
@@ -92,30 +93,6 @@ void BM_StreamChecker(benchmark::State& state, bool rtp) {
 }
 BENCHMARK_CAPTURE(BM_StreamChecker, plain, false);
 BENCHMARK_CAPTURE(BM_StreamChecker, rtp, true);
-
-// Keeps each run's CPU time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (!run.error_occurred) {
-                m_cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* what, const std::string& a, const std::string& b,
-                    double goal) const {
-        const auto x = m_cpu.find(a);
-        const auto y = m_cpu.find(b);
-        if (x != m_cpu.end() && y != m_cpu.end() && y->second > 0) {
-            std::printf("%-40s %6.2f (goal <= %.1f)\n", what, x->second / y->second, goal);
-        }
-    }
-
-private:
-    std::map<std::string, double> m_cpu;
-};
 
 }  // namespace
 

@@ -5,17 +5,8 @@
 # compares the capture file with what was sent.
 # Usage: multicast_capture_e2e.sh VANDREL SENDER
 set -euo pipefail
-if [ -z "${VANDREL_E2E_NETNS:-}" ]; then
-    export VANDREL_E2E_NETNS=1
-    # Without the privilege for a namespace, one in a user namespace of our own.
-    for how in -n -rn; do
-        if unshare "$how" true 2>/dev/null; then
-            exec unshare "$how" -- "$0" "$@"
-        fi
-    done
-    echo "SKIP: no network namespace could be made (unshare -n, unshare -rn)"
-    exit 77
-fi
+# shellcheck source=tests/e2e/own_network.sh
+. "$(dirname "$0")/own_network.sh"
 if ! ip link set lo up multicast on || ! ip route add 224.0.0.0/4 dev lo; then
     echo "SKIP: ip could not set up lo in the namespace (lo up, multicast, 224.0.0.0/4)"
     exit 77

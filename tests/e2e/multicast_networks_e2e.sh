@@ -5,17 +5,8 @@
 # compares the capture file with what the named source sent.
 # Usage: multicast_networks_e2e.sh VANDREL SENDER
 set -euo pipefail
-if [ -z "${VANDREL_E2E_NETNS:-}" ]; then
-    export VANDREL_E2E_NETNS=1
-    # Without the privilege for a namespace, one in a user namespace of our own.
-    for how in -n -rn; do
-        if unshare "$how" true 2>/dev/null; then
-            exec unshare "$how" -- "$0" "$@"
-        fi
-    done
-    echo "SKIP: no network namespace could be made (unshare -n, unshare -rn)"
-    exit 77
-fi
+# shellcheck source=tests/e2e/own_network.sh
+. "$(dirname "$0")/own_network.sh"
 
 # shellcheck source=tests/e2e/e2e_lib.sh
 . "$(dirname "$0")/e2e_lib.sh" "$@"
