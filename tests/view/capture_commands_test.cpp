@@ -359,6 +359,9 @@ TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
 }
 
 TEST_F(UnicastCapture, OutOfFileDescriptorsItSaysWhatRanOutAndKeepsTheLastRecording) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizers' own checks need descriptors of their own";
+#endif
     std::filesystem::create_directories(m_prefix.m_path + "/drives/d");
     std::ofstream(m_prefix.CapturePath(), std::ios::binary) << "the last capture";
     int lowestFree = 0;
