@@ -85,7 +85,10 @@ LONG RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, HKEY* phkResult) {
     auto key = std::make_unique<OpenKey>();
     bool found = false;
     for (RegeditKey& listed : keys) {
-        found = found || RegPathIsAtOrBelow(listed.path, path);
+        if (!RegPathIsAtOrBelow(listed.path, path)) {
+            continue;
+        }
+        found = true;
         if (RegNamesEqual(listed.path, path)) {
             key->values = std::move(listed.values);  // the parser merged repeated listings
         }
