@@ -1,12 +1,12 @@
 #include "regedit_file.h"
 
-#include <locale.h>
-#include <wctype.h>
-
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 
+#include "hash_index.h"
 #include "text_conv.h"
 
 namespace {
@@ -184,21 +184,56 @@ std::optional<RegeditValue> ParseData(std::string_view s, bool version5) {
     return value;
 }
 
-std::vector<std::string_view> Components(std::string_view path) {
-    std::vector<std::string_view> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = path.find('\\', start);
-        parts.push_back(path.substr(start, end - start));
-        if (end == std::string_view::npos) {
-            return parts;
-        }
-        start = end + 1;
-    }
-}
+// The file a line at a time, as UTF-8. A UTF-16 line is decoded when it is reached, so that
+// the file is never held twice.
+class LineReader {
+public:
+    LineReader(std::span<const std::byte> bytes, bool utf16) : m_rest(bytes), m_utf16(utf16) {}
 
+    bool AtEnd() const { return m_rest.empty(); }
+
+    // The next line without its '\n'; valid until the next call.
+    std::string_view Next() {
+        if (!m_utf16) {
+            const auto* text = reinterpret_cast<const char*>(m_rest.data());
+            const auto* end = static_cast<const char*>(std::memchr(text, '\n', m_rest.size()));
+            const std::size_t length = end != nullptr ? end - text : m_rest.size();
+            m_rest = m_rest.subspan(std::min(length + 1, m_rest.size()));
+            return {text, length};
+        }
+        // Most lines are ASCII, taken a unit a byte; any other is decoded whole.
+        m_line.clear();
+        bool ascii = true;
+        std::size_t i = 0;
+        for (; i < m_rest.size(); i += 2) {
+            const auto unit = std::to_integer<unsigned>(m_rest[i]) |
+                              std::to_integer<unsigned>(m_rest[i + 1]) << 8;
+            if (unit == '\n') {
+                break;
+            }
+            ascii = ascii && unit < 0x80;
+            m_line.push_back(static_cast<char>(unit));
+        }
+        if (!ascii) {
+            m_line = *Utf16ToUtf8(m_rest.first(i));
+        }
+        m_rest = m_rest.subspan(std::min(i + 2, m_rest.size()));
+        return m_line;
+    }
+
+private:
+    std::span<const std::byte> m_rest;
+    bool m_utf16;  // then m_rest holds an even count of bytes
+    std::string m_line;
+};
+
+// Keys, values and deleted keys are found through hashes of their names, so that reading
+// takes time in proportion to the file. A key's few values are searched in turn; only a key
+// with many gets an index. Deleting a key only notes when: a key listed before that deletion
+// of itself or of a key above it is dropped at the end. Hot: changes need the registry bench.
 class Parser {
 public:
-    Parser(std::vector<RegeditKey>& keys, bool version5) : m_keys(keys), m_version5(version5) {}
+    explicit Parser(bool version5) : m_version5(version5) {}
 
     bool Line(std::string_view line) {
         line = TrimLeft(TrimRight(line));
@@ -214,32 +249,117 @@ public:
         return false;
     }
 
+    // The keys that were not deleted, in the order they were first listed after any deletion.
+    std::vector<RegeditKey> TakeKeys() {
+        std::vector<RegeditKey> keys;
+        keys.reserve(m_keys.size());
+        for (Listed& listed : m_keys) {
+            if (DeletedSince(listed)) {
+                continue;
+            }
+            if (!listed.erased.empty()) {
+                auto& values = listed.key.values;
+                std::size_t kept = 0;
+                for (std::size_t i = 0; i < values.size(); ++i) {
+                    if (IsErased(listed, i)) {
+                        continue;
+                    }
+                    if (kept != i) {
+                        values[kept] = std::move(values[i]);
+                    }
+                    ++kept;
+                }
+                values.resize(kept);
+            }
+            keys.push_back(std::move(listed.key));
+        }
+        return keys;
+    }
+
 private:
+    // An erased value stays in its place until the end, so that the places after it hold.
+    struct Listed {
+        RegeditKey key;
+        std::vector<bool> erased;               // by place; empty while none is
+        std::unique_ptr<HashIndex> valueIndex;  // once it has more than kScannedValues
+        std::uint64_t since = 0;                // the key line that listed it
+    };
+
+    static bool IsErased(const Listed& key, std::size_t place) {
+        return place < key.erased.size() && key.erased[place];
+    }
+
+    struct Deletion {
+        std::string path;
+        std::uint64_t at = 0;  // the last key line that deleted it
+    };
+
+    static constexpr std::size_t kNone = SIZE_MAX;
+    static constexpr std::size_t kScannedValues = 8;
+
     bool KeyLine(std::string_view line) {
         if (line.size() < 3 || line.back() != ']') {
             return false;
         }
         std::string_view path = line.substr(1, line.size() - 2);
+        ++m_keyLines;
         if (path.starts_with('-')) {
             path.remove_prefix(1);
-            std::erase_if(
-                m_keys, [&](const RegeditKey& key) { return RegPathIsAtOrBelow(key.path, path); });
             m_current = kNone;
             m_inDeletedKey = true;
-            return !path.empty();
+            if (path.empty()) {
+                return false;
+            }
+            Delete(path);
+            return true;
         }
         if (path.empty()) {
             return false;
         }
         m_inDeletedKey = false;
-        const auto it = std::find_if(m_keys.begin(), m_keys.end(), [&](const RegeditKey& key) {
-            return RegNamesEqual(key.path, path);
-        });
-        m_current = static_cast<std::size_t>(it - m_keys.begin());
-        if (it == m_keys.end()) {
-            m_keys.push_back({std::string(path), {}});
+        const std::uint64_t hash = RegNameHash(path);
+        std::size_t* place = m_keyIndex.Find(
+            hash, [&](std::size_t i) { return RegNamesEqual(m_keys[i].key.path, path); });
+        if (place != nullptr && !DeletedSince(m_keys[*place])) {
+            m_current = *place;
+            return true;
+        }
+        m_current = m_keys.size();
+        m_keys.push_back({{std::string(path), {}}, {}, nullptr, m_keyLines});
+        if (place != nullptr) {
+            *place = m_current;  // the deleted listing stays behind, to be dropped
+        } else {
+            m_keyIndex.Insert(hash, m_current);
         }
         return true;
+    }
+
+    void Delete(std::string_view path) {
+        const std::uint64_t hash = RegNameHash(path);
+        std::size_t* place = m_deletionIndex.Find(
+            hash, [&](std::size_t i) { return RegNamesEqual(m_deletions[i].path, path); });
+        if (place != nullptr) {
+            m_deletions[*place].at = m_keyLines;
+        } else {
+            m_deletionIndex.Insert(hash, m_deletions.size());
+            m_deletions.push_back({std::string(path), m_keyLines});
+        }
+    }
+
+    bool DeletedSince(const Listed& key) {
+        if (m_deletions.empty()) {
+            return false;
+        }
+        const auto deletes = [&](std::size_t i) {
+            return m_deletions[i].at > key.since &&
+                   RegPathIsAtOrBelow(key.key.path, m_deletions[i].path);
+        };
+        for (const std::uint64_t hash : RegPathPrefixHashes(key.key.path)) {
+            if (m_deletionIndex.Find(hash, deletes) != nullptr) {
+                return true;
+            }
+        }
+        return false;
     }
 
     bool ValueLine(std::string_view line) {
@@ -258,143 +378,123 @@ private:
             return false;
         }
         line = TrimLeft(line.substr(1));
-        const bool erase = line == "-";
-        std::optional<RegeditValue> value;
-        if (!erase) {
-            value = ParseData(line, m_version5);
-            if (!value) {
-                return false;
+        if (line == "-") {
+            if (m_current != kNone) {
+                Erase(m_keys[m_current], name);
             }
-            value->name = std::move(name);
+            return m_current != kNone || m_inDeletedKey;
         }
+        auto value = ParseData(line, m_version5);
+        if (!value) {
+            return false;
+        }
+        value->name = std::move(name);
         if (m_current == kNone) {
             return m_inDeletedKey;  // regedit skips the values of a deleted key
         }
-        auto& values = m_keys[m_current].values;
-        const std::string_view wanted = erase ? std::string_view(name) : value->name;
-        const auto it = std::find_if(values.begin(), values.end(), [&](const RegeditValue& v) {
-            return RegNamesEqual(v.name, wanted);
-        });
-        if (erase) {
-            if (it != values.end()) {
-                values.erase(it);
-            }
-        } else if (it != values.end()) {
-            *it = std::move(*value);
-        } else {
-            values.push_back(std::move(*value));
-        }
+        Set(m_keys[m_current], std::move(*value));
         return true;
     }
 
-    std::vector<RegeditKey>& m_keys;
+    // Where the value named name is in key: its place, kNone when it has none; and, once the
+    // key has an index, the name's slot there, which may lead to an erased value.
+    struct Found {
+        std::size_t place = kNone;
+        std::size_t* slot = nullptr;
+    };
+
+    Found FindValue(Listed& key, std::string_view name) {
+        const auto& values = key.key.values;
+        if (key.valueIndex == nullptr) {
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                if (!IsErased(key, i) && RegNamesEqual(values[i].name, name)) {
+                    return {i};
+                }
+            }
+            return {};
+        }
+        std::size_t* slot = key.valueIndex->Find(
+            RegNameHash(name), [&](std::size_t i) { return RegNamesEqual(values[i].name, name); });
+        return {slot != nullptr ? *slot : kNone, slot};
+    }
+
+    void Erase(Listed& key, std::string_view name) {
+        if (const Found found = FindValue(key, name); found.place != kNone) {
+            key.erased.resize(std::max(key.erased.size(), found.place + 1));
+            key.erased[found.place] = true;
+        }
+    }
+
+    // A value set again keeps its place; one set after it was erased goes to the end.
+    void Set(Listed& key, RegeditValue value) {
+        auto& values = key.key.values;
+        const Found found = FindValue(key, value.name);
+        if (found.place != kNone && !IsErased(key, found.place)) {
+            values[found.place] = std::move(value);
+            return;
+        }
+        values.push_back(std::move(value));
+        const std::size_t added = values.size() - 1;
+        if (found.slot != nullptr) {
+            *found.slot = added;
+        } else if (key.valueIndex != nullptr) {
+            key.valueIndex->Insert(RegNameHash(values[added].name), added);
+        } else if (values.size() > kScannedValues) {
+            key.valueIndex = std::make_unique<HashIndex>();
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                if (!IsErased(key, i)) {
+                    key.valueIndex->Insert(RegNameHash(values[i].name), i);
+                }
+            }
+        }
+    }
+
     bool m_version5;
-    static constexpr std::size_t kNone = SIZE_MAX;
-    std::size_t m_current = kNone;  // an index, since m_keys may grow
+    std::vector<Listed> m_keys;
+    HashIndex m_keyIndex;  // places in m_keys
+    std::vector<Deletion> m_deletions;
+    HashIndex m_deletionIndex;  // places in m_deletions
+    std::uint64_t m_keyLines = 0;
+    std::size_t m_current = kNone;
     bool m_inDeletedKey = false;
 };
 
-// The next code point of s from i, or an invalid byte as itself above the Unicode range.
-char32_t NextCodePoint(std::string_view s, std::size_t& i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char lead = byte(i);
-    const std::size_t length = lead < 0x80           ? 1
-                               : (lead >> 5) == 0x6  ? 2
-                               : (lead >> 4) == 0xE  ? 3
-                               : (lead >> 3) == 0x1E ? 4
-                                                     : 0;
-    if (length == 0 || i + length > s.size()) {
-        ++i;
-        return 0x110000 + lead;
-    }
-    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            ++i;
-            return 0x110000 + lead;
-        }
-        c = c << 6 | (byte(i + k) & 0x3F);
-    }
-    i += length;
-    return c;
-}
-
-char32_t UpperCase(char32_t c) {
-    if (c < 0x80) {
-        return c >= 'a' && c <= 'z' ? c - 0x20 : c;
-    }
-    // C.UTF-8 carries the Unicode case table whatever the user's locale is.
-    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    if (utf8 == static_cast<locale_t>(0) || c >= 0x110000) {
-        return c;
-    }
-    return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), utf8));
-}
-
 }  // namespace
-
-bool RegNamesEqual(std::string_view a, std::string_view b) {
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (UpperCase(NextCodePoint(a, i)) != UpperCase(NextCodePoint(b, j))) {
-            return false;
-        }
-    }
-    return i == a.size() && j == b.size();
-}
-
-bool RegPathIsAtOrBelow(std::string_view path, std::string_view root) {
-    const auto pathParts = Components(path);
-    const auto rootParts = Components(root);
-    return pathParts.size() >= rootParts.size() &&
-           std::equal(rootParts.begin(), rootParts.end(), pathParts.begin(), RegNamesEqual);
-}
 
 DWORD ParseRegeditFile(std::span<const std::byte> bytes, std::vector<RegeditKey>& keys) {
     keys.clear();
-    std::string text;
     const auto starts = [&](std::initializer_list<unsigned> bom) {
         return bytes.size() >= bom.size() &&
                std::equal(bom.begin(), bom.end(), bytes.begin(), [](unsigned b, std::byte c) {
                    return std::to_integer<unsigned>(c) == b;
                });
     };
-    if (starts({0xFF, 0xFE})) {
-        auto decoded = Utf16ToUtf8(bytes.subspan(2));
-        if (!decoded) {
-            return ERROR_BADDB;
-        }
-        text = std::move(*decoded);
-    } else {
-        const std::size_t skip = starts({0xEF, 0xBB, 0xBF}) ? 3 : 0;
-        text.assign(reinterpret_cast<const char*>(bytes.data()) + skip, bytes.size() - skip);
+    const bool utf16 = starts({0xFF, 0xFE});
+    const std::span<const std::byte> body = bytes.subspan(utf16                        ? 2
+                                                          : starts({0xEF, 0xBB, 0xBF}) ? 3
+                                                                                       : 0);
+    if (utf16 && body.size() % 2 != 0) {
+        return ERROR_BADDB;
     }
-
-    std::string_view rest = text;
-    const auto nextLine = [&rest]() {
-        const std::size_t end = rest.find('\n');
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        return line;
-    };
-    const std::string_view header = TrimRight(nextLine());
+    LineReader lines(body, utf16);
+    const std::string_view header = TrimRight(lines.Next());
     if (header != kVersion5 && header != kVersion4) {
         return ERROR_BADDB;
     }
-    Parser parser(keys, header == kVersion5);
-    while (!rest.empty()) {
-        std::string line(TrimLeft(TrimRight(nextLine())));
+    Parser parser(header == kVersion5);
+    std::string line;
+    while (!lines.AtEnd()) {
+        line = TrimLeft(TrimRight(lines.Next()));
         // A value's hex list goes on over lines that end in a backslash.
         const bool value = line.starts_with('"') || line.starts_with('@');
-        while (value && line.ends_with('\\') && !rest.empty()) {
+        while (value && line.ends_with('\\') && !lines.AtEnd()) {
             line.pop_back();
-            line += TrimLeft(TrimRight(nextLine()));
+            line += TrimLeft(TrimRight(lines.Next()));
         }
         if (!parser.Line(line)) {
-            keys.clear();
             return ERROR_BADDB;
         }
     }
+    keys = parser.TakeKeys();
     return ERROR_SUCCESS;
 }

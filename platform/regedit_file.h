@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "registry_names.h"
 #include "win_types.h"
 
 inline constexpr DWORD REG_NONE = 0;
@@ -31,12 +31,7 @@ struct RegeditKey {
 };
 
 // Parses a whole file into keys in the order they first appear; a key listed twice is
-// merged, and "[-key]" and "name"=- deletions are applied. Returns ERROR_SUCCESS, or
-// ERROR_BADDB for anything not in the format (keys are then unspecified).
+// merged, and "[-key]" and "name"=- deletions are applied. Takes time in proportion to the
+// file's size. Returns ERROR_SUCCESS, or ERROR_BADDB for anything not in the format (keys are
+// then unspecified).
 DWORD ParseRegeditFile(std::span<const std::byte> bytes, std::vector<RegeditKey>& keys);
-
-// Whether two UTF-8 names are one name to Windows: equal once letters are upper-cased.
-bool RegNamesEqual(std::string_view a, std::string_view b);
-
-// Whether path names root itself or a key below it, component by component.
-bool RegPathIsAtOrBelow(std::string_view path, std::string_view root);

@@ -1,9 +1,12 @@
 #include "registry.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -28,27 +31,61 @@ struct OpenKey {
 std::mutex g_keysMutex;
 std::set<OpenKey*> g_openKeys;
 
-// Reads the whole file; returns a Windows code.
-DWORD ReadWholeFile(const std::string& path, std::vector<std::byte>& bytes) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return errno == ENOTDIR ? ERROR_FILE_NOT_FOUND : WinErrorFromErrno(errno);
-    }
-    DWORD code = ERROR_SUCCESS;
-    std::byte chunk[65536];
+// A full export of HKEY_LOCAL_MACHINE runs to a few hundred MB in UTF-16, so 1 GiB takes the
+// largest with room to spare. A bigger file is no export, and reading it would hold the window
+// for seconds and take several times its size in memory.
+constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+
+// Reads fd to its end into bytes, sized for the expected count and one byte more, so that
+// the end is seen without growing; a file that grew past the limit while read is ERROR_BADDB.
+DWORD ReadUpToLimit(int fd, std::size_t expected, std::vector<std::byte>& bytes) {
+    bytes.resize(expected + 1);
+    std::size_t filled = 0;
     for (;;) {
-        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (filled == bytes.size()) {
+            if (filled > kMaxFileBytes) {
+                return ERROR_BADDB;
+            }
+            bytes.resize(std::min(2 * filled, kMaxFileBytes + 1));
+        }
+        const ssize_t n = read(fd, bytes.data() + filled, bytes.size() - filled);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n < 0) {
-            code = WinErrorFromErrno(errno);  // a folder in the file's place reads as EISDIR: 5
-            break;
+            return WinErrorFromErrno(errno);
         }
         if (n == 0) {
-            break;
+            bytes.resize(filled);
+            return ERROR_SUCCESS;
         }
-        bytes.insert(bytes.end(), chunk, chunk + n);
+        filled += static_cast<std::size_t>(n);
+    }
+}
+
+// Reads the registry file whole; returns a Windows code. Only a regular file is read: a
+// device could be read without end, and a FIFO opened without O_NONBLOCK waits for a writer.
+// The kind is taken from the descriptor itself, so the file cannot be swapped after the test.
+DWORD ReadRegistryFile(const std::string& path, std::vector<std::byte>& bytes) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        // A socket in the file's place cannot be opened (ENXIO): no regular file either.
+        return errno == ENOTDIR ? ERROR_FILE_NOT_FOUND
+               : errno == ENXIO ? ERROR_NOT_SUPPORTED
+                                : WinErrorFromErrno(errno);
+    }
+    DWORD code = ERROR_SUCCESS;
+    struct stat status {};
+    if (fstat(fd, &status) != 0) {
+        code = WinErrorFromErrno(errno);
+    } else if (S_ISDIR(status.st_mode)) {
+        code = ERROR_ACCESS_DENIED;  // as reading a folder always said
+    } else if (!S_ISREG(status.st_mode)) {
+        code = ERROR_NOT_SUPPORTED;
+    } else if (static_cast<std::uintmax_t>(status.st_size) > kMaxFileBytes) {
+        code = ERROR_BADDB;
+    } else {
+        code = ReadUpToLimit(fd, static_cast<std::size_t>(status.st_size), bytes);
     }
     close(fd);
     return code;
@@ -68,7 +105,7 @@ LONG RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, HKEY* phkResult) {
         return ERROR_SUCCESS;
     }
     std::vector<std::byte> bytes;
-    if (const DWORD code = ReadWholeFile(GetPrefixFolder() + "/system.reg", bytes);
+    if (const DWORD code = ReadRegistryFile(GetPrefixFolder() + "/system.reg", bytes);
         code != ERROR_SUCCESS) {
         return static_cast<LONG>(code);
     }
@@ -85,7 +122,10 @@ LONG RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, HKEY* phkResult) {
     auto key = std::make_unique<OpenKey>();
     bool found = false;
     for (RegeditKey& listed : keys) {
-        found = found || RegPathIsAtOrBelow(listed.path, path);
+        if (!RegPathIsAtOrBelow(listed.path, path)) {
+            continue;
+        }
+        found = true;
         if (RegNamesEqual(listed.path, path)) {
             key->values = std::move(listed.values);  // the parser merged repeated listings
         }

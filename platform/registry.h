@@ -7,9 +7,10 @@
 #include "win_types.h"
 
 // Opens lpSubKey under HKEY_LOCAL_MACHINE, reading the machine registry file afresh; a key
-// exists when the file lists it or a key below it. Returns the Windows code itself: 2 when
-// the file or the key is missing, 5 when the file cannot be read, ERROR_BADDB when it is not
-// in the regedit format, 6 for any other root. *phkResult is set only on success.
+// exists when the file lists it or a key below it. Never waits on the file. Returns the
+// Windows code itself: 2 when the file or the key is missing, 5 when the file cannot be read,
+// 50 when it is neither a regular file nor a folder, ERROR_BADDB when it is not in the regedit
+// format or is larger than 1 GiB, 6 for any other root. *phkResult is set only on success.
 LONG RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, HKEY* phkResult);
 
 // Returns the Windows code itself (it does not set the last error). For

@@ -62,6 +62,13 @@ TEST(RegeditFile, BothEncodingsAndBothHeadersGiveTheSameValues) {
               "[K]L=7:\xc3\xa4\0\0;"s);
 }
 
+// Deleting a key deletes the keys below it as they are at that line, whatever their case.
+TEST(RegeditFile, AKeyDeletedAndListedAgainComesBackEmptyAfterTheKeysBetween) {
+    EXPECT_EQ(Parse(Bytes("REGEDIT4\n[A\\B]\n\"x\"=\"1\"\n[C]\n[-a]\n[a\\b]\n\"y\"=\"2\"\n"
+                          "[A\\B\\D]\n[-A\\B\\D]\n[-A\\B\\D]\n")),
+              "[C][a\\b]y=1:2\0;"s);
+}
+
 // One file a rule of the format; crash-freedom on any bytes is the fuzzer's.
 TEST(RegeditFile, WhatIsNotInTheFormatIsABadDatabase) {
     auto oddLength = Utf16("REGEDIT4\n");

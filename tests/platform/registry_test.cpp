@@ -1,19 +1,83 @@
 // The machine registry: HKEY_LOCAL_MACHINE read from system.reg.
 #include "registry.h"
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "temp_prefix.h"
 
 namespace {
 
+constexpr const char* kCardKey = "SOFTWARE\\Ostrand\\Quellar\\DVB Card 1";
+
 // HKEY_LOCAL_MACHINE from system.reg in a prefix of the test's own; the card probe's own
 // cases are in tests/app/diagnostics_test.cpp.
-TEST(MachineRegistry, KeysOpenByAnyCaseWithTheirParentsAndValuesCopyOut) {
-    const TempPrefix prefix;
-    std::ofstream(prefix.m_path + "/system.reg")
+class MachineRegistry : public testing::Test {
+protected:
+    std::string RegistryFile() const { return m_prefix.m_path + "/system.reg"; }
+
+    // Opens the card's key in a child process, so that a probe that reads without end or
+    // waits for a writer fails the test instead of filling memory or hanging it: the child may
+    // map 256 MiB more than it has and is killed after 5 s. Returns "code N" with RegOpenKeyA's
+    // result, or how the child died.
+    std::string OpenCardKeyInChild() const {
+        int answer[2];
+        if (pipe(answer) != 0) {
+            return "no pipe";
+        }
+        const pid_t pid = fork();
+        if (pid == 0) {
+            unsigned long long pages = 0;
+            if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+                (void)!std::fscanf(statm, "%llu", &pages);
+                std::fclose(statm);
+            }
+            const rlim_t mapped = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+            const rlimit limit{mapped + (256 << 20), mapped + (256 << 20)};
+            setrlimit(RLIMIT_AS, &limit);
+            sigset_t alarmOnly;
+            sigemptyset(&alarmOnly);
+            sigaddset(&alarmOnly, SIGALRM);
+            sigprocmask(SIG_UNBLOCK, &alarmOnly, nullptr);
+            signal(SIGALRM, SIG_DFL);
+            alarm(5);
+            std::string out;
+            try {
+                HKEY key = nullptr;
+                out = "code " + std::to_string(RegOpenKeyA(HKEY_LOCAL_MACHINE, kCardKey, &key));
+            } catch (const std::exception& e) {
+                out = std::string("threw ") + e.what();  // gtest would go on in the child
+            }
+            (void)!write(answer[1], out.data(), out.size());
+            _exit(0);
+        }
+        close(answer[1]);
+        char buffer[256];
+        const ssize_t n = read(answer[0], buffer, sizeof buffer);
+        close(answer[0]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (WIFSIGNALED(status)) {
+            return std::string("killed by ") + strsignal(WTERMSIG(status));
+        }
+        return n > 0 ? std::string(buffer, static_cast<std::size_t>(n))
+                     : "no answer, exit status " + std::to_string(WEXITSTATUS(status));
+    }
+
+    TempPrefix m_prefix;
+};
+
+TEST_F(MachineRegistry, KeysOpenByAnyCaseWithTheirParentsAndValuesCopyOut) {
+    std::ofstream(RegistryFile())
         << "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrand\\DVB Card 1]\n\"V\"=\"abc\"\n";
     HKEY key = nullptr;
     for (const char* path : {"SOFTWARE\\Ostr", "\\SOFTWARE", "SOFTWARE\\", "SOFTWARE\\\\Ostrand"}) {
@@ -34,6 +98,66 @@ TEST(MachineRegistry, KeysOpenByAnyCaseWithTheirParentsAndValuesCopyOut) {
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
+}
+
+// A real export lists hundreds of thousands of keys; the card's comes near the end of this one,
+// written as regedit writes version 5 (UTF-16LE after a BOM).
+TEST_F(MachineRegistry, TheCardsValuesAreFoundNearTheEndOfAFiftyThousandKeyExport) {
+    std::string text = "Windows Registry Editor Version 5.00\r\n\r\n";
+    char line[160];
+    for (int i = 0; i < 50'000; ++i) {
+        if (i == 49'990) {
+            text +=
+                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrand\\Quellar\\DVB Card 1]\r\n"
+                "\"ChannelID\"=dword:00000007\r\n\"Card State\"=\"ready\"\r\n\r\n";
+        }
+        std::snprintf(line, sizeof line,
+                      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{%08X-0000-4000-8000-%012X}]"
+                      "\r\n@=\"Component %d\"\r\n\r\n",
+                      i, i * 7919, i);
+        text += line;
+    }
+    std::ofstream file(RegistryFile(), std::ios::binary);
+    file << "\xFF\xFE";
+    for (const char c : text) {
+        file << c << '\0';
+    }
+    file.close();
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "software\\OSTRAND\\quellar\\dvb card 1", &key),
+              ERROR_SUCCESS);
+    DWORD channel = 0, size = sizeof channel;
+    EXPECT_EQ(RegQueryValueExA(key, "channelid", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(&channel), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(channel, 7u);
+    char state[100] = {};
+    size = sizeof state;
+    EXPECT_EQ(RegQueryValueExA(key, "CARD STATE", nullptr, nullptr, reinterpret_cast<BYTE*>(state),
+                               &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(state, "ready");
+    RegCloseKey(key);
+}
+
+// Only a regular file is read: a device would be read without end.
+TEST_F(MachineRegistry, ALinkToDevZeroIsRefusedAtOnce) {
+    ASSERT_EQ(symlink("/dev/zero", RegistryFile().c_str()), 0);
+    EXPECT_EQ(OpenCardKeyInChild(), "code " + std::to_string(ERROR_NOT_SUPPORTED));
+}
+
+// A FIFO with no writer would hold the window until one came.
+TEST_F(MachineRegistry, AFifoIsRefusedWithoutWaitingForAWriter) {
+    ASSERT_EQ(mkfifo(RegistryFile().c_str(), 0600), 0);
+    EXPECT_EQ(OpenCardKeyInChild(), "code " + std::to_string(ERROR_NOT_SUPPORTED));
+}
+
+// Larger than any export: refused before a byte is read (the file is sparse).
+TEST_F(MachineRegistry, AFileLargerThanAGibibyteIsRefusedUnread) {
+    std::ofstream{RegistryFile()};
+    ASSERT_EQ(truncate(RegistryFile().c_str(), (1LL << 30) + 1), 0);
+    EXPECT_EQ(OpenCardKeyInChild(), "code " + std::to_string(ERROR_BADDB));
 }
 
 }  // namespace
