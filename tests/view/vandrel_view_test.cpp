@@ -18,10 +18,14 @@ namespace {
 
 using Items = std::vector<std::tuple<int, int, std::string>>;
 
+// The texts drawn at the lines' left edge: each interface's three lines.
 Items Surface(const CWnd& wnd) {
     Items items;
-    for (const DrawnText& drawn : wnd.GetRetainedSurface()) {
-        items.emplace_back(drawn.x, drawn.y, drawn.text.str());
+    for (const DrawnItem& item : wnd.GetRetainedSurface()) {
+        const auto* drawn = std::get_if<DrawnText>(&item);
+        if (drawn != nullptr && drawn->x == 10) {
+            items.emplace_back(drawn->x, drawn->y, drawn->text.str());
+        }
     }
     return items;
 }
