@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -58,10 +59,19 @@ BOOL CDC::AddShape(const POINT* lpPoints, int nCount, std::optional<COLORREF> fi
     if (lpPoints == nullptr || nCount < 2) {
         return FALSE;
     }
-    DrawnShape shape{{lpPoints, lpPoints + nCount}, RGB(0, 0, 0), 1, fill};
+    DrawnShape shape{{lpPoints, lpPoints + nCount},
+                     RGB(0, 0, 0),
+                     1,
+                     fill,
+                     {lpPoints[0].x, lpPoints[0].y, lpPoints[0].x, lpPoints[0].y}};
     if (m_pPen != nullptr) {
         shape.pen = m_pPen->m_crColor;
         shape.penWidth = m_pPen->m_nWidth;
+    }
+    for (const POINT& point : shape.points) {
+        shape.bounds = {std::min(shape.bounds.left, point.x), std::min(shape.bounds.top, point.y),
+                        std::max(shape.bounds.right, point.x),
+                        std::max(shape.bounds.bottom, point.y)};
     }
     m_surface->push_back(std::move(shape));
     return TRUE;
@@ -81,7 +91,7 @@ void glue::PaintItem(QPainter& painter, const QFontMetrics& metrics, const Drawn
     const auto& shape = std::get<DrawnShape>(item);
     painter.save();
     painter.setPen(
-        QPen(ColorOf(shape.pen), shape.penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        QPen(ColorOf(shape.pen), shape.penWidth, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
     if (shape.fill) {
         painter.setBrush(ColorOf(*shape.fill));
         painter.drawPolygon(PolygonOf(shape.points));
@@ -99,7 +109,7 @@ QRect glue::ItemBounds(const DrawnItem& item, int width, const QFontMetrics& met
         return {0, text->y - margin, width, metrics.height() + 2 * margin};
     }
     const auto& shape = std::get<DrawnShape>(item);
-    return PolygonOf(shape.points)
-        .boundingRect()
-        .adjusted(-shape.penWidth, -shape.penWidth, shape.penWidth, shape.penWidth);
+    const int pen = shape.penWidth;
+    return {QPoint(shape.bounds.left - pen, shape.bounds.top - pen),
+            QPoint(shape.bounds.right + pen, shape.bounds.bottom + pen)};
 }

@@ -33,6 +33,7 @@ struct DrawnShape {
     COLORREF pen = RGB(0, 0, 0);
     int penWidth = 1;
     std::optional<COLORREF> fill;  // the brush's colour, for a polygon
+    RECT bounds{};                 // the points' extremes, the pen left out
 
     friend bool operator==(const DrawnShape&, const DrawnShape&) = default;
 };

@@ -33,10 +33,8 @@ inline constexpr int PS_SOLID = 0;
 class CPen {
 public:
     // Only solid pens are drawn; nWidth is in pixels, at least 1.
-    CPen(int nPenStyle, int nWidth, COLORREF crColor)
-        : m_nWidth(nWidth < 1 ? 1 : nWidth), m_crColor(crColor) {
-        static_cast<void>(nPenStyle);
-    }
+    CPen([[maybe_unused]] int nPenStyle, int nWidth, COLORREF crColor)
+        : m_nWidth(nWidth < 1 ? 1 : nWidth), m_crColor(crColor) {}
 
     int m_nWidth;
     COLORREF m_crColor;

@@ -25,6 +25,8 @@ struct RECT {
     LONG top;
     LONG right;
     LONG bottom;
+
+    friend bool operator==(const RECT&, const RECT&) = default;
 };
 using LPCRECT = const RECT*;
 using LPRECT = RECT*;

@@ -20,6 +20,23 @@ namespace {
 // SendMessage, still sees which command it runs for.
 thread_local MSG t_currentMessage;
 
+// Bands as tall as the rows that differ and as wide as what differs in them, joined and added
+// top to bottom: a region grows cheaply only below itself, and a pass's texts and shapes share
+// their rows.
+QRegion Bands(std::vector<QRect> changed) {
+    std::sort(changed.begin(), changed.end(),
+              [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+    QRegion bands;
+    for (std::size_t i = 0; i < changed.size();) {
+        QRect band = changed[i];
+        for (++i; i < changed.size() && changed[i].top() <= band.bottom() + 1; ++i) {
+            band = band.united(changed[i]);
+        }
+        bands += band;
+    }
+    return bands;
+}
+
 }  // namespace
 
 struct CWnd::MessageFrame {
@@ -297,30 +314,33 @@ void CWnd::CommitSurface() {
     // a text or a shape changed.
     const QFontMetrics metrics = m_hWnd->fontMetrics();
     const int width = m_hWnd->width();
-    QRegion changed;
+    std::vector<QRect> changed;
     for (std::size_t i = 0; i < std::max(items.size(), m_shown.size()); ++i) {
         if (i < items.size() && i < m_shown.size() && items[i] == m_shown[i]) {
             continue;
         }
         if (i < m_shown.size()) {
-            changed += glue::ItemBounds(m_shown[i], width, metrics);
+            changed.push_back(glue::ItemBounds(m_shown[i], width, metrics));
         }
         if (i < items.size()) {
-            changed += glue::ItemBounds(items[i], width, metrics);
+            changed.push_back(glue::ItemBounds(items[i], width, metrics));
         }
     }
     m_shown = std::move(items);
-    m_hWnd->update(changed);
+    m_hWnd->update(Bands(std::move(changed)));
 }
 
-void CWnd::PaintWidget(QPainter& painter, const QRect& area) {
+void CWnd::PaintWidget(QPainter& painter, const QRegion& area) {
     const QFontMetrics metrics(painter.font());
     const QColor background =
         m_hWnd != nullptr ? m_hWnd->palette().color(QPalette::Base) : Qt::white;
-    const int width = m_hWnd != nullptr ? m_hWnd->width() : area.right() + 1;
+    const QRect outline = area.boundingRect();
+    const int width = m_hWnd != nullptr ? m_hWnd->width() : outline.right() + 1;
+    // The bands of a tick lie apart: what lies between them is left alone.
     auto replay = [&](const std::vector<DrawnItem>& items) {
         for (const DrawnItem& item : items) {
-            if (glue::ItemBounds(item, width, metrics).intersects(area)) {
+            const QRect bounds = glue::ItemBounds(item, width, metrics);
+            if (bounds.intersects(outline) && area.intersects(bounds)) {
                 glue::PaintItem(painter, metrics, item, background);
             }
         }

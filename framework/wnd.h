@@ -14,6 +14,7 @@
 #include "window_types.h"
 
 class QPainter;
+class QRegion;
 class QTimer;
 
 class CWnd : public CCmdTarget {
@@ -50,8 +51,8 @@ public:
     //
     // Painting: what the window shows is its retained surface, then what OnPaintClient draws.
     // Invalidating and drawing change that list; ReleaseDC (or the event loop, after an
-    // InvalidateRect) compares it with the list on screen and repaints only the text rows and
-    // shapes that differ. An erase and the drawing that follows it in one message therefore
+    // InvalidateRect) compares it with the list on screen and repaints only the rows where a
+    // text or a shape differs. An erase and the drawing that follows it in one message therefore
     // reach the screen together, once, as a compositing window manager shows them; items drawn
     // again as they were cost nothing.
     CDC* GetDC();
@@ -65,7 +66,7 @@ public:
     virtual BOOL DestroyWindow();
 
     // Called by the widget host: paints the retained surface, then OnPaintClient, within area.
-    void PaintWidget(QPainter& painter, const QRect& area);
+    void PaintWidget(QPainter& painter, const QRegion& area);
 
 protected:
     // Takes ownership of the widget that stands for this window.

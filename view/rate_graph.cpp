@@ -49,15 +49,11 @@ CRateGraph::CRateGraph(CDC* pDC, int nClientWidth)
     m_nStep = std::clamp((m_nRight - firstFree) / (kSeconds - 1), 0, kMaxStep);
 }
 
-double CRateGraph::ScaleTop(const CRateHistory::Minute& minute) {
+double CRateGraph::ScaleTop(const Seconds& seconds) {
     double highest = 0.0;
-    for (int age = 0; age < kSeconds; ++age) {
-        const CRateHistory::Rates rates = minute.At(age);
-        for (const float rate : {rates.out, rates.in}) {
-            if (rate > highest) {  // false for kNoRate
-                highest = rate;
-            }
-        }
+    for (const CRateHistory::Rates& rates : seconds) {
+        highest = std::max({highest, std::isnan(rates.out) ? 0.0 : rates.out,
+                            std::isnan(rates.in) ? 0.0 : rates.in});
     }
     for (double power = 1.0;; power *= 10.0) {
         for (const double multiple : {1.0, 2.0, 5.0}) {
@@ -70,71 +66,85 @@ double CRateGraph::ScaleTop(const CRateHistory::Minute& minute) {
 
 // Runs once a pass for every interface. Changes need bench/.
 void CRateGraph::Draw(CDC* pDC, int y, const CRateHistory::Minute& minute) {
-    const int left = m_nRight - (kSeconds - 1) * m_nStep;
-    const int top = y - 20 + m_nTextHeight + 2;
-    const int bottom = y + kPlotBottom;
-    if (m_nStep == 0 || bottom - top < 10) {
+    const RECT plot = {m_nRight - (kSeconds - 1) * m_nStep, y - 20 + m_nTextHeight + 2, m_nRight,
+                       y + kPlotBottom};
+    if (m_nStep == 0 || plot.bottom - plot.top < 10) {
         return;
     }
+    Seconds seconds;
+    for (int age = 0; age < kSeconds; ++age) {
+        seconds[kSeconds - 1 - age] = minute.At(age);
+    }
+    const double scaleTop = ScaleTop(seconds);
     CPen* pOldPen = pDC->SelectObject(&m_framePen);
     CBrush* pOldBrush = pDC->SelectObject(&m_inBrush);
-    const POINT frame[] = {
-        {left, top}, {m_nRight, top}, {m_nRight, bottom}, {left, bottom}, {left, top}};
-    pDC->Polyline(frame, 5);
+    DrawFrame(pDC, plot, y - 20, scaleTop);
+    DrawKey(pDC, plot.left, y);
+    pDC->SelectObject(&m_inPen);
+    DrawRuns(pDC, plot, seconds, &CRateHistory::Rates::in, scaleTop);
+    pDC->SelectObject(&m_outPen);
+    DrawRuns(pDC, plot, seconds, &CRateHistory::Rates::out, scaleTop);
+    pDC->SelectObject(pOldPen);
+    pDC->SelectObject(pOldBrush);
+}
 
-    const double scaleTop = ScaleTop(minute);
+void CRateGraph::DrawFrame(CDC* pDC, const RECT& plot, int nLabelY, double scaleTop) {
+    pDC->SelectObject(&m_framePen);
+    const POINT frame[] = {{plot.left, plot.top},
+                           {plot.right, plot.top},
+                           {plot.right, plot.bottom},
+                           {plot.left, plot.bottom},
+                           {plot.left, plot.top}};
+    pDC->Polyline(frame, 5);
     CString strTop;
     strTop.Format("%.0f KB/sec", scaleTop);
-    pDC->TextOut(left, y - 20, strTop);
+    pDC->TextOut(plot.left, nLabelY, strTop);
+}
 
-    // The key: each rate's mark on its own line, just left of the plot.
-    const int keyLeft = left - kKeyGap - kKeyWidth;
-    const int keyRight = left - kKeyGap;
+// Each rate's mark on its own line's row, just left of the plot.
+void CRateGraph::DrawKey(CDC* pDC, int nPlotLeft, int y) {
+    const int left = nPlotLeft - kKeyGap - kKeyWidth;
+    const int right = nPlotLeft - kKeyGap;
     const int outMiddle = y + m_nTextHeight / 2;
     const int inMiddle = y + 20 + m_nTextHeight / 2;
     pDC->SelectObject(&m_outPen);
-    const POINT outKey[] = {{keyLeft, outMiddle}, {keyRight, outMiddle}};
+    const POINT outKey[] = {{left, outMiddle}, {right, outMiddle}};
     pDC->Polyline(outKey, 2);
     pDC->SelectObject(&m_inPen);
-    const POINT inKey[] = {{keyLeft, inMiddle - 3},
-                           {keyRight, inMiddle - 3},
-                           {keyRight, inMiddle + 3},
-                           {keyLeft, inMiddle + 3}};
+    const POINT inKey[] = {
+        {left, inMiddle - 3}, {right, inMiddle - 3}, {right, inMiddle + 3}, {left, inMiddle + 3}};
     pDC->Polygon(inKey, 4);
+}
 
-    // Each run of seconds with a figure, oldest first; a second without one (the first of an
-    // interface, a counter started again, a failed read) is a gap, not a false zero.
-    const auto drawRuns = [&](float CRateHistory::Rates::*rate, bool area) {
-        std::array<POINT, kSeconds + 2> points;
-        int count = 0;
-        const auto flush = [&] {
-            if (count == 1) {
-                points[count++] = points[0];  // a lone second shows as a dot
-            }
-            if (count > 0 && area) {
-                points[count] = {points[count - 1].x, bottom};
-                points[count + 1] = {points[0].x, bottom};
-                pDC->Polygon(points.data(), count + 2);
-            } else if (count > 0) {
-                pDC->Polyline(points.data(), count);
-            }
-            count = 0;
-        };
-        for (int age = kSeconds - 1; age >= 0; --age) {
-            const float value = minute.At(age).*rate;
-            if (std::isnan(value)) {
-                flush();
-                continue;
-            }
-            const double share = std::min(value / scaleTop, 1.0);
-            points[count++] = {m_nRight - age * m_nStep,
-                               bottom - static_cast<LONG>(std::lround(share * (bottom - top)))};
+// Each run of seconds with a figure, oldest first, as a line, or for incoming as an area down
+// to the plot's bottom. A second without one (an interface's first, a counter started again, a
+// failed read) is a gap, not a false zero.
+void CRateGraph::DrawRuns(CDC* pDC, const RECT& plot, const Seconds& seconds,
+                          float CRateHistory::Rates::*rate, double scaleTop) {
+    const bool area = rate == &CRateHistory::Rates::in;
+    std::array<POINT, kSeconds + 2> points;
+    int count = 0;
+    const auto flush = [&] {
+        if (count == 1) {
+            points[count++] = points[0];  // a lone second shows as a dot
         }
-        flush();
+        if (count > 0 && area) {
+            points[count] = {points[count - 1].x, plot.bottom};
+            points[count + 1] = {points[0].x, plot.bottom};
+            pDC->Polygon(points.data(), count + 2);
+        } else if (count > 0) {
+            pDC->Polyline(points.data(), count);
+        }
+        count = 0;
     };
-    drawRuns(&CRateHistory::Rates::in, true);
-    pDC->SelectObject(&m_outPen);
-    drawRuns(&CRateHistory::Rates::out, false);
-    pDC->SelectObject(pOldPen);
-    pDC->SelectObject(pOldBrush);
+    for (int i = 0; i < kSeconds; ++i) {
+        const float value = seconds[i].*rate;
+        if (std::isnan(value)) {
+            flush();
+            continue;
+        }
+        const double height = std::min(value / scaleTop, 1.0) * (plot.bottom - plot.top);
+        points[count++] = {plot.left + i * m_nStep, plot.bottom - static_cast<LONG>(height + 0.5)};
+    }
+    flush();
 }

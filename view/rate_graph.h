@@ -3,6 +3,8 @@
 // Used by the traffic view, made afresh each pass; the pens live as long as the object.
 #pragma once
 
+#include <array>
+
 #include "dc.h"
 #include "rate_history.h"
 
@@ -19,8 +21,15 @@ public:
     void Draw(CDC* pDC, int y, const CRateHistory::Minute& minute);
 
 private:
+    // A minute's rates, oldest first.
+    using Seconds = std::array<CRateHistory::Rates, CRateHistory::kSeconds>;
+
     // The scale's top in KB/sec: 1, 2 or 5 times a power of ten, at least 1.
-    static double ScaleTop(const CRateHistory::Minute& minute);
+    static double ScaleTop(const Seconds& seconds);
+    void DrawFrame(CDC* pDC, const RECT& plot, int nLabelY, double scaleTop);
+    void DrawKey(CDC* pDC, int nPlotLeft, int y);
+    void DrawRuns(CDC* pDC, const RECT& plot, const Seconds& seconds,
+                  float CRateHistory::Rates::*rate, double scaleTop);
 
     int m_nRight = 0;
     int m_nStep = 0;  // pixels per second; 0 when no graph fits

@@ -21,13 +21,9 @@ public:
     };
 
 private:
-    struct Slot {
-        Rates rates;
-        std::uint64_t second = 0;  // the second it holds; an older one makes it empty
-    };
     struct Series {
-        std::array<Slot, kSeconds> ring{};
-        std::uint64_t lastSecond = 0;
+        std::array<Rates, kSeconds> ring{};  // by second modulo kSeconds
+        std::uint64_t lastSecond = 0;        // the second last recorded
     };
 
 public:
@@ -40,10 +36,11 @@ public:
 
     private:
         friend class CRateHistory;
-        Minute(const Series& series, std::uint64_t second) : m_series(series), m_second(second) {}
+        Minute(const Series& series, std::uint64_t second)
+            : m_series(series), m_nNewest(static_cast<int>(second % kSeconds)) {}
 
         const Series& m_series;
-        std::uint64_t m_second;
+        int m_nNewest;  // the current second's place in the ring
     };
 
     // Starts the next second. Names not recorded for a minute are forgotten, a minute at a time.
@@ -55,6 +52,6 @@ public:
     std::size_t GetCount() const { return m_series.size(); }
 
 private:
-    std::uint64_t m_second = kSeconds;  // so that no slot's zero second is ever in the minute
+    std::uint64_t m_second = 0;
     std::unordered_map<std::string, Series> m_series;
 };
