@@ -10,13 +10,20 @@
 #include <string>
 #include <vector>
 
+// Runs are named by function and arguments ("BM_DrawingPass/tick/1000"); a benchmark that
+// repeats keeps its "least" aggregate, the run least disturbed on a shared machine.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (!run.error_occurred) {
-                m_cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            if (run.error_occurred ||
+                (run.run_type == Run::RT_Aggregate && run.aggregate_name != "least")) {
+                continue;
             }
+            const auto& name = run.run_name;
+            // The aggregate comes after its repetitions, so it is the one kept.
+            m_cpu[name.function_name + (name.args.empty() ? "" : "/" + name.args)] =
+                run.GetAdjustedCPUTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }

@@ -5,9 +5,11 @@
 // - BM_RegQueryValueEx (one fresh query: a kernel read, the block built and copied) at most
 //   2 times BM_NetlinkDump (a bare loop that sends the same dump request and reads the reply).
 // - BM_DrawingPass/tick/1000 at most 12 times /100: a pass grows linearly with the interfaces.
-// Each tick starts from a fresh kernel read, as a pass a second after the last does;
-// tick_and_paint adds the paint the tick schedules; tick_no_reuse shows what the shared read
-// saves (each of a pass's 2n queries then reads and builds a block of n interfaces afresh).
+// Each tick starts from a fresh kernel read, as a pass a second after the last does, and draws
+// every interface's lines and graph in a window of the program's width, the rates changing
+// from one second to the next as real traffic's do; tick_and_paint adds the paint the tick
+// schedules; tick_no_reuse shows what the shared read saves (each of a pass's 2n queries then
+// reads and builds a block of n interfaces afresh).
 #include <benchmark/benchmark.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
@@ -15,6 +17,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -32,6 +35,16 @@ CString g_strGroupIP;
 namespace {
 
 using namespace std::chrono_literals;
+
+// The machine is shared: each figure is the least of five runs, the one least disturbed.
+void LeastOfFive(benchmark::internal::Benchmark* benchmark) {
+    benchmark->Unit(benchmark::kMicrosecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true)
+        ->ComputeStatistics("least", [](const std::vector<double>& runs) {
+            return *std::min_element(runs.begin(), runs.end());
+        });
+}
 
 // The anchor: one RTM_GETLINK dump read to its end, nothing parsed.
 void BM_NetlinkDump(benchmark::State& state) {
@@ -68,7 +81,7 @@ void BM_NetlinkDump(benchmark::State& state) {
     }
     close(fd);
 }
-BENCHMARK(BM_NetlinkDump)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NetlinkDump)->Apply(LeastOfFive);
 
 void BM_ReadLinkStats(benchmark::State& state) {
     for (auto _ : state) {
@@ -80,7 +93,7 @@ void BM_ReadLinkStats(benchmark::State& state) {
         benchmark::DoNotOptimize(samples);
     }
 }
-BENCHMARK(BM_ReadLinkStats)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadLinkStats)->Apply(LeastOfFive);
 
 void BM_RegQueryValueEx(benchmark::State& state) {
     SetPerfDataSnapshotReuse(0ns);
@@ -96,20 +109,22 @@ void BM_RegQueryValueEx(benchmark::State& state) {
     }
     SetPerfDataSnapshotReuse(kDefaultSnapshotReuse);
 }
-BENCHMARK(BM_RegQueryValueEx)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RegQueryValueEx)->Apply(LeastOfFive);
 
 // Timer ticks of a shown view over state.range(0) synthesised interfaces whose counters grow
-// between reads.
+// between reads, by amounts that change from one read to the next.
 void BM_DrawingPass(benchmark::State& state, std::chrono::nanoseconds reuse, bool paint) {
     const auto count = static_cast<std::size_t>(state.range(0));
     std::vector<InterfaceSample> samples;
     for (std::size_t i = 0; i < count; ++i) {
         samples.push_back({"eth" + std::to_string(i), i << 20, i << 21, 1'000'000'000});
     }
-    SetInterfaceSampleSource([&samples](std::vector<InterfaceSample>& out) {
+    std::uint64_t reads = 0;
+    SetInterfaceSampleSource([&samples, &reads](std::vector<InterfaceSample>& out) {
+        ++reads;
         for (InterfaceSample& sample : samples) {
-            sample.rxBytes += 1500;
-            sample.txBytes += 1000;
+            sample.rxBytes += 1500 + 1024 * (reads % 7);
+            sample.txBytes += 1000 + 1024 * (reads % 5);
         }
         out = samples;
         return 0;
@@ -121,6 +136,7 @@ void BM_DrawingPass(benchmark::State& state, std::chrono::nanoseconds reuse, boo
         view->Create(nullptr, nullptr);
         view->OnInitialUpdate();
         view->KillTimer(2);
+        view->GetSafeHwnd()->resize(400, 300);  // the client width of the program's window
         view->ShowWindow(SW_SHOW);
         for (auto _ : state) {
             SetPerfDataSnapshotReuse(reuse);  // drops the last read: the pass reads afresh
@@ -129,7 +145,8 @@ void BM_DrawingPass(benchmark::State& state, std::chrono::nanoseconds reuse, boo
                 QCoreApplication::processEvents();
             }
         }
-        if (view->GetRetainedSurface().size() != 3 * count) {
+        // Three lines and at least a graph's frame for every interface.
+        if (view->GetRetainedSurface().size() < 4 * count) {
             state.SkipWithError("not every interface was drawn");
         }
     }
@@ -140,16 +157,13 @@ BENCHMARK_CAPTURE(BM_DrawingPass, tick, kDefaultSnapshotReuse, false)
     ->Arg(10)
     ->Arg(100)
     ->Arg(1000)
-    ->Unit(benchmark::kMicrosecond);
+    ->Apply(LeastOfFive);
 BENCHMARK_CAPTURE(BM_DrawingPass, tick_and_paint, kDefaultSnapshotReuse, true)
     ->Arg(10)
     ->Arg(100)
     ->Arg(1000)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_DrawingPass, tick_no_reuse, 0ns, false)
-    ->Arg(10)
-    ->Arg(100)
-    ->Unit(benchmark::kMicrosecond);
+    ->Apply(LeastOfFive);
+BENCHMARK_CAPTURE(BM_DrawingPass, tick_no_reuse, 0ns, false)->Arg(10)->Arg(100)->Apply(LeastOfFive);
 
 }  // namespace
 

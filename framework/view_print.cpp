@@ -10,10 +10,10 @@
 
 namespace {
 
-void Replay(QPainter& painter, const std::vector<DrawnText>& items) {
+void Replay(QPainter& painter, const std::vector<DrawnItem>& items) {
     const QFontMetrics metrics(painter.font());
-    for (const DrawnText& item : items) {
-        painter.drawText(item.x, item.y + metrics.ascent(), QString::fromUtf8(item.text.str()));
+    for (const DrawnItem& item : items) {
+        glue::PaintItem(painter, metrics, item, Qt::white);
     }
 }
 
@@ -32,8 +32,8 @@ void CView::PrintPages(QPrinter* printer, CPrintInfo* pInfo) {
     if (!painter.begin(printer)) {
         return;
     }
-    std::vector<DrawnText> items;
-    CDC dc(&items);
+    std::vector<DrawnItem> items;
+    CDC dc(&items, painter.font());
     OnBeginPrinting(&dc, pInfo);
     for (pInfo->m_nCurPage = 1; pInfo->m_nCurPage <= pInfo->m_nMaxPage; ++pInfo->m_nCurPage) {
         if (pInfo->m_nCurPage > 1) {

@@ -17,7 +17,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
-        m_owner->PaintWidget(painter, event->rect());
+        m_owner->PaintWidget(painter, event->region());
     }
 
 private:

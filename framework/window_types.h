@@ -1,18 +1,35 @@
-// The Windows window-manager types: rectangles, creation parameters, message parameters and
-// show commands. Used by CWnd and its derived classes and by their overrides in the program.
+// The Windows window-manager types: points, sizes, rectangles, creation parameters, message
+// parameters and show commands. Used by CWnd and its derived classes and by their overrides in the
+// program.
 #pragma once
 
 #include <cstdint>
 
 #include "win_types.h"
 
+struct POINT {
+    LONG x;
+    LONG y;
+
+    friend bool operator==(const POINT&, const POINT&) = default;
+};
+
+// As the framework's CSize: a width and a height.
+struct CSize {
+    LONG cx = 0;
+    LONG cy = 0;
+};
+
 struct RECT {
     LONG left;
     LONG top;
     LONG right;
     LONG bottom;
+
+    friend bool operator==(const RECT&, const RECT&) = default;
 };
 using LPCRECT = const RECT*;
+using LPRECT = RECT*;
 
 inline constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
 

@@ -20,11 +20,21 @@ namespace {
 // SendMessage, still sees which command it runs for.
 thread_local MSG t_currentMessage;
 
-// The rows a text may touch: its line with half a line of margin for accents and descenders
-// that reach beyond the font's height, across the whole window.
-QRect TextRow(const DrawnText& item, int width, const QFontMetrics& metrics) {
-    const int margin = metrics.height() / 2;
-    return {0, item.y - margin, width, metrics.height() + 2 * margin};
+// Bands as tall as the rows that differ and as wide as what differs in them, joined and added
+// top to bottom: a region grows cheaply only below itself, and a pass's texts and shapes share
+// their rows.
+QRegion Bands(std::vector<QRect> changed) {
+    std::sort(changed.begin(), changed.end(),
+              [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+    QRegion bands;
+    for (std::size_t i = 0; i < changed.size();) {
+        QRect band = changed[i];
+        for (++i; i < changed.size() && changed[i].top() <= band.bottom() + 1; ++i) {
+            band = band.united(changed[i]);
+        }
+        bands += band;
+    }
+    return bands;
 }
 
 }  // namespace
@@ -120,6 +130,14 @@ void CWnd::InvalidateRect(LPCRECT /*lpRect*/, BOOL bErase) {
     }
 }
 
+void CWnd::GetClientRect(LPRECT lpRect) const {
+    *lpRect = {0, 0, 0, 0};
+    if (m_hWnd != nullptr) {
+        lpRect->right = m_hWnd->width();
+        lpRect->bottom = m_hWnd->height();
+    }
+}
+
 void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
     if (m_hWnd == nullptr) {
         return;
@@ -155,7 +173,7 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent) {
 }
 
 CDC* CWnd::GetDC() {
-    m_pDC = std::make_unique<CDC>(&m_surface);
+    m_pDC = std::make_unique<CDC>(&m_surface, m_hWnd != nullptr ? m_hWnd->font() : QFont());
     return m_pDC.get();
 }
 
@@ -250,14 +268,14 @@ void CWnd::OnTimer(UINT_PTR /*nIDEvent*/) {
     Default();
 }
 
-std::vector<DrawnText> CWnd::ClientItems() {
-    std::vector<DrawnText> items;
-    CDC clientDC(&items);
+std::vector<DrawnItem> CWnd::ClientItems() {
+    std::vector<DrawnItem> items;
+    CDC clientDC(&items, m_hWnd != nullptr ? m_hWnd->font() : QFont());
     OnPaintClient(&clientDC);
     return items;
 }
 
-bool CWnd::IsShown(const std::vector<DrawnText>& clientItems) const {
+bool CWnd::IsShown(const std::vector<DrawnItem>& clientItems) const {
     return m_surface.size() + clientItems.size() == m_shown.size() &&
            std::equal(m_surface.begin(), m_surface.end(), m_shown.begin()) &&
            std::equal(clientItems.begin(), clientItems.end(), m_shown.begin() + m_surface.size());
@@ -286,52 +304,49 @@ void CWnd::CommitSurface() {
     if (m_hWnd == nullptr) {
         return;
     }
-    std::vector<DrawnText> clientItems = ClientItems();
+    std::vector<DrawnItem> clientItems = ClientItems();
     if (IsShown(clientItems)) {
         return;
     }
-    std::vector<DrawnText> items = m_surface;
+    std::vector<DrawnItem> items = m_surface;
     items.insert(items.end(), clientItems.begin(), clientItems.end());
-    // Rows compare in drawing order: a pass that draws the same rows again differs only where
-    // a text changed.
+    // Items compare in drawing order: a pass that draws the same rows again differs only where
+    // a text or a shape changed.
     const QFontMetrics metrics = m_hWnd->fontMetrics();
     const int width = m_hWnd->width();
-    QRegion changed;
+    std::vector<QRect> changed;
     for (std::size_t i = 0; i < std::max(items.size(), m_shown.size()); ++i) {
         if (i < items.size() && i < m_shown.size() && items[i] == m_shown[i]) {
             continue;
         }
         if (i < m_shown.size()) {
-            changed += TextRow(m_shown[i], width, metrics);
+            changed.push_back(glue::ItemBounds(m_shown[i], width, metrics));
         }
         if (i < items.size()) {
-            changed += TextRow(items[i], width, metrics);
+            changed.push_back(glue::ItemBounds(items[i], width, metrics));
         }
     }
     m_shown = std::move(items);
-    m_hWnd->update(changed);
+    m_hWnd->update(Bands(std::move(changed)));
 }
 
-void CWnd::PaintWidget(QPainter& painter, const QRect& area) {
+void CWnd::PaintWidget(QPainter& painter, const QRegion& area) {
     const QFontMetrics metrics(painter.font());
     const QColor background =
         m_hWnd != nullptr ? m_hWnd->palette().color(QPalette::Base) : Qt::white;
-    const int width = m_hWnd != nullptr ? m_hWnd->width() : area.right() + 1;
-    auto replay = [&](const std::vector<DrawnText>& items) {
-        for (const DrawnText& item : items) {
-            if (!TextRow(item, width, metrics).intersects(area)) {
-                continue;
+    const QRect outline = area.boundingRect();
+    const int width = m_hWnd != nullptr ? m_hWnd->width() : outline.right() + 1;
+    // The bands of a tick lie apart: what lies between them is left alone.
+    auto replay = [&](const std::vector<DrawnItem>& items) {
+        for (const DrawnItem& item : items) {
+            const QRect bounds = glue::ItemBounds(item, width, metrics);
+            if (bounds.intersects(outline) && area.intersects(bounds)) {
+                glue::PaintItem(painter, metrics, item, background);
             }
-            const QString text = QString::fromUtf8(item.text.str());
-            if (item.opaque) {
-                painter.fillRect(item.x, item.y, metrics.horizontalAdvance(text), metrics.height(),
-                                 background);
-            }
-            painter.drawText(item.x, item.y + metrics.ascent(), text);
         }
     };
     replay(m_surface);
-    const std::vector<DrawnText> clientItems = ClientItems();
+    const std::vector<DrawnItem> clientItems = ClientItems();
     replay(clientItems);
     // A paint that comes before the commit (a nested event loop inside a handler that erased)
     // shows a list the screen does not hold elsewhere: have the rest brought up to date too.

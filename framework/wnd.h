@@ -14,6 +14,7 @@
 #include "window_types.h"
 
 class QPainter;
+class QRegion;
 class QTimer;
 
 class CWnd : public CCmdTarget {
@@ -39,6 +40,8 @@ public:
     // A null rectangle means the whole client area; erasing clears what GetDC drew.
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
+    // The client area, from (0, 0); empty without a widget.
+    void GetClientRect(LPRECT lpRect) const;
 
     // Timer nIDEvent sends WM_TIMER to this window every nElapse ms until the window dies.
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void (*lpfnTimer)() = nullptr);
@@ -48,14 +51,14 @@ public:
     //
     // Painting: what the window shows is its retained surface, then what OnPaintClient draws.
     // Invalidating and drawing change that list; ReleaseDC (or the event loop, after an
-    // InvalidateRect) compares it with the list on screen and repaints only the text rows that
-    // differ. An erase and the drawing that follows it in one message therefore reach the
-    // screen together, once, as a compositing window manager shows them; rows drawn again
-    // with the same texts cost nothing.
+    // InvalidateRect) compares it with the list on screen and repaints only the rows where a
+    // text or a shape differs. An erase and the drawing that follows it in one message therefore
+    // reach the screen together, once, as a compositing window manager shows them; items drawn
+    // again as they were cost nothing.
     CDC* GetDC();
     int ReleaseDC(CDC* pDC);
     // What GetDC contexts drew since the last erase, in drawing order.
-    const std::vector<DrawnText>& GetRetainedSurface() const { return m_surface; }
+    const std::vector<DrawnItem>& GetRetainedSurface() const { return m_surface; }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     // The message this thread is handling (the innermost SendMessage).
@@ -63,7 +66,7 @@ public:
     virtual BOOL DestroyWindow();
 
     // Called by the widget host: paints the retained surface, then OnPaintClient, within area.
-    void PaintWidget(QPainter& painter, const QRect& area);
+    void PaintWidget(QPainter& painter, const QRegion& area);
 
 protected:
     // Takes ownership of the widget that stands for this window.
@@ -87,15 +90,15 @@ private:
     // The innermost of this window's own messages that this thread is handling; null if none.
     MessageFrame* OwnMessage() const;
     // What OnPaintClient draws now; it follows the retained surface in the display list.
-    std::vector<DrawnText> ClientItems();
+    std::vector<DrawnItem> ClientItems();
     // Whether the display list of the surface and these client items is the one on screen.
-    bool IsShown(const std::vector<DrawnText>& clientItems) const;
+    bool IsShown(const std::vector<DrawnItem>& clientItems) const;
     // Schedules the rows in which the display list differs from the one on screen.
     void CommitSurface();
     void ScheduleCommit();
 
-    std::vector<DrawnText> m_surface;
-    std::vector<DrawnText> m_shown;  // the display list once the scheduled repaints are done
+    std::vector<DrawnItem> m_surface;
+    std::vector<DrawnItem> m_shown;  // the display list once the scheduled repaints are done
     std::unique_ptr<QObject> m_pCommitContext;  // drops a scheduled commit with this window
     bool m_bCommitDue = false;
     std::map<UINT_PTR, QTimer*> m_timers;

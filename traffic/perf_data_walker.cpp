@@ -1,5 +1,6 @@
 #include "perf_data_walker.h"
 
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -19,13 +20,16 @@ constexpr std::uint64_t kObjectNameTitleIndex = 12;
 constexpr std::uint64_t kObjectNumCounters = 32;
 constexpr std::uint64_t kObjectNumInstances = 40;
 constexpr std::uint64_t kCounterNameTitleIndex = 4;
+constexpr std::uint64_t kCounterSize = 32;
 constexpr std::uint64_t kCounterOffset = 36;
 constexpr std::uint64_t kInstanceNameOffset = 16;
+
+static_assert(std::endian::native == std::endian::little, "blocks are read in place");
 
 // No name fits the reader's 255 bytes past this, so longer names are cut here.
 constexpr std::size_t kMaxNameUnits = 1024;
 
-using Visitor = std::function<bool(LPCWSTR name, DWORD value)>;
+using Visitor = std::function<bool(LPCWSTR name, ULONGLONG value)>;
 
 // [begin, end): the bytes that a record and everything it holds must lie in.
 struct Extent {
@@ -49,6 +53,15 @@ public:
     std::optional<LONG> I32(std::uint64_t position) const {
         const auto value = U32(position);
         return value ? std::optional<LONG>(static_cast<LONG>(*value)) : std::nullopt;
+    }
+    // A counter's value, `size` bytes wide (4 or 8), the low half first as the platform stores it.
+    std::optional<ULONGLONG> Value(std::uint64_t position, std::uint64_t size) const {
+        if (position > m_data.size() || m_data.size() - position < size) {
+            return std::nullopt;
+        }
+        ULONGLONG value = 0;
+        std::memcpy(&value, m_data.data() + position, size);
+        return value;
     }
 
     // The record at `position`, sized by its leading length, if it lies within `outer` and
@@ -84,27 +97,34 @@ private:
     std::span<const BYTE> m_data;
 };
 
-// The value offset of the last definition of `counterIndex`, nullopt if none; sets
-// `malformed` when a definition lies outside `definitions`.
-std::optional<DWORD> FindCounter(const Reader& reader, const Extent& definitions, LONG numCounters,
-                                 DWORD counterIndex, bool& malformed) {
-    std::optional<DWORD> valueOffset;
+// Where a counter's value lies in each instance's counter block, and how wide it is.
+struct CounterValue {
+    DWORD offset;
+    std::uint64_t size;  // 8 for a 64-bit count; 4 otherwise, as the platform's PERF_SIZE_DWORD
+};
+
+// The value of the last definition of `counterIndex`, nullopt if none; sets `malformed` when a
+// definition lies outside `definitions`.
+std::optional<CounterValue> FindCounter(const Reader& reader, const Extent& definitions,
+                                        LONG numCounters, DWORD counterIndex, bool& malformed) {
+    std::optional<CounterValue> value;
     std::uint64_t position = definitions.begin;
     for (LONG i = 0; i < numCounters; ++i) {
         const auto definition =
             reader.Record(definitions, position, sizeof(PERF_COUNTER_DEFINITION));
         const auto titleIndex = reader.U32(position + kCounterNameTitleIndex);
+        const auto size = reader.U32(position + kCounterSize);
         const auto offset = reader.U32(position + kCounterOffset);
-        if (!definition || !titleIndex || !offset) {
+        if (!definition || !titleIndex || !size || !offset) {
             malformed = true;
             return std::nullopt;
         }
         if (*titleIndex == counterIndex) {
-            valueOffset = *offset;
+            value = CounterValue{*offset, *size == sizeof(ULONGLONG) ? 8u : 4u};
         }
         position = definition->end;
     }
-    return valueOffset;
+    return value;
 }
 
 // Walks one object 510. A result ends the whole walk; nullopt goes on to the next object.
@@ -122,12 +142,11 @@ std::optional<PerfWalkResult> WalkObject(const Reader& reader, const Extent& obj
     const Extent definitions{object.begin + *headerLength, object.begin + *definitionLength};
     const Extent instances{definitions.end, object.end};
     bool malformed = false;
-    const auto valueOffset =
-        FindCounter(reader, definitions, *numCounters, counterIndex, malformed);
+    const auto counter = FindCounter(reader, definitions, *numCounters, counterIndex, malformed);
     if (malformed) {
         return PerfWalkResult::Malformed;
     }
-    if (!valueOffset) {
+    if (!counter) {
         return PerfWalkResult::CounterMissing;
     }
     thread_local std::u16string name;
@@ -140,11 +159,11 @@ std::optional<PerfWalkResult> WalkObject(const Reader& reader, const Extent& obj
         }
         const auto counters = reader.Record(instances, instance->end, sizeof(PERF_COUNTER_BLOCK));
         if (!counters ||
-            std::uint64_t{*valueOffset} + sizeof(DWORD) > counters->end - counters->begin ||
+            std::uint64_t{counter->offset} + counter->size > counters->end - counters->begin ||
             !reader.Utf16(instance->begin + *nameOffset, instance->end, name)) {
             return PerfWalkResult::Malformed;
         }
-        const auto value = reader.U32(counters->begin + *valueOffset);
+        const auto value = reader.Value(counters->begin + counter->offset, counter->size);
         if (!value) {
             return PerfWalkResult::Malformed;
         }
@@ -187,7 +206,7 @@ PerfWalkResult Walk(std::span<const BYTE> data, DWORD counterIndex, const Visito
 }  // namespace
 
 PerfWalkResult WalkPerfData(std::span<const BYTE> data, DWORD counterIndex,
-                            const std::function<bool(LPCWSTR name, DWORD value)>& visit) {
+                            const std::function<bool(LPCWSTR name, ULONGLONG value)>& visit) {
     const PerfWalkResult checked = Walk(data, counterIndex, nullptr);
     return checked == PerfWalkResult::Walked ? Walk(data, counterIndex, &visit) : checked;
 }

@@ -15,8 +15,9 @@ enum class PerfWalkResult {
 };
 
 // Visits each instance of each object 510 in data order with its NUL-terminated UTF-16
-// name (valid during the call) and the 32-bit value of counter `counterIndex`; the last
-// matching counter definition wins. The visitor returns false to end the walk. A block
-// that is malformed anywhere, even past where the visitor would stop, is never visited.
+// name (valid during the call) and the value of counter `counterIndex`, read whole: 64 bits
+// where the definition's CounterSize is 8, else 32; the last matching counter definition
+// wins. The visitor returns false to end the walk. A block that is malformed anywhere, even
+// past where the visitor would stop, is never visited.
 PerfWalkResult WalkPerfData(std::span<const BYTE> data, DWORD counterIndex,
-                            const std::function<bool(LPCWSTR name, DWORD value)>& visit);
+                            const std::function<bool(LPCWSTR name, ULONGLONG value)>& visit);

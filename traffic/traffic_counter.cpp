@@ -1,7 +1,9 @@
 #include "traffic_counter.h"
 
+#include <deque>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "perf_data_source.h"
 #include "perf_data_walker.h"
@@ -12,7 +14,6 @@
 namespace {
 
 constexpr DWORD kQueryStep = 40960;
-constexpr double kNoSample = -1.0;
 
 // The query's buffer and the bytes it returned; empty when the query failed.
 struct PerfData {
@@ -52,6 +53,21 @@ struct AnsiName {
     }
 };
 
+// The instances of the data, in data order, as the list holds them; nullopt when the data are
+// malformed. Empty when the bandwidth counter is missing, as every listed interface has one.
+std::optional<std::vector<CString>> ListedNames(const PerfData& data) {
+    std::vector<CString> names;
+    const PerfWalkResult result =
+        WalkPerfData(data.Bytes(), kCurrentBandwidthCounter, [&](LPCWSTR name, ULONGLONG) {
+            names.emplace_back(AnsiName(name).text);
+            return true;
+        });
+    if (result == PerfWalkResult::Malformed) {
+        return std::nullopt;
+    }
+    return names;
+}
+
 }  // namespace
 
 CTrafficCounter::CTrafficCounter() {
@@ -64,30 +80,83 @@ CTrafficCounter::~CTrafficCounter() {
 
 int CTrafficCounter::EnumInterfaces() {
     m_listName.RemoveAll();
-    m_dLastValue.clear();
+    m_lastValue.clear();
     try {
         const PerfData data = QueryNetworkInterfaces();
         if (data.buffer == nullptr) {
             return 0;
         }
-        std::vector<CString> names;
-        const PerfWalkResult result =
-            WalkPerfData(data.Bytes(), kCurrentBandwidthCounter, [&](LPCWSTR name, DWORD) {
-                names.emplace_back(AnsiName(name).text);
-                return true;
-            });
-        if (result == PerfWalkResult::Malformed) {
+        const auto names = ListedNames(data);
+        if (!names) {
             return 0;
         }
-        for (const CString& name : names) {
+        for (const CString& name : *names) {
             m_listName.AddTail(name);
-            m_dLastValue.push_back(kNoSample);
+            m_lastValue.emplace_back();
         }
         return 1;
     } catch (...) {
-        m_dLastValue.resize(static_cast<std::size_t>(m_listName.GetCount()), kNoSample);
+        m_lastValue.resize(static_cast<std::size_t>(m_listName.GetCount()));
         return 0;
     }
+}
+
+// Runs once a drawing pass. While the list stays, the walk GetTraffic needs anyway has
+// compared it; changes need bench/.
+int CTrafficCounter::UpdateInterfaces() {
+    try {
+        if (!RefreshValues() || (m_values.counterFound && m_values.listedInOrder)) {
+            return 0;
+        }
+        // Within the platform's reuse this query is answered from the block just walked.
+        const PerfData data = QueryNetworkInterfaces();
+        if (data.buffer == nullptr) {
+            return 0;
+        }
+        const auto names = ListedNames(data);
+        if (!names || IsListed(*names)) {
+            return 0;
+        }
+        Relist(*names);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+bool CTrafficCounter::IsListed(const std::vector<CString>& names) const {
+    if (static_cast<int>(names.size()) != m_listName.GetCount()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!(m_listName.GetAt(m_listName.FindIndex(static_cast<int>(i))) == names[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CTrafficCounter::Relist(const std::vector<CString>& names) {
+    // A name listed twice hands its samples on in order.
+    std::unordered_map<std::string, std::deque<std::optional<ULONGLONG>>> previous;
+    for (int i = 0; i < m_listName.GetCount(); ++i) {
+        previous[m_listName.GetAt(m_listName.FindIndex(i)).str()].push_back(
+            m_lastValue[static_cast<std::size_t>(i)]);
+    }
+    std::vector<std::optional<ULONGLONG>> lastValue(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        auto& samples = previous[names[i].str()];
+        if (!samples.empty()) {
+            lastValue[i] = samples.front();
+            samples.pop_front();
+        }
+    }
+    m_listName.RemoveAll();
+    for (const CString& name : names) {
+        m_listName.AddTail(name);
+    }
+    m_lastValue = std::move(lastValue);
+    m_values.serial = 0;  // its walk compared the old list
 }
 
 int CTrafficCounter::GetInterfaceName(CString& strName, int nIndex) const {
@@ -102,6 +171,7 @@ int CTrafficCounter::GetInterfaceName(CString& strName, int nIndex) const {
 // Runs 2n times a drawing pass: each call must stay O(1) for a block already walked.
 // Changes need bench/.
 double CTrafficCounter::GetTraffic(int nIndex) {
+    m_bMeasured = FALSE;
     const POSITION position = m_listName.FindIndex(nIndex);
     if (position == nullptr) {
         return 0.0;
@@ -129,9 +199,17 @@ bool CTrafficCounter::RefreshValues() {
     if (data.buffer == nullptr) {
         return false;
     }
+    // The walk also tells whether the data still list the listed names, in their order.
+    const int listed = m_listName.GetCount();
+    int visited = 0;
+    bool inOrder = true;
     const PerfWalkResult walk = WalkPerfData(
-        data.Bytes(), static_cast<DWORD>(m_nCounterIndex), [this](LPCWSTR name, DWORD value) {
-            m_values.byName.try_emplace(AnsiName(name).text, value);
+        data.Bytes(), static_cast<DWORD>(m_nCounterIndex), [&](LPCWSTR name, ULONGLONG value) {
+            const AnsiName ansi(name);
+            inOrder = inOrder && visited < listed &&
+                      m_listName.GetAt(m_listName.FindIndex(visited)).Compare(ansi.text) == 0;
+            ++visited;
+            m_values.byName.try_emplace(ansi.text, value);
             return true;
         });
     if (walk == PerfWalkResult::Malformed) {
@@ -139,21 +217,20 @@ bool CTrafficCounter::RefreshValues() {
         return false;
     }
     m_values.counterFound = walk == PerfWalkResult::Walked;
+    m_values.listedInOrder = inOrder && visited == listed;
     m_values.serial = LastPerfDataServed();
     return true;
 }
 
-double CTrafficCounter::Growth(int nIndex, DWORD value) {
-    double& last = m_dLastValue[static_cast<std::size_t>(nIndex)];
-    const double current = static_cast<double>(value);
-    if (last == kNoSample) {
-        last = current;
+double CTrafficCounter::Growth(int nIndex, ULONGLONG value) {
+    const std::optional<ULONGLONG> previous =
+        std::exchange(m_lastValue[static_cast<std::size_t>(nIndex)], value);
+    // A count that went back was started again (the interface made anew, its driver reloaded):
+    // the growth since is unknown, and no figure is better than a wrong one. A 32-bit counter
+    // that wraps reads so too.
+    if (!previous || value < *previous) {
         return 0.0;
     }
-    double growth = current - last;
-    if (growth < 0.0) {
-        growth += 4294967296.0;
-    }
-    last = current;
-    return growth;
+    m_bMeasured = TRUE;
+    return static_cast<double>(value - *previous);
 }

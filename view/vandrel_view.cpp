@@ -10,6 +10,7 @@
 #include "message_box.h"
 #include "multi_cast_d.h"
 #include "perf_records.h"
+#include "rate_graph.h"
 #include "resource.h"
 #include "standard_ids.h"
 #include "threads.h"
@@ -90,20 +91,38 @@ void CVandrelView::OnEndPrinting(CDC* /*pDC*/, CPrintInfo* /*pInfo*/) {}
 void CVandrelView::OnTimer(UINT_PTR nIDEvent) {
     InvalidateRect(nullptr, TRUE);
     UpdateWindow();
+    // Interfaces come and go (an adapter plugged in, a VPN's tun0): both lists follow the
+    // kernel's, read once for the whole pass.
+    m_sendCounter.UpdateInterfaces();
+    m_recvCounter.UpdateInterfaces();
     const int n = m_sendCounter.GetInterfaceCount();
     CDC* pDC = GetDC();
     pDC->SetBkMode(TRANSPARENT);
+    RECT rcClient;
+    GetClientRect(&rcClient);
+    CRateGraph graph(pDC, rcClient.right);
+    m_rateHistory.NextSecond();
     // Every listed interface, the last one included.
     for (int i = 0; i <= n; ++i) {
         const int y = 30 + 100 * i;
         if (!m_sendCounter.GetInterfaceName(m_strInterface, i)) {
             continue;
         }
-        m_strOutRate.Format("outRate=%.1f KB/sec", m_sendCounter.GetTraffic(i) * kBytesToKB);
-        m_strInRate.Format("InRate=%.1f KB/sec", m_recvCounter.GetTraffic(i) * kBytesToKB);
+        CRateHistory::Rates rates;
+        const double out = m_sendCounter.GetTraffic(i) * kBytesToKB;
+        if (m_sendCounter.LastTrafficWasMeasured()) {
+            rates.out = static_cast<float>(out);
+        }
+        m_strOutRate.Format("outRate=%.1f KB/sec", out);
+        const double in = m_recvCounter.GetTraffic(i) * kBytesToKB;
+        if (m_recvCounter.LastTrafficWasMeasured()) {
+            rates.in = static_cast<float>(in);
+        }
+        m_strInRate.Format("InRate=%.1f KB/sec", in);
         pDC->TextOut(10, y - 20, m_strInterface);
         pDC->TextOut(10, y, m_strOutRate);
         pDC->TextOut(10, y + 20, m_strInRate);
+        graph.Draw(pDC, y, m_rateHistory.Record(m_strInterface.str(), rates));
     }
     ReleaseDC(pDC);
     UpdateCaptureStatus();

@@ -1,4 +1,5 @@
-// The one view: each interface's name and its outgoing and incoming rate, once a second.
+// The one view: each interface's name, its outgoing and incoming rate and their last minute as
+// a graph, once a second.
 // Created by the document template; user-interface thread only.
 #pragma once
 
@@ -6,6 +7,7 @@
 
 #include "capture_status_pane.h"
 #include "multicast_receive.h"
+#include "rate_history.h"
 #include "traffic_counter.h"
 #include "view.h"
 
@@ -52,6 +54,8 @@ protected:
     CString m_strOutRate;
     CTrafficCounter m_recvCounter;
     CString m_strInRate;
+    // What the graphs show, kept by name while interfaces come and go.
+    CRateHistory m_rateHistory;
 
     DECLARE_MESSAGE_MAP()
 

@@ -18,9 +18,14 @@ start_display() {
     rm -rf "$work/prefix" "$work/run" "$work/sent.ts" "$work/stderr"
     export VANDREL_PREFIX="$work/prefix" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run"
     mkdir -m 700 "$XDG_RUNTIME_DIR"
-    export DISPLAY=":$((200 + RANDOM % 300))"
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    # The server takes a free display and says which: a number picked here may be another
+    # test's, whose server would then be the one this test talks to until it goes.
+    rm -f "$work/display"
+    Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>/dev/null &
     xvfb=$!
+    for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+    [ -s "$work/display" ] || fail "the virtual display did not start"
+    export DISPLAY=":$(head -1 "$work/display")"
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 }
 stop_display() {

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QTest>
+#include <numeric>
 
 #include "widget_host.h"
 #include "wnd.h"
@@ -17,6 +18,7 @@ public:
     RowsWindow() { Attach(new glue::WidgetHost(this, nullptr)); }
 
     std::vector<CString> m_rows;
+    int m_nPeak = 0;  // a filled peak under a line, right of the rows, when not 0
     std::vector<QRegion> m_painted;
 
 protected:
@@ -26,6 +28,18 @@ protected:
         CDC* pDC = GetDC();
         for (std::size_t i = 0; i < m_rows.size(); ++i) {
             pDC->TextOut(10, 10 + 20 * static_cast<int>(i), m_rows[i]);
+        }
+        if (m_nPeak != 0) {
+            CPen pen(PS_SOLID, 2, RGB(0, 0, 255));
+            CBrush brush(RGB(0, 255, 0));
+            CPen* pOldPen = pDC->SelectObject(&pen);
+            CBrush* pOldBrush = pDC->SelectObject(&brush);
+            const POINT peak[] = {{200, 100}, {240, 100 - m_nPeak}, {280, 100}};
+            EXPECT_FALSE(pDC->Polyline(peak, 1)) << "one point is no line";
+            pDC->Polygon(peak, 3);
+            pDC->Polyline(peak, 3);
+            EXPECT_EQ(pDC->SelectObject(pOldPen), &pen);
+            EXPECT_EQ(pDC->SelectObject(pOldBrush), &brush);
         }
         ReleaseDC(pDC);
     }
@@ -69,6 +83,32 @@ TEST(WndPaintTest, APassRepaintsOnlyTheRowsWhoseTextChanged) {
     window.m_rows.pop_back();
     EXPECT_EQ(tick().size(), 1u) << "a row no longer drawn is erased";
     EXPECT_EQ(window.GetRetainedSurface().size(), 2u);
+}
+
+TEST(WndPaintTest, AShapeIsPaintedInItsPenAndBrushAndRepaintedOnlyWithinItsBounds) {
+    RowsWindow window;
+    QWidget* widget = window.GetSafeHwnd();
+    widget->resize(300, 200);
+    widget->installEventFilter(&window);
+    window.ShowWindow(SW_SHOW);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(widget));
+    window.m_rows = {"eth0"};
+    window.m_nPeak = 40;
+    window.SendMessage(WM_TIMER, 2);
+    QTest::qWait(20);
+    const QImage image = widget->grab().toImage();
+    EXPECT_EQ(image.pixelColor(240, 80), QColor(0, 255, 0)) << "inside, the brush";
+    EXPECT_EQ(image.pixelColor(240, 60), QColor(0, 0, 255)) << "at the top, the pen";
+    EXPECT_EQ(image.pixelColor(240, 50), image.pixelColor(299, 0)) << "above, the background";
+    window.m_painted.clear();
+    window.m_nPeak = 50;
+    window.SendMessage(WM_TIMER, 2);
+    QTest::qWait(20);
+    ASSERT_FALSE(window.m_painted.empty());
+    const QRegion painted =
+        std::accumulate(window.m_painted.begin(), window.m_painted.end(), QRegion());
+    EXPECT_TRUE(painted.contains(QRect(200, 50, 81, 51)));
+    EXPECT_FALSE(painted.intersects(QRect(0, 0, 300, 30))) << "the unchanged row";
 }
 
 }  // namespace

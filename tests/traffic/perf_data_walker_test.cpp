@@ -22,17 +22,17 @@ constexpr std::size_t Counters(std::size_t i) {
 }
 
 std::vector<std::byte> ValidBlock() {
-    return BuildPerfDataBlock({{"eth0", 10, 11, 1}, {"eth1", 20, 21, 2}, {"eth2", 30, 31, 0}},
-                              u"HOST");
+    return BuildPerfDataBlock(
+        {{"eth0", 10, 11, 1}, {"eth1", 20, 21, 2}, {"eth2", 0x1'0000'0030, 31, 0}}, u"HOST");
 }
 
-using Visits = std::vector<std::pair<std::u16string, DWORD>>;
+using Visits = std::vector<std::pair<std::u16string, ULONGLONG>>;
 
 // Walks an exact-size copy, so that a read past the data is a sanitizer error.
 PerfWalkResult WalkCopy(std::span<const std::byte> bytes, DWORD counter, Visits* visits = nullptr) {
     const auto* begin = reinterpret_cast<const BYTE*>(bytes.data());
     const std::vector<BYTE> copy(begin, begin + bytes.size());
-    return WalkPerfData(copy, counter, [&](LPCWSTR name, DWORD value) {
+    return WalkPerfData(copy, counter, [&](LPCWSTR name, ULONGLONG value) {
         if (visits != nullptr) {
             visits->emplace_back(name, value);
         }
@@ -45,7 +45,7 @@ TEST(WalkPerfData, VisitsEveryInstanceOfAValidBlock) {
     ASSERT_EQ(block.size(), kSize);
     Visits visits;
     EXPECT_EQ(WalkCopy(block, 264, &visits), PerfWalkResult::Walked);
-    EXPECT_EQ(visits, (Visits{{u"eth0", 10}, {u"eth1", 20}, {u"eth2", 30}}));
+    EXPECT_EQ(visits, (Visits{{u"eth0", 10}, {u"eth1", 20}, {u"eth2", 0x1'0000'0030}}));
     EXPECT_EQ(WalkCopy(block, 999), PerfWalkResult::CounterMissing);
     // Bytes after the block's own length are not part of it.
     block.resize(block.size() + 16, std::byte{0xFF});
@@ -89,6 +89,7 @@ const std::pair<const char*, Patches> kMalformations[] = {
     {"counter ByteLength short", EveryCounter(0, 36)},
     {"CounterOffset past the counter block", EveryCounter(36, 40)},
     {"CounterOffset straddling the counter block's end", EveryCounter(36, 37)},
+    {"CounterOffset leaving 4 of a 64-bit value's 8 bytes", EveryCounter(36, 36)},
     {"CounterOffset max", EveryCounter(36, 0xFFFFFFFF)},
     {"instance ByteLength zero", {{Instance(0), 0}}},
     {"instance ByteLength short of its fields", {{Instance(0), 20}}},

@@ -11,9 +11,14 @@ namespace {
 
 // In a block built for system name u"h": the object, then its four counter definitions.
 constexpr std::size_t kObject = 96;
+constexpr std::size_t CounterField(std::size_t i, std::size_t field) {
+    return kObject + sizeof(PERF_OBJECT_TYPE) + i * sizeof(PERF_COUNTER_DEFINITION) + field;
+}
 constexpr std::size_t CounterTitle(std::size_t i) {
-    return kObject + sizeof(PERF_OBJECT_TYPE) + i * sizeof(PERF_COUNTER_DEFINITION) +
-           offsetof(PERF_COUNTER_DEFINITION, CounterNameTitleIndex);
+    return CounterField(i, offsetof(PERF_COUNTER_DEFINITION, CounterNameTitleIndex));
+}
+constexpr std::size_t CounterSize(std::size_t i) {
+    return CounterField(i, offsetof(PERF_COUNTER_DEFINITION, CounterSize));
 }
 
 class TrafficCounterTest : public PerfSourceTest {
@@ -22,6 +27,14 @@ protected:
     void List() {
         m_counter.SetCounterIndex(506);
         ASSERT_EQ(m_counter.EnumInterfaces(), 1);
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        CString name;
+        for (int i = 0; m_counter.GetInterfaceName(name, i); ++i) {
+            names.push_back(name.str());
+        }
+        return names;
     }
     // The growth read at each position, from the last to the first.
     std::vector<double> Rates() {
@@ -67,21 +80,52 @@ TEST_F(TrafficCounterTest, ListsEveryInstanceInOrderAndUnknownPositionsGiveNothi
     }
 }
 
-TEST_F(TrafficCounterTest, EachPositionGrowsFromItsOwnPreviousSampleModulo2To32) {
+TEST_F(TrafficCounterTest, EachPositionGrowsFromItsOwnPreviousSampleReadWholePast4GiB) {
+    constexpr std::uint64_t k6GiB = 6ull << 30;
     samples = {{"a", 0, 100, 0},
                {"b", 0, 4294967000, 0},
                {"c", 0, 0x1'0000'0005, 0},
                {"a", 0, 5000, 0}};  // a duplicated name reads the first instance
     List();
     EXPECT_EQ(Rates(), std::vector<double>(4, 0.0)) << "the first sample has no growth";
+    EXPECT_FALSE(m_counter.LastTrafficWasMeasured());
     for (int round = 1; round <= 3; ++round) {
         samples[0].txBytes += 100 * round;
-        samples[1].txBytes += 496;            // past 2^32
-        samples[2].txBytes += 0x1'0000'0000;  // a whole 2^32 is invisible 32 bits wide
+        samples[1].txBytes += 496;  // past 2^32
+        samples[2].txBytes += k6GiB;
         samples[3].txBytes += 999;
         const double a = 100.0 * round;
-        EXPECT_EQ(Rates(), (std::vector<double>{a, 496.0, 0.0, a}));
+        EXPECT_EQ(Rates(), (std::vector<double>{a, 496.0, double(k6GiB), a}));
+        EXPECT_TRUE(m_counter.LastTrafficWasMeasured());
     }
+}
+
+TEST_F(TrafficCounterTest, ACountThatGoesBackGivesNoFigureForThatSampleOnly) {
+    samples = {{"eth0", 0, 8'000'000'000, 0}};
+    List();
+    EXPECT_EQ(m_counter.GetTraffic(0), 0.0);
+    samples[0].txBytes = 700;  // the driver reloaded
+    EXPECT_EQ(m_counter.GetTraffic(0), 0.0);
+    EXPECT_FALSE(m_counter.LastTrafficWasMeasured());
+    samples[0].txBytes = 1700;
+    EXPECT_EQ(m_counter.GetTraffic(0), 1000.0) << "from the count it started again with";
+    EXPECT_TRUE(m_counter.LastTrafficWasMeasured());
+}
+
+// The walker reads what the definition says: a 32-bit counter's 4 bytes, never the next 4.
+TEST_F(TrafficCounterTest, ACounterDefinedThirtyTwoBitsWideIsReadSo) {
+    samples = {{"eth0", 0, 0x2'0000'0010, 0}};
+    const auto thirtyTwoBits = [this] {
+        auto block = BuildPerfDataBlock(samples, u"h");
+        Patch(block, CounterSize(2), 4);
+        ServeRaw(block);
+    };
+    List();
+    thirtyTwoBits();
+    EXPECT_EQ(m_counter.GetTraffic(0), 0.0);
+    samples[0].txBytes = 0x7'0000'0040;
+    thirtyTwoBits();
+    EXPECT_EQ(m_counter.GetTraffic(0), 0x30);
 }
 
 TEST_F(TrafficCounterTest, BlocksBeyondTwoBufferStepsAreRead) {
@@ -127,6 +171,42 @@ TEST_F(TrafficCounterTest, FailuresReportOneAndKeepThePreviousSampleAndException
     EXPECT_EQ(m_counter.GetTraffic(0), 0.0);
     EXPECT_EQ(m_counter.EnumInterfaces(), 0);
     EXPECT_EQ(m_counter.GetInterfaceCount(), -1);
+}
+
+TEST_F(TrafficCounterTest, InterfacesThatComeAndGoAreFollowedInTheDataOrderWithTheirSamples) {
+    samples = {{"lo", 0, 100, 0}, {"eth0", 0, 100, 0}, {"wlan0", 0, 100, 0}};
+    List();
+    EXPECT_EQ(Rates(), std::vector<double>(3, 0.0));
+    samples = {{"lo", 0, 150, 0}, {"wlan0", 0, 400, 0}, {"tun0", 0, 9, 0}};
+    EXPECT_EQ(m_counter.UpdateInterfaces(), 1);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"lo", "wlan0", "tun0"}));
+    EXPECT_EQ(Rates(), (std::vector<double>{50.0, 300.0, 0.0})) << "tun0's is a first sample";
+    samples.insert(samples.begin() + 1, {"eth0", 0, 1000, 0});
+    EXPECT_EQ(m_counter.UpdateInterfaces(), 1);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"lo", "eth0", "wlan0", "tun0"}));
+    EXPECT_EQ(Rates(), (std::vector<double>{0.0, 0.0, 0.0, 0.0}))
+        << "eth0 back, a first sample again; the others' samples taken just before";
+    EXPECT_EQ(m_counter.UpdateInterfaces(), 0) << "the same interfaces";
+
+    SetPerfDataSnapshotReuse(std::chrono::hours(1));  // a pass reads once
+    queries = 0;
+    EXPECT_EQ(m_counter.UpdateInterfaces(), 0);
+    Rates();
+    EXPECT_EQ(queries, 1) << "following the list costs the pass no read of its own";
+}
+
+TEST_F(TrafficCounterTest, DataThatCannotBeReadLeaveTheListAsItWas) {
+    samples = {{"lo", 0, 100, 0}, {"eth0", 0, 100, 0}};
+    List();
+    samples.pop_back();
+    fail = true;
+    EXPECT_EQ(m_counter.UpdateInterfaces(), 0);
+    fail = false;
+    auto truncated = BuildPerfDataBlock(samples, u"h");
+    truncated.resize(truncated.size() - 8);
+    ServeRaw(truncated);
+    EXPECT_EQ(m_counter.UpdateInterfaces(), 0);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"lo", "eth0"}));
 }
 
 TEST_F(TrafficCounterTest, OneReadServesAPassAndEachCounterReadsItsOwnValues) {

@@ -8,6 +8,7 @@
 #include <clocale>
 #include <string>
 
+#include "drawn_blocks.h"
 #include "perf_source_fixture.h"
 #include "win_init.h"
 
@@ -18,10 +19,14 @@ namespace {
 
 using Items = std::vector<std::tuple<int, int, std::string>>;
 
+// The texts drawn at the lines' left edge: each interface's three lines.
 Items Surface(const CWnd& wnd) {
     Items items;
-    for (const DrawnText& drawn : wnd.GetRetainedSurface()) {
-        items.emplace_back(drawn.x, drawn.y, drawn.text.str());
+    for (const DrawnItem& item : wnd.GetRetainedSurface()) {
+        const auto* drawn = std::get_if<DrawnText>(&item);
+        if (drawn != nullptr && drawn->x == 10) {
+            items.emplace_back(drawn->x, drawn->y, drawn->text.str());
+        }
     }
     return items;
 }
@@ -46,18 +51,8 @@ bool HasInk(const QImage& image, int top, int height) {
     return band != background;
 }
 
-class VandrelViewTest : public PerfSourceTest {
-protected:
-    // The view lists the interfaces when it is made, so `samples` must be set first.
-    std::unique_ptr<CVandrelView> MakeView() {
-        std::unique_ptr<CVandrelView> view(
-            dynamic_cast<CVandrelView*>(RUNTIME_CLASS(CVandrelView)->CreateObject()));
-        EXPECT_TRUE(view->Create(nullptr, nullptr));
-        view->OnInitialUpdate();
-        EXPECT_TRUE(view->KillTimer(2)) << "ticks come from the test alone";
-        return view;
-    }
-};
+// The view lists the interfaces when it is made, so `samples` must be set first.
+using VandrelViewTest = PerfSourceTest;
 
 // Under a locale with a decimal comma, set up as the program's entry does, rates keep the point.
 TEST_F(VandrelViewTest,
@@ -65,11 +60,11 @@ TEST_F(VandrelViewTest,
     const std::string saved = std::setlocale(LC_ALL, nullptr);
     const bool comma = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
     AfxWinInit();  // what the program's entry does once Qt has taken the user's locale
-    const auto none = MakeView();
+    const auto none = MakeStillView();
     none->SendMessage(WM_TIMER, 2);
     EXPECT_EQ(Surface(*none), Items{}) << "no interface, nothing drawn";
     samples = {{"eth0"}, {"wlan0"}, {"lo"}};
-    const auto view = MakeView();
+    const auto view = MakeStillView(300, 400);
     QWidget* widget = view->GetSafeHwnd();
     view->ShowWindow(SW_SHOW);
     const QImage blank = widget->grab().toImage();
@@ -90,11 +85,23 @@ TEST_F(VandrelViewTest,
         EXPECT_FALSE(HasInk(blank, top, textHeight)) << text;
         EXPECT_TRUE(HasInk(painted, top, textHeight)) << text;
     }
-    EXPECT_FALSE(HasInk(painted, 250 + textHeight, 300)) << "nothing below the last interface";
+    EXPECT_FALSE(HasInk(painted, 300, 100)) << "nothing below the last interface's block";
     if (!comma) {
         GTEST_SKIP() << "drawn under no decimal-comma locale: no de_DE.UTF-8 here "
                         "(scripts/install-deps.sh makes it as root)";
     }
+}
+
+TEST_F(VandrelViewTest, ARateAbove4GiBASecondIsDrawnWholeAndACountThatGoesBackDrawsZero) {
+    samples = {{"eth0", 5, 7'000'000'000}};
+    const auto view = MakeStillView();
+    view->SendMessage(WM_TIMER, 2);
+    samples[0].txBytes += 6ull << 30;
+    view->SendMessage(WM_TIMER, 2);
+    EXPECT_EQ(Surface(*view), Expected({{"eth0", "6291456.0", "0.0"}}));
+    samples[0].txBytes = 1000;  // the interface made anew
+    view->SendMessage(WM_TIMER, 2);
+    EXPECT_EQ(Surface(*view), Expected({{"eth0", "0.0", "0.0"}}));
 }
 
 }  // namespace

@@ -1,0 +1,95 @@
+// The view follows the kernel's interfaces as they come and go, in a network namespace of its
+// own where the test adds and deletes veth pairs.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "drawn_blocks.h"
+#include "network_namespace.h"
+#include "perf_data_source.h"
+
+namespace {
+
+[[maybe_unused]] const bool kOwnNetwork = RunInNetworkNamespace("InterfaceList");
+
+// The interfaces in the kernel's order, as `ip link` lists them.
+std::vector<std::string> KernelOrder() {
+    std::vector<std::string> names;
+    FILE* ip = popen("ip -o link show", "r");
+    char line[1024];
+    while (ip != nullptr && std::fgets(line, sizeof line, ip) != nullptr) {
+        // "3: va0@vb0: <BROADCAST,..." names va0
+        std::string name = std::string(line).substr(std::string(line).find(": ") + 2);
+        names.push_back(name.substr(0, name.find_first_of("@:")));
+    }
+    if (ip != nullptr) {
+        pclose(ip);
+    }
+    return names;
+}
+
+class InterfaceList : public ::testing::Test {
+protected:
+    // lo and the veth pair va0/vb0, which the view lists when it is made.
+    void SetUp() override {
+        if (!WhyNoNetworkNamespace().empty()) {
+            GTEST_SKIP() << WhyNoNetworkNamespace();
+        }
+        Ip("link add va0 type veth peer name vb0");
+    }
+    void TearDown() override { SetPerfDataSnapshotReuse(kDefaultSnapshotReuse); }
+
+    static void Ip(const std::string& arguments) {
+        ASSERT_EQ(std::system(("ip " + arguments).c_str()), 0) << "ip " << arguments;
+    }
+    // A second later, when the kernel is read afresh.
+    std::map<std::string, DrawnBlock> Tick() {
+        SetPerfDataSnapshotReuse(kDefaultSnapshotReuse);  // drops the last read
+        m_view->SendMessage(WM_TIMER, 2);
+        std::map<std::string, DrawnBlock> byName;
+        m_drawn.clear();
+        for (DrawnBlock& block : DrawnBlocks(*m_view)) {
+            m_drawn.push_back(block.Name());
+            byName[block.Name()] = std::move(block);
+        }
+        return byName;
+    }
+
+    std::unique_ptr<CVandrelView> m_view;
+    std::vector<std::string> m_drawn;  // the names the last tick drew, in order
+};
+
+TEST_F(InterfaceList, APairAddedAfterTheViewStartedIsDrawnWithinTwoTicksInTheKernelsOrder) {
+    m_view = MakeStillView(600, 800);
+    Tick();
+    ASSERT_EQ(m_drawn.size(), 3u);
+    EXPECT_EQ(m_drawn, KernelOrder());
+    Ip("link add va1 type veth peer name vb1");
+    Tick();
+    Tick();
+    EXPECT_EQ(m_drawn.size(), 5u);
+    EXPECT_EQ(m_drawn, KernelOrder());
+}
+
+TEST_F(InterfaceList, ADeletedPairIsGoneWithinTwoTicksAndTheOthersKeepTheirMinute) {
+    m_view = MakeStillView(600, 800);
+    for (int second = 0; second < 4; ++second) {
+        Tick();
+    }
+    Ip("link add va1 type veth peer name vb1");
+    Tick();
+    Tick();  // lo and va0/vb0 with five seconds each, va1/vb1 with one
+    ASSERT_EQ(m_drawn, KernelOrder());
+    Ip("link del va0");  // and its peer: va1 and vb1 move up
+    Tick();
+    const auto drawn = Tick();
+    EXPECT_EQ(m_drawn, KernelOrder());
+    ASSERT_EQ(m_drawn.size(), 3u);
+    EXPECT_EQ(drawn.at("lo").SecondsDrawn(), 7);
+    EXPECT_EQ(drawn.at("va1").SecondsDrawn(), 3);
+    EXPECT_EQ(drawn.at("vb1").SecondsDrawn(), 3);
+}
+
+}  // namespace
