@@ -6,17 +6,8 @@
 # VANDREL_SCREENSHOT=FILE keeps the screenshot.
 # Usage: rate_graph_e2e.sh VANDREL SENDER GRAPH_PROFILE
 set -euo pipefail
-if [ -z "${VANDREL_E2E_NETNS:-}" ]; then
-    export VANDREL_E2E_NETNS=1
-    # Without the privilege for a namespace, one in a user namespace of our own.
-    for how in -n -rn; do
-        if unshare "$how" true 2>/dev/null; then
-            exec unshare "$how" -- "$0" "$@"
-        fi
-    done
-    echo "SKIP: no network namespace could be made (unshare -n, unshare -rn)"
-    exit 77
-fi
+# shellcheck source=tests/e2e/own_network.sh
+. "$(dirname "$0")/own_network.sh"
 if ! ip link set lo up; then
     echo "SKIP: ip could not set lo up in the namespace"
     exit 77
