@@ -272,6 +272,9 @@ DWORD MulticastReceiveThread(LPVOID lpParameter) {
         return 0;
     }
     const int nReuse = 1;
+    // A console line and the whole program's exit, not a message box: this is how the
+    // capture has always answered a socket that refuses SO_REUSEADDR, which never happens to
+    // a socket just made.
     if (setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &nReuse, sizeof nReuse) == SOCKET_ERROR) {
         std::printf("recver : socket options set error");
         ExitProcess(1);
@@ -297,7 +300,7 @@ DWORD MulticastReceiveThread(LPVOID lpParameter) {
         return Fail(sock, "Could not Add member!");
     }
     // The kernel's buffer holds the stream until the reader comes.
-    RaiseReceiveBuffer(sock);
+    RaiseReceiveBufferToRmemMax(sock);
     // Emptied only once the capture can run: one that does not start keeps the last recording.
     const HANDLE hFile =
         CreateFileA(kFileName, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);

@@ -12,6 +12,8 @@ constexpr char kFileName[] = "d:\\ReceivedUDP.ts";
 // 80 transport-stream packets of 188 bytes.
 constexpr int kReadSize = 15040;
 constexpr int kBlockThreshold = 0x10000;
+// A read lands at the fill, which is at most the threshold before a block is written.
+static_assert(sizeof g_recvBuffer >= kBlockThreshold + kReadSize);
 
 }  // namespace
 

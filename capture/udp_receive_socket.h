@@ -33,6 +33,7 @@ public:
     // The running capture's figures as of now; FALSE when it has not started.
     BOOL GetCaptureStatus(CaptureStatusFigures& figures);
 
+    // The view that made the socket. Nothing reads it; it stays part of the socket's record.
     CVandrelView* m_pOwner;
     CFile m_file;
 

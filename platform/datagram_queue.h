@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 class DatagramQueue {
 public:
@@ -22,13 +23,11 @@ public:
         return static_cast<uint32_t>(size | lost << kSizeBits);
     }
 
-    // capacity: bytes of the ring, a multiple of 8. Check IsValid: the ring may not be had.
-    explicit DatagramQueue(size_t capacity);
+    // capacity: bytes of the ring, a multiple of 8. Null when the address space is not had.
+    static std::unique_ptr<DatagramQueue> Create(size_t capacity);
     ~DatagramQueue();
     DatagramQueue(const DatagramQueue&) = delete;
     DatagramQueue& operator=(const DatagramQueue&) = delete;
-
-    bool IsValid() const { return m_ring != nullptr; }
 
     // Producer: bytes (a multiple of 8) of contiguous free ring, or null when they do not fit.
     // The caller writes records there with WriteHeader and publishes them with Commit.
@@ -39,6 +38,9 @@ public:
     // false, counting a drop, when it does not fit.
     bool Push(const void* data, size_t size, uint64_t lostBefore = 0);
     void CountDropped(uint64_t count) { m_dropped.fetch_add(count, std::memory_order_relaxed); }
+    // Producer, while no datagram comes: with the queue empty, what the ring holds beyond the
+    // pages it keeps goes back to the kernel.
+    void Trim();
 
     // Consumer. The oldest datagram and the datagrams lost just before it, or false when the
     // queue is empty (the out-parameters then unchanged).
@@ -56,14 +58,19 @@ public:
     uint64_t GetDroppedCount() const { return m_dropped.load(std::memory_order_relaxed); }
 
 private:
+    DatagramQueue(std::byte* ring, size_t capacity);
     // The consumer's next record, past a wrap marker.
     uint64_t TailRecord() const;
+    // Producer: with nothing queued, starts the ring again at its beginning; true if it did.
+    bool Rewind(uint64_t& head, uint64_t& tail);
     void ReleasePages();
 
     const size_t m_capacity;
-    std::byte* m_ring = nullptr;
-    size_t m_pendingSkip = 0;  // producer only: ring end skipped by the last Reserve
-    size_t m_touched = 0;      // producer only: end of the part of the ring written to
+    std::byte* const m_ring;
+    // Producer only.
+    size_t m_pendingSkip = 0;       // ring end skipped by the last Reserve
+    size_t m_touched = 0;           // end of the part of the ring written to
+    int64_t m_deepNanoseconds = 0;  // when a backlog last went past the pages kept
     // Monotonic byte positions; position % capacity is the offset in the ring.
     alignas(64) std::atomic<uint64_t> m_head{0};  // written by the producer
     std::atomic<uint64_t> m_pushed{0};

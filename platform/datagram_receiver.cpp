@@ -27,8 +27,15 @@ constexpr unsigned kBatchSize = 64;
 // A slot takes a datagram of up to 1,528 bytes, what an Ethernet frame carries unfragmented.
 constexpr unsigned kSlot = 1536;
 constexpr unsigned kSlotPayload = kSlot - DatagramQueue::kHeader;
-// Even at 5 Gbit/s this is 31 KB, a fraction of the smallest kernel buffer (208 KiB).
-constexpr unsigned kGatherMicroseconds = 50;
+// The reader's pause after a drain lets a stream gather into full batches, so that the
+// reader and its consumer switch a few hundred times a second instead of for every few
+// datagrams. It adapts to what the kernel's buffer held when the reader came back: longer
+// while that was little, shorter once it passes a quarter.
+constexpr unsigned kShortestPauseMicroseconds = 50;
+constexpr unsigned kLongestPauseMicroseconds = 1000;
+// Never longer than a 10 Gbit/s burst, about 4 MiB of kernel charge a millisecond, takes to
+// fill half the buffer.
+constexpr size_t kBurstBytesPerMillisecond = size_t{4} << 20;
 // How often an idle reader asks the kernel whether it dropped datagrams.
 constexpr int kIdleCheckMilliseconds = 1000;
 // What the kernel charges a socket's buffer at least for one datagram.
@@ -43,7 +50,7 @@ int ReadRmemMax() {
 }
 
 // SO_RCVBUFFORCE passes rmem_max for a process with CAP_NET_ADMIN; otherwise rmem_max.
-void EnlargeReceiveBuffer(SOCKET s) {
+void SetCaptureReceiveBuffer(SOCKET s) {
     int size = kKernelBufferBytes;
     if (setsockopt(s, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) == 0) {
         return;
@@ -53,20 +60,39 @@ void EnlargeReceiveBuffer(SOCKET s) {
     setsockopt(s, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
 }
 
-// Datagrams the kernel dropped because the socket's buffer was full.
-uint32_t ReadKernelDrops(SOCKET s) {
+// The socket's buffer as the kernel accounts it; all zero when it cannot be read.
+struct KernelBuffer {
+    uint32_t held = 0;     // bytes charged for the datagrams waiting
+    uint32_t size = 0;     // the most it may be charged
+    uint32_t dropped = 0;  // datagrams dropped because it was full
+};
+
+KernelBuffer ReadKernelBuffer(SOCKET s) {
     uint32_t meminfo[SK_MEMINFO_VARS] = {};
     socklen_t length = sizeof meminfo;
     if (getsockopt(s, SOL_SOCKET, SO_MEMINFO, meminfo, &length) != 0 ||
         length <= SK_MEMINFO_DROPS * sizeof(uint32_t)) {
-        return 0;
+        return {};
     }
-    return meminfo[SK_MEMINFO_DROPS];
+    return {meminfo[SK_MEMINFO_RMEM_ALLOC], meminfo[SK_MEMINFO_RCVBUF], meminfo[SK_MEMINFO_DROPS]};
+}
+
+// The pause after the next drain, from the last one and what the buffer held before it.
+unsigned NextPause(unsigned pause, const KernelBuffer& buffer) {
+    const auto longest = static_cast<unsigned>(
+        std::clamp<size_t>(size_t{buffer.size} * 500 / kBurstBytesPerMillisecond,
+                           kShortestPauseMicroseconds, kLongestPauseMicroseconds));
+    if (buffer.held > buffer.size / 4) {
+        pause /= 2;
+    } else if (buffer.held < buffer.size / 16) {
+        pause += pause / 2;
+    }
+    return std::clamp(pause, kShortestPauseMicroseconds, longest);
 }
 
 }  // namespace
 
-void RaiseReceiveBuffer(SOCKET s) {
+void RaiseReceiveBufferToRmemMax(SOCKET s) {
     const int most = ReadRmemMax();
     int current = 0;
     socklen_t length = sizeof current;
@@ -114,9 +140,7 @@ DWORD DatagramReceiver::Open(WORD port) {
     if (s < 0) {
         return WinErrorFromErrno(errno);
     }
-    EnlargeReceiveBuffer(s);
-    const int on = 1;
-    setsockopt(s, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
+    SetCaptureReceiveBuffer(s);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -126,15 +150,11 @@ DWORD DatagramReceiver::Open(WORD port) {
         close(s);
         return code;
     }
-    m_socket = s;
-    m_kernelDropped = 0;
-    m_kernelDropsSeen = 0;
-    m_lostUntold = 0;
-    m_error = 0;
+    Adopt(s);
     return ERROR_SUCCESS;
 }
 
-DWORD DatagramReceiver::Adopt(SOCKET s) {
+void DatagramReceiver::Adopt(SOCKET s) {
     Stop();
     CloseSocket();
     const int on = 1;
@@ -144,7 +164,6 @@ DWORD DatagramReceiver::Adopt(SOCKET s) {
     m_kernelDropsSeen = 0;
     m_lostUntold = 0;
     m_error = 0;
-    return ERROR_SUCCESS;
 }
 
 DWORD DatagramReceiver::GetLocalPort(WORD& port) const {
@@ -180,10 +199,9 @@ DWORD DatagramReceiver::Start() {
         return WSAENOTSOCK;
     }
     if (!m_queue) {
-        std::unique_ptr<DatagramQueue> queue(new (std::nothrow) DatagramQueue(g_queueBytes));
+        std::unique_ptr<DatagramQueue> queue = DatagramQueue::Create(g_queueBytes);
         std::unique_ptr<Batch> batch(new (std::nothrow) Batch);
-        if (queue == nullptr || !queue->IsValid() || batch == nullptr ||
-            batch->overflow == nullptr) {
+        if (queue == nullptr || batch == nullptr || batch->overflow == nullptr) {
             return ERROR_NOT_ENOUGH_MEMORY;
         }
         m_queue = std::move(queue);
@@ -240,7 +258,7 @@ void DatagramReceiver::Stop() {
 void DatagramReceiver::CloseSocket() {
     m_closingBatches = 0;
     if (m_socket != INVALID_SOCKET) {
-        RaiseKernelDrops(ReadKernelDrops(m_socket));
+        RaiseKernelDrops(ReadKernelBuffer(m_socket).dropped);
         close(m_socket);
         m_socket = INVALID_SOCKET;
     }
@@ -249,6 +267,7 @@ void DatagramReceiver::CloseSocket() {
 void DatagramReceiver::ReaderLoop() {
     pollfd fds[2] = {{m_socket, POLLIN, 0}, {m_stopEvent, POLLIN, 0}};
     bool wasFull = false;
+    unsigned pause = kShortestPauseMicroseconds;
     for (;;) {
         const int ready = poll(fds, 2, kIdleCheckMilliseconds);
         if (ready < 0) {
@@ -259,6 +278,7 @@ void DatagramReceiver::ReaderLoop() {
         }
         if (ready == 0) {
             CheckKernelDrops();  // drops followed by silence carry no count with a datagram
+            m_queue->Trim();
             continue;
         }
         if ((fds[1].revents & POLLIN) != 0) {
@@ -267,6 +287,7 @@ void DatagramReceiver::ReaderLoop() {
         if (fds[0].revents == 0) {
             continue;
         }
+        const KernelBuffer buffer = ReadKernelBuffer(m_socket);
         bool full = false;
         if (const int err = DrainKernel(UINT32_MAX, full); err != 0) {
             return EndReader(err);
@@ -278,16 +299,15 @@ void DatagramReceiver::ReaderLoop() {
         if (full) {
             usleep(1000);  // until the consumer makes room
         } else {
-            // A stream wakes the reader for every few datagrams; a pause lets them gather
-            // into full batches, with a third of the switches to and from the UI thread.
-            usleep(kGatherMicroseconds);
+            pause = NextPause(pause, buffer);
+            usleep(pause);
         }
     }
 }
 
 // The consumer hears of it through the ready event, after what was queued before.
 void DatagramReceiver::EndReader(int err) {
-    m_error = err != 0 ? WinErrorFromErrno(err) : ERROR_INVALID_HANDLE;
+    m_error = WinErrorFromErrno(err);
     m_notifyPending = true;
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t n = write(m_readyEvent, &one, sizeof one);
@@ -411,7 +431,7 @@ uint64_t DatagramReceiver::TakeLostBefore(unsigned index) {
 }
 
 void DatagramReceiver::CheckKernelDrops() {
-    if (RaiseKernelDrops(ReadKernelDrops(m_socket))) {
+    if (RaiseKernelDrops(ReadKernelBuffer(m_socket).dropped)) {
         Notify();
     }
 }
@@ -506,8 +526,11 @@ bool DatagramReceiver::ReadRestAfterStop() {
     }
     --m_closingBatches;
     bool full = false;
-    DrainKernel(1, full);
-    if (m_queue->GetWaitingCount() == 0 || m_closingBatches == 0) {
+    const int err = DrainKernel(1, full);
+    if (err != 0) {
+        m_error = WinErrorFromErrno(err);  // told through TakeError; what was read stays
+    }
+    if (err != 0 || m_queue->GetWaitingCount() == 0 || m_closingBatches == 0) {
         CloseSocket();
     }
     return true;

@@ -16,7 +16,7 @@ void SetDatagramQueueBytes(size_t bytes);
 
 // Raises s's receive buffer to net.core.rmem_max, the most an unprivileged program may ask
 // for; never lowers it.
-void RaiseReceiveBuffer(SOCKET s);
+void RaiseReceiveBufferToRmemMax(SOCKET s);
 
 class DatagramReceiver {
 public:
@@ -28,17 +28,17 @@ public:
     // A datagram socket with the largest receive buffer allowed, bound to port on every
     // local address. Returns ERROR_SUCCESS or the Windows code of the failure (socket
     // left closed).
-    DWORD Open(WORD port);
+    [[nodiscard]] DWORD Open(WORD port);
     // Takes s, a datagram socket its caller has set up and bound, as Open's own; its receive
-    // buffer stays as the caller left it. Returns ERROR_SUCCESS.
-    DWORD Adopt(SOCKET s);
+    // buffer stays as the caller left it.
+    void Adopt(SOCKET s);
     SOCKET GetSocket() const { return m_socket; }
     // The port the socket is bound to; ERROR_SUCCESS or the Windows code.
-    DWORD GetLocalPort(WORD& port) const;
+    [[nodiscard]] DWORD GetLocalPort(WORD& port) const;
 
     // setsockopt; an SO_RCVBUF smaller than the socket has is accepted and ignored.
     // Returns ERROR_SUCCESS or the Windows code.
-    DWORD SetOption(int level, int name, const void* value, int length);
+    [[nodiscard]] DWORD SetOption(int level, int name, const void* value, int length);
 
     // Before Start: the reader keeps only the membership's datagrams (sent to its group, by
     // its source when it names one) and counts the rest as strays. Returns ERROR_SUCCESS, or
@@ -53,7 +53,7 @@ public:
     // Starts the reader thread. It makes GetReadyEvent() readable whenever datagrams arrive
     // and no earlier notification is outstanding, and when it ends on an error (GetError).
     // Returns ERROR_SUCCESS, or the Windows code (ERROR_NOT_ENOUGH_MEMORY for the queue).
-    DWORD Start();
+    [[nodiscard]] DWORD Start();
     // An event descriptor for the consumer's event loop to watch; valid from Start on.
     int GetReadyEvent() const { return m_readyEvent; }
     // Stops the reader. Datagrams already queued stay readable, and after them, through
@@ -75,13 +75,14 @@ public:
     unsigned Peek(iovec* vectors, unsigned count, uint32_t* lostBefore = nullptr);
     // Consumer: discards the first count datagrams of the last Peek.
     void Release(unsigned count);
-    // Consumer: the Windows code of the error that ended the reader, once; else 0.
-    DWORD TakeError();
+    // Consumer: the Windows code of the error that ended the reader or a read after Stop,
+    // once; else 0.
+    [[nodiscard]] DWORD TakeError();
 
     // Consumer without an event loop: waits until the ready event is readable, at most
     // milliseconds (-1: no end). Returns ERROR_SUCCESS, WAIT_TIMEOUT, or the Windows code of
     // the failure.
-    DWORD WaitReady(int milliseconds = -1);
+    [[nodiscard]] DWORD WaitReady(int milliseconds = -1);
     // Any thread, between Start and the destructor: makes the ready event readable once, so
     // that a consumer waiting in WaitReady looks again.
     void WakeConsumer();
