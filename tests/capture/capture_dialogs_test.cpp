@@ -1,30 +1,23 @@
 #include <gtest/gtest.h>
 
-#include <QAccessible>
 #include <QDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextLayout>
 #include <algorithm>
 
 #include "modal_driver.h"
 #include "multi_cast_d.h"
+#include "resource.h"
+#include "resource_tables.h"
 #include "udp_dia.h"
 
 namespace {
 
 using End = ModalDriver::End;
-
-// Dialog units to pixels as Windows converts them, worked out here from the font alone.
-QRect Dlu(const QFont& font, QRect dlu) {
-    const QFontMetrics metrics(font);
-    const QString letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    const int x = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
-    const int y = metrics.height();
-    const auto px = [](int v, int unit, int per) { return (2 * v * unit + per) / (2 * per); };
-    return {px(dlu.x(), x, 4), px(dlu.y(), y, 8), px(dlu.width(), x, 4), px(dlu.height(), y, 8)};
-}
 
 // The controls of one kind in template order: each was lowered below those made before.
 template <class T>
@@ -36,64 +29,73 @@ QList<T*> Controls(QDialog* dialog) {
 
 // Opens the dialog, lets look check it or act on it, types port into its port edit (when given)
 // and ends it with end.
-template <class Dialog>
-INT_PTR Answer(Dialog& dialog, End end, const char* port, std::function<void(QDialog*)> look = {}) {
+INT_PTR Answer(CDialog& dialog, End end, const char* port,
+               std::function<void(QDialog*)> look = {}) {
     ModalDriver driver;
     driver.m_onDialog = std::move(look);
     driver.AnswerDialog(port ? port : "", end, port != nullptr);
     return dialog.DoModal();
 }
 
-struct Control {
-    const char* text;  // as offered
-    QRect dlu;
-    const char* name = nullptr;  // what a screen reader says, when not the text
-};
-
-// Checks every control of the template in order; the first is the default OK, focused.
-template <class Dialog>
-void CheckLayout(QSize size, std::initializer_list<Control> expected) {
-    Dialog shown(nullptr);
-    Answer(shown, End::Escape, nullptr, [&](QDialog* dialog) {
-        EXPECT_EQ(dialog->windowTitle(), "Dialog");
-        EXPECT_EQ(dialog->size(), Dlu(dialog->font(), {{0, 0}, size}).size());
-        const QList<QWidget*> controls = Controls<QWidget>(dialog);
-        ASSERT_EQ(controls.size(), expected.size());
-        for (int i = 0; const auto& [text, dlu, name] : expected) {
-            QWidget* control = controls[i++];
-            SCOPED_TRACE(text);
-            EXPECT_EQ(control->property("text").toString(), QString::fromUtf8(text));
-            EXPECT_EQ(control->geometry(), Dlu(dialog->font(), dlu));
-            EXPECT_EQ(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name),
-                      QString::fromUtf8(name ? name : text));
-            if (auto* label = qobject_cast<QLabel*>(control)) {
-                // Broken over lines, the whole text shows within the control.
-                EXPECT_LE(label->heightForWidth(label->width()), label->height());
-                EXPECT_LE(label->minimumSizeHint().width(), label->width());
-            }
-        }
-        EXPECT_TRUE(qobject_cast<QPushButton*>(controls[0])->isDefault());
-        EXPECT_EQ(dialog->focusWidget(), controls[0]);
-    });
+// What text takes broken over lines at width as a static text control breaks it: its widest
+// line, and down to the last line's descent.
+QSizeF TextSize(const QString& text, const QFont& font, int width) {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal widest = 0, top = 0, bottom = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition({0, top});
+        widest = std::max(widest, line.naturalTextWidth());
+        bottom = top + line.ascent() + line.descent();
+        top += line.height();
+    }
+    layout.endLayout();
+    return {widest, bottom};
 }
 
-TEST(CaptureDialogs, LayOutTheirTemplatesInDialogUnitsWithWholeTextsAndTheDefaultsOffered) {
-    CheckLayout<CUDPDia>({120, 86}, {{"OK", {33, 55, 50, 14}},
-                                     {"1002", {53, 22, 40, 14}, "UDP Port"},
-                                     {"UDP Port", {15, 23, 32, 16}}});
-    CheckLayout<CMultiCastD>(
-        {300, 146},
-        {{"OK", {237, 20, 50, 14}},
-         {"Cancel", {237, 47, 50, 14}},
-         {"局部链接地址:224.0.0.0～224.0.0.255,用于局域网,路由器不转发属于此范围的IP包;",
-          {18, 18, 204, 22}},
-         {"预留组播地址：224.0.1.0～238.255.255.255,用于全球范围或网络协议;", {18, 46, 205, 23}},
-         {"管理权限地址：239.0.0.0～239.255.255.255,组织内部使用,用于限制组播范围;",
-          {18, 73, 215, 26}},
-         {"228.7.7.7", {60, 100, 57, 14}, "IP address"},
-         {"8001", {175, 100, 40, 14}, "IP Port"},
-         {"IP address", {18, 100, 35, 8}},
-         {"IP Port", {145, 100, 26, 10}}});
+TEST(DialogTemplates, EveryControlShowsWholeInsideItsDialogClearOfTheOthers) {
+    for (const glue::DialogTemplate& t : g_dialogTemplates) {
+        SCOPED_TRACE(t.lpszCaption);
+        CDialog shown(t.nID);
+        Answer(shown, End::Escape, nullptr, [&](QDialog* dialog) {
+            const QList<QWidget*> controls = Controls<QWidget>(dialog);
+            ASSERT_EQ(controls.size(), static_cast<qsizetype>(t.items.size()));
+            for (qsizetype i = 0; i < controls.size(); ++i) {
+                const QRect r = controls[i]->geometry();
+                EXPECT_TRUE(dialog->rect().contains(r)) << i;
+                // The About box's OK button lies over its icon and its version text, as its
+                // template has always had it.
+                for (qsizetype j = t.nID == IDD_ABOUTBOX && i == 3 ? 2 : 0; j < i; ++j) {
+                    EXPECT_FALSE(r.intersects(controls[j]->geometry())) << j << " and " << i;
+                }
+                if (auto* label = qobject_cast<QLabel*>(controls[i]);
+                    label && label->pixmap().isNull()) {
+                    const QSizeF needed = TextSize(label->text(), label->font(), r.width());
+                    EXPECT_TRUE(needed.width() <= r.width() &&
+                                qRound(needed.height()) <= r.height())
+                        << i << ": " << needed.width() << " x " << needed.height();
+                }
+                if (qobject_cast<QLineEdit*>(controls[i])) {
+                    EXPECT_FALSE(controls[i]->accessibleName().isEmpty()) << "unlabelled " << i;
+                }
+            }
+        });
+    }
+}
+
+// 53, 22, 40, 14 in dialog units of DejaVu Sans at 11 pixels, whose base units are 7 and 13.
+TEST(DialogTemplates, TheUdpPortEditIsWhereWindowsWouldPutIt) {
+    CUDPDia shown(nullptr);
+    Answer(shown, End::Escape, nullptr, [](QDialog* dialog) {
+        if (QFontInfo(dialog->font()).family() != "DejaVu Sans") {
+            GTEST_SKIP() << "the pixels are those of DejaVu Sans";
+        }
+        EXPECT_EQ(Controls<QLineEdit>(dialog)[0]->geometry(), QRect(93, 36, 70, 23));
+    });
 }
 
 TEST(CaptureDialogs, EnterAcceptsTheDigitsTypedAndCancelEscapeOrTheCloseBoxCancel) {
@@ -143,8 +145,7 @@ void CheckPortsRefused() {
         EXPECT_EQ(dialog.DoModal(), IDCANCEL);
         EXPECT_EQ(driver.m_messages,
                   std::vector<std::string>{"Port is error = \"" + std::string(typed) +
-                                           "\" ! A port is a whole number "
-                                           "from 0 to 65535."});
+                                           "\" ! A port is a whole number from 0 to 65535."});
         EXPECT_EQ(dialog.m_nPort, 0) << typed;
     }
     Dialog spaced(nullptr);

@@ -2,97 +2,25 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdint>
-#include <vector>
+#include "test_stream.h"
 
 namespace {
 
-using Bytes = std::vector<std::byte>;
-
-constexpr unsigned kPat = 0x0000;
-constexpr unsigned kVideo = 0x0100;
-constexpr unsigned kAudio = 0x0101;
-constexpr unsigned kNull = 0x1FFF;
-
-enum PacketFlags {
-    kPayload = 0,
-    kNoPayload = 1,
-    kRepeat = 2,          // the same counter as the PID's last packet
-    kDiscontinuity = 4,   // announced, the counter jumps
-    kTransportError = 8,  // flagged, with a counter out of turn
-};
-
-// Makes packets as a multiplexer sends them: each PID counts on with every packet that
-// carries payload.
-class TsMaker {
-public:
-    void Add(Bytes& out, unsigned pid, int flags = kPayload) {
-        uint8_t& counter = m_counters[pid];
-        if ((flags & kDiscontinuity) != 0) {
-            counter += 7;
-        } else if ((flags & kTransportError) != 0) {
-            counter += 5;
-        } else if ((flags & (kNoPayload | kRepeat)) == 0) {
-            ++counter;
-        }
-        const bool adaptation = (flags & (kNoPayload | kDiscontinuity)) != 0;
-        const unsigned control = (flags & kNoPayload) != 0 ? 2 : adaptation ? 3 : 1;
-        const size_t start = out.size();
-        out.resize(start + 188, std::byte{0xFF});
-        std::byte* packet = out.data() + start;
-        packet[0] = std::byte{0x47};
-        packet[1] = std::byte((flags & kTransportError ? 0x80 : 0) | pid >> 8);
-        packet[2] = std::byte(pid & 0xFF);
-        packet[3] = std::byte(control << 4 | (counter & 0x0F));
-        if (adaptation) {
-            packet[4] = std::byte((flags & kNoPayload) != 0 ? 183 : 1);
-            packet[5] = std::byte((flags & kDiscontinuity) != 0 ? 0x80 : 0x10);
-        }
-        if ((flags & kTransportError) != 0) {
-            counter -= 5;  // the sender's own count went on as it was
-        }
-    }
-
-    // Seven packets: three PIDs with payload, a null packet and two without payload.
-    Bytes Datagram() {
-        Bytes out;
-        for (const unsigned pid : {kVideo, kAudio, kNull, kVideo}) {
-            Add(out, pid);
-        }
-        Add(out, kVideo, kNoPayload);
-        Add(out, kVideo, kNoPayload);
-        Add(out, kPat);
-        return out;
-    }
-
-private:
-    std::array<uint8_t, 8192> m_counters{};
-};
-
 // RTP with two CSRCs, a one-word extension and four bytes of padding, as senders may add them.
-Bytes Rtp(const Bytes& ts, uint16_t sequence, uint32_t ssrc = 0x5EED5EED) {
-    Bytes out = {std::byte{0xB2},     std::byte{33}, std::byte(sequence >> 8),
-                 std::byte(sequence), std::byte{0},  std::byte{0},
-                 std::byte{0},        std::byte{0}};
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(std::byte(ssrc >> shift));
-    }
-    out.resize(out.size() + 8, std::byte{0xC5});  // the CSRCs
-    const Bytes extension = {std::byte{0xBE}, std::byte{0xDE}, std::byte{0}, std::byte{1}};
-    out.insert(out.end(), extension.begin(), extension.end());
-    out.resize(out.size() + 4, std::byte{0x47});  // its word, to mislead a careless parser
-    out.insert(out.end(), ts.begin(), ts.end());
-    out.insert(out.end(), {std::byte{0}, std::byte{0}, std::byte{0}, std::byte{4}});
-    return out;
+std::string Rtp(const std::string& ts, uint16_t sequence) {
+    std::string out = {'\xB2', 33, static_cast<char>(sequence >> 8), static_cast<char>(sequence)};
+    out += std::string(4, '\0') + "\x5E\xED\x5E\xED" + std::string(8, '\xC5');  // SSRC, CSRCs
+    out += std::string("\xBE\xDE\0\x01", 4) + std::string(4, '\x47');  // to mislead a parser
+    return out + ts + std::string("\0\0\0\x04", 4);
 }
 
-class StreamCheckerTest : public testing::Test {
-protected:
-    // Hands over the next datagram, plain or in RTP as the test chose, as an exact-size copy.
-    void Send(const Bytes& ts, uint64_t lostHere = 0) {
-        const Bytes datagram = m_rtp ? Rtp(ts, m_sequence++) : ts;
-        m_checker.Check(datagram.data(), datagram.size(), lostHere);
+// A stream handed to a checker datagram by datagram, plain or in RTP.
+class Feed {
+public:
+    explicit Feed(bool rtp = false, uint16_t sequence = 1000) : m_rtp(rtp), m_sequence(sequence) {}
+
+    void Send(const std::string& ts, uint64_t lostHere = 0) {
+        SendRaw(m_rtp ? Rtp(ts, m_sequence++) : ts, lostHere);
     }
     void SendClean(int count) {
         for (int i = 0; i < count; ++i) {
@@ -106,205 +34,158 @@ protected:
             ++m_sequence;
         }
     }
-    void SendRaw(const Bytes& datagram, uint64_t lostHere = 0) {
-        m_checker.Check(datagram.data(), datagram.size(), lostHere);
+    void SendRaw(const std::string& datagram, uint64_t lostHere = 0) {
+        m_checker.Check(reinterpret_cast<const std::byte*>(datagram.data()), datagram.size(),
+                        lostHere);
     }
+    StreamCheckFigures Figures() const { return m_checker.Figures(); }
 
     StreamChecker m_checker;
     TsMaker m_ts;
-    bool m_rtp = false;
-    uint16_t m_sequence = 1000;
+    bool m_rtp;
+    uint16_t m_sequence;
 };
 
-TEST_F(StreamCheckerTest, CleanTsStreamShowsNoLoss) {
-    SendClean(100);
-    const StreamCheckFigures figures = m_checker.Figures();
-    EXPECT_EQ(figures.kind, StreamKind::Ts);
-    EXPECT_EQ(figures.unit, LossUnit::ContinuityGaps);
-    EXPECT_EQ(figures.lostBefore, 0u);
-    EXPECT_EQ(figures.datagramsChecked, 100u);
-    EXPECT_EQ(figures.datagramsNotCheckable, 0u);
-}
-
-TEST_F(StreamCheckerTest, CleanRtpStreamShowsNoLoss) {
-    m_rtp = true;
-    SendClean(100);
-    const StreamCheckFigures figures = m_checker.Figures();
-    EXPECT_EQ(figures.kind, StreamKind::RtpTs);
-    EXPECT_EQ(figures.unit, LossUnit::Datagrams);
-    EXPECT_EQ(figures.lostBefore, 0u);
-    EXPECT_EQ(figures.continuityGaps, 0u);
-    EXPECT_EQ(figures.datagramsChecked, 100u);
-}
-
-TEST_F(StreamCheckerTest, KindIsDecidedByFourDatagramsInARow) {
-    SendRaw(Bytes(1000));
-    SendClean(3);
-    EXPECT_EQ(m_checker.Figures().kind, StreamKind::Undecided);
-    SendClean(1);
-    EXPECT_EQ(m_checker.Figures().kind, StreamKind::Ts);
-    EXPECT_EQ(m_checker.Figures().datagramsChecked, 4u);
-}
-
-TEST_F(StreamCheckerTest, DatagramLostUpstreamIsOneGapForEachPidItInterrupts) {
-    SendClean(10);
-    LoseUpstream(1);
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 3u);  // video, audio, PAT; never the null PID
-}
-
-TEST_F(StreamCheckerTest, RtpDatagramsLostUpstreamAreCountedOneByOne) {
-    m_rtp = true;
-    SendClean(10);
-    LoseUpstream(5);
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 5u);
-}
-
-TEST_F(StreamCheckerTest, GapWithThisHostsLossesBetweenIsNotLostBefore) {
-    SendClean(10);
-    LoseUpstream(1);
-    Send(m_ts.Datagram(), 1);
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 0u);
-}
-
-TEST_F(StreamCheckerTest, RtpCountsOnlyTheMissingNumbersThisHostDidNotLose) {
-    m_rtp = true;
-    SendClean(10);
-    LoseUpstream(5);
-    Send(m_ts.Datagram(), 2);
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 3u);
-}
-
-TEST_F(StreamCheckerTest, OneRepeatedPacketIsNoGap) {
-    SendClean(10);
-    Bytes datagram = m_ts.Datagram();
-    m_ts.Add(datagram, kAudio, kRepeat);
-    Send(datagram);
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 0u);
-}
-
-TEST_F(StreamCheckerTest, SecondRepeatOfAPacketIsAGap) {
-    SendClean(10);
-    Bytes datagram = m_ts.Datagram();
-    m_ts.Add(datagram, kAudio, kRepeat);
-    m_ts.Add(datagram, kAudio, kRepeat);
-    Send(datagram);
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 1u);
-}
-
-TEST_F(StreamCheckerTest, AnnouncedDiscontinuityIsNoGap) {
-    SendClean(10);
-    Bytes datagram = m_ts.Datagram();
-    m_ts.Add(datagram, kAudio, kDiscontinuity);
-    Send(datagram);
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 0u);
-}
-
-TEST_F(StreamCheckerTest, NullPacketsAreNotChecked) {
-    SendClean(10);
-    Bytes datagram;
-    for (int i = 0; i < 7; ++i) {
-        m_ts.Add(datagram, kNull, kRepeat);
+TEST(StreamChecker, ACleanStreamShowsNoLossInTheUnitOfItsKind) {
+    for (const bool rtp : {false, true}) {
+        Feed feed(rtp);
+        feed.SendClean(100);
+        const StreamCheckFigures figures = feed.Figures();
+        EXPECT_EQ(figures.kind, rtp ? StreamKind::RtpTs : StreamKind::Ts);
+        EXPECT_EQ(figures.unit, rtp ? LossUnit::Datagrams : LossUnit::ContinuityGaps);
+        EXPECT_EQ(figures.lostBefore + figures.continuityGaps + figures.datagramsNotCheckable, 0u);
+        EXPECT_EQ(figures.datagramsChecked, 100u);
     }
-    Send(datagram);
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 0u);
 }
 
-TEST_F(StreamCheckerTest, PacketsFlaggedInErrorAreCountedNotChecked) {
-    SendClean(10);
-    Bytes datagram = m_ts.Datagram();
-    m_ts.Add(datagram, kAudio, kTransportError);
-    Send(datagram);
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 0u);
-    EXPECT_EQ(m_checker.Figures().transportErrors, 1u);
+TEST(StreamChecker, KindIsDecidedByFourDatagramsInARow) {
+    Feed feed;
+    feed.SendRaw(std::string(1000, '\0'));
+    feed.SendClean(3);
+    EXPECT_EQ(feed.Figures().kind, StreamKind::Undecided);
+    feed.SendClean(1);
+    EXPECT_EQ(feed.Figures().kind, StreamKind::Ts);
+    EXPECT_EQ(feed.Figures().datagramsChecked, 4u);
 }
 
-TEST_F(StreamCheckerTest, TsCutIntoThousandByteDatagramsIsNotTs) {
-    Bytes stream;
+// Plain TS: one gap for each PID the loss interrupts (video, audio, PAT; never the null PID).
+// RTP: the missing numbers. Neither counts what this host lost itself.
+TEST(StreamChecker, DatagramsLostUpstreamAreCountedButNotThoseThisHostLost) {
+    const struct {
+        bool rtp;
+        int lost;
+        uint64_t lostHere, counted;
+    } cases[] = {{false, 1, 0, 3}, {true, 5, 0, 5}, {false, 1, 1, 0}, {true, 5, 2, 3}};
+    for (const auto& c : cases) {
+        Feed feed(c.rtp);
+        feed.SendClean(10);
+        feed.LoseUpstream(c.lost);
+        feed.Send(feed.m_ts.Datagram(), c.lostHere);
+        feed.SendClean(10);
+        EXPECT_EQ(feed.Figures().lostBefore, c.counted) << c.rtp << " " << c.lostHere;
+    }
+}
+
+// Repeats, announced discontinuities, null packets and packets flagged in error are what a
+// multiplexer may send; only a packet out of turn is a gap.
+TEST(StreamChecker, OnlyAPacketOutOfTurnIsAGap) {
+    const struct {
+        const char* what;
+        unsigned pid;
+        std::vector<int> packets;
+        uint64_t gaps, transportErrors;
+    } cases[] = {
+        {"one repeat", kAudio, {kRepeat}, 0, 0},
+        {"a second repeat", kAudio, {kRepeat, kRepeat}, 1, 0},
+        {"announced discontinuity", kAudio, {kDiscontinuity}, 0, 0},
+        {"null packets", kNull, std::vector<int>(7, kRepeat), 0, 0},
+        {"flagged in error", kAudio, {kTransportError}, 0, 1},
+    };
+    for (const auto& c : cases) {
+        Feed feed;
+        feed.SendClean(10);
+        std::string datagram = feed.m_ts.Datagram();
+        for (const int flags : c.packets) {
+            feed.m_ts.Add(datagram, c.pid, flags);
+        }
+        feed.Send(datagram);
+        feed.SendClean(10);
+        EXPECT_EQ(feed.Figures().lostBefore, c.gaps) << c.what;
+        EXPECT_EQ(feed.Figures().transportErrors, c.transportErrors) << c.what;
+    }
+}
+
+TEST(StreamChecker, TsCutIntoThousandByteDatagramsIsNotTs) {
+    Feed feed;
+    std::string stream;
     for (int i = 0; i < 100; ++i) {
-        const Bytes datagram = m_ts.Datagram();
-        stream.insert(stream.end(), datagram.begin(), datagram.end());
+        stream += feed.m_ts.Datagram();
     }
     for (size_t at = 0; at + 1000 <= stream.size(); at += 1000) {
-        SendRaw(Bytes(stream.begin() + at, stream.begin() + at + 1000), at % 3);
+        feed.SendRaw(stream.substr(at, 1000), at % 3);
     }
-    const StreamCheckFigures figures = m_checker.Figures();
+    const StreamCheckFigures figures = feed.Figures();
     EXPECT_EQ(figures.kind, StreamKind::NotTs);
     EXPECT_EQ(figures.unit, LossUnit::None);
     EXPECT_EQ(figures.lostBefore, 0u);
     EXPECT_EQ(figures.datagramsChecked, 0u);
 }
 
-TEST_F(StreamCheckerTest, DatagramThatIsNotTsInATsStreamIsNoGap) {
-    SendClean(10);
-    SendRaw(Bytes(1000, std::byte{0x47}));
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().kind, StreamKind::Ts);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 0u);
-    EXPECT_EQ(m_checker.Figures().datagramsNotCheckable, 1u);
+TEST(StreamChecker, DatagramThatIsNotTsInATsStreamIsNoGap) {
+    Feed feed;
+    feed.SendClean(10);
+    feed.SendRaw(std::string(1000, '\x47'));
+    feed.SendClean(10);
+    EXPECT_EQ(feed.Figures().kind, StreamKind::Ts);
+    EXPECT_EQ(feed.Figures().lostBefore, 0u);
+    EXPECT_EQ(feed.Figures().datagramsNotCheckable, 1u);
 }
 
-TEST_F(StreamCheckerTest, RtpNumbersWrappingToZeroAreNoGap) {
-    m_rtp = true;
-    m_sequence = 65530;
-    SendClean(20);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 0u);
-}
-
-TEST_F(StreamCheckerTest, OvertakenRtpDatagramIsNoLoss) {
-    m_rtp = true;
-    SendClean(10);
-    const Bytes late = m_ts.Datagram();
-    const Bytes early = m_ts.Datagram();
-    SendRaw(Rtp(early, m_sequence + 1));
-    SendRaw(Rtp(late, m_sequence));
-    SendRaw(Rtp(late, m_sequence));
-    m_sequence += 2;
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 0u);
-    EXPECT_EQ(m_checker.Figures().continuityGaps, 0u);
-}
-
-TEST_F(StreamCheckerTest, RtpNumberingStartedAnewIsNoLoss) {
-    m_rtp = true;
-    SendClean(10);
-    m_sequence -= 5000;
-    SendClean(10);
-    m_sequence += 40000;
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 0u);
-    EXPECT_EQ(m_checker.Figures().datagramsChecked, 30u);
-}
-
-TEST_F(StreamCheckerTest, MalformedRtpInAnRtpStreamIsNotCheckedAndNoGap) {
-    m_rtp = true;
-    SendClean(10);
-    const Bytes good = Rtp(m_ts.Datagram(), m_sequence);
-    Bytes csrcsPastTheEnd = Bytes(good.begin(), good.begin() + 20);
-    csrcsPastTheEnd[0] = std::byte{0x8F};
-    Bytes extensionPastTheEnd = good;
-    extensionPastTheEnd[22] = extensionPastTheEnd[23] = std::byte{0xFF};
-    Bytes paddingOfZero = good;
-    paddingOfZero.back() = std::byte{0};
-    Bytes paddingPastTheStart = Bytes(good.begin(), good.begin() + 20);
-    paddingPastTheStart[0] = std::byte{0xA0};
-    paddingPastTheStart.back() = std::byte{0xFF};
-    for (const Bytes& bad : {csrcsPastTheEnd, extensionPastTheEnd, paddingOfZero,
-                             paddingPastTheStart, Bytes(good.begin(), good.begin() + 11)}) {
-        SendRaw(bad);
+// Numbers wrapping to zero, a datagram overtaken (and repeated), and the sender numbering anew.
+TEST(StreamChecker, RtpNumbersThatDoNotCountOnByOneAreNoLossUnlessSomeAreMissing) {
+    Feed wrapping(true, 65530);
+    wrapping.SendClean(20);
+    Feed overtaken(true);
+    overtaken.SendClean(10);
+    const std::string late = overtaken.m_ts.Datagram();
+    overtaken.SendRaw(Rtp(overtaken.m_ts.Datagram(), overtaken.m_sequence + 1));
+    overtaken.SendRaw(Rtp(late, overtaken.m_sequence));
+    overtaken.SendRaw(Rtp(late, overtaken.m_sequence));
+    overtaken.m_sequence += 2;
+    overtaken.SendClean(10);
+    Feed anew(true);
+    anew.SendClean(10);
+    anew.m_sequence -= 5000;
+    anew.SendClean(10);
+    anew.m_sequence += 40000;
+    anew.SendClean(10);
+    for (const Feed* feed : {&wrapping, &overtaken, &anew}) {
+        EXPECT_EQ(feed->Figures().lostBefore + feed->Figures().continuityGaps, 0u);
     }
-    LoseUpstream(1);  // the good one never came
-    SendClean(10);
-    EXPECT_EQ(m_checker.Figures().lostBefore, 1u);
-    EXPECT_EQ(m_checker.Figures().datagramsNotCheckable, 5u);
+    EXPECT_EQ(anew.Figures().datagramsChecked, 30u);
+}
+
+TEST(StreamChecker, MalformedRtpInAnRtpStreamIsNotCheckedAndNoGap) {
+    Feed feed(true);
+    feed.SendClean(10);
+    const std::string good = Rtp(feed.m_ts.Datagram(), feed.m_sequence);
+    std::string csrcsPastTheEnd = good.substr(0, 20);
+    csrcsPastTheEnd[0] = '\x8F';
+    std::string extensionPastTheEnd = good;
+    extensionPastTheEnd[22] = extensionPastTheEnd[23] = '\xFF';
+    std::string paddingOfZero = good;
+    paddingOfZero.back() = '\0';
+    std::string paddingPastTheStart = good.substr(0, 20);
+    paddingPastTheStart[0] = '\xA0';
+    paddingPastTheStart.back() = '\xFF';
+    for (const std::string& bad : {csrcsPastTheEnd, extensionPastTheEnd, paddingOfZero,
+                                   paddingPastTheStart, good.substr(0, 11)}) {
+        feed.SendRaw(bad);
+    }
+    feed.LoseUpstream(1);  // the good one never came
+    feed.SendClean(10);
+    EXPECT_EQ(feed.Figures().lostBefore, 1u);
+    EXPECT_EQ(feed.Figures().datagramsNotCheckable, 5u);
 }
 
 }  // namespace

@@ -1,45 +1,50 @@
 #include "test_stream.h"
 
-#include <array>
 #include <cstring>
 
 namespace {
 
-constexpr unsigned kVideo = 0x100;
-constexpr unsigned kAudio = 0x101;
-constexpr unsigned kPat = 0x000;
-constexpr unsigned kNull = 0x1FFF;
 constexpr size_t kRtpHeader = 12;
-
-class Multiplexer {
-public:
-    // A packet of pid; counts on when it carries payload; discontinuity jumps the count.
-    std::string Packet(unsigned pid, bool payload, bool discontinuity, uint64_t index) {
-        uint8_t& counter = m_counters[pid];
-        counter = static_cast<uint8_t>(counter + (discontinuity ? 7 : payload ? 1 : 0));
-        std::string packet(188, '\xFF');
-        packet[0] = 0x47;
-        packet[1] = static_cast<char>(pid >> 8);
-        packet[2] = static_cast<char>(pid & 0xFF);
-        const bool adaptation = !payload || discontinuity;
-        const unsigned control = !payload ? 2 : adaptation ? 3 : 1;
-        packet[3] = static_cast<char>(control << 4 | (counter & 0x0F));
-        if (adaptation) {
-            packet[4] = static_cast<char>(!payload ? 183 : 7);
-            packet[5] = static_cast<char>(discontinuity ? 0x80 : 0x00);
-        }
-        std::memcpy(&packet[12], &index, sizeof index);
-        return packet;
-    }
-
-private:
-    std::array<uint8_t, 8192> m_counters{};
-};
 
 }  // namespace
 
+void TsMaker::Add(std::string& out, unsigned pid, int flags, uint64_t index) {
+    uint8_t& counter = m_counters[pid];
+    if ((flags & kDiscontinuity) != 0) {
+        counter += 7;
+    } else if ((flags & (kNoPayload | kRepeat | kTransportError)) == 0) {
+        ++counter;
+    }
+    const bool adaptation = (flags & (kNoPayload | kDiscontinuity)) != 0;
+    const unsigned control = (flags & kNoPayload) != 0 ? 2 : adaptation ? 3 : 1;
+    // The sender's own count goes on as it was: only this packet's is out of turn.
+    const unsigned shown = counter + ((flags & kTransportError) != 0 ? 6 : 0);
+    std::string packet(188, '\xFF');
+    packet[0] = 0x47;
+    packet[1] = static_cast<char>(((flags & kTransportError) != 0 ? 0x80 : 0) | pid >> 8);
+    packet[2] = static_cast<char>(pid & 0xFF);
+    packet[3] = static_cast<char>(control << 4 | (shown & 0x0F));
+    if (adaptation) {
+        packet[4] = static_cast<char>((flags & kNoPayload) != 0 ? 183 : 1);
+        packet[5] = static_cast<char>((flags & kDiscontinuity) != 0 ? 0x80 : 0x10);
+    }
+    std::memcpy(&packet[12], &index, sizeof index);
+    out += packet;
+}
+
+std::string TsMaker::Datagram(uint64_t index) {
+    std::string out;
+    for (const unsigned pid : {kVideo, kAudio, kNull, kVideo}) {
+        Add(out, pid, kPayload, index);
+    }
+    Add(out, kVideo, kNoPayload, index);
+    Add(out, kVideo, kNoPayload, index);
+    Add(out, kPat, kPayload, index);
+    return out;
+}
+
 std::vector<std::string> MakeTestStream(size_t count, bool rtp) {
-    Multiplexer mux;
+    TsMaker ts;
     std::vector<std::string> stream;
     for (uint64_t i = 0; i < count; ++i) {
         std::string datagram;
@@ -58,15 +63,14 @@ std::vector<std::string> MakeTestStream(size_t count, bool rtp) {
                                              0x5E};
             datagram.assign(header, kRtpHeader);
         }
-        datagram += mux.Packet(kVideo, true, i % 10 == 7, i);
-        const std::string audio = mux.Packet(kAudio, true, false, i);
-        datagram += audio;
-        datagram += mux.Packet(kNull, true, false, i);
-        datagram += mux.Packet(kVideo, true, false, i);
-        datagram += mux.Packet(kVideo, false, false, i);
-        datagram += mux.Packet(kPat, true, false, i);
-        // A legal duplicate: the PID's last packet sent again as it was.
-        datagram += i % 10 == 5 ? audio : mux.Packet(kAudio, true, false, i);
+        ts.Add(datagram, kVideo, i % 10 == 7 ? kDiscontinuity : kPayload, i);
+        ts.Add(datagram, kAudio, kPayload, i);
+        ts.Add(datagram, kNull, kPayload, i);
+        ts.Add(datagram, kVideo, kPayload, i);
+        ts.Add(datagram, kVideo, kNoPayload, i);
+        ts.Add(datagram, kPat, kPayload, i);
+        // A legal duplicate now and then: the PID's last packet sent again as it was.
+        ts.Add(datagram, kAudio, i % 10 == 5 ? kRepeat : kPayload, i);
         stream.push_back(std::move(datagram));
     }
     return stream;

@@ -1,0 +1,125 @@
+// The captures as a user runs them: the view's commands through the real dialogs, sockets,
+// thread and event loop, writing under a fresh prefix, message boxes answered and recorded.
+// For the capture tests; user-interface thread only.
+#pragma once
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <filesystem>
+#include <fstream>
+
+#include "datagram_receiver.h"
+#include "modal_driver.h"
+#include "resource.h"
+#include "temp_prefix.h"
+#include "udp_receive_socket.h"
+#include "udp_sender.h"
+#include "vandrel_view.h"
+#include "wait.h"
+
+using Messages = std::vector<std::string>;
+
+// A UDP socket of another program, bound to port, 0 for any free one (port is then set);
+// shared lets a capture bind the port too.
+inline int BindUdp(unsigned& port, bool shared = false) {
+    const int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const int reuse = shared ? 1 : 0;
+    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(port)), {}, {}};
+    socklen_t length = sizeof address;
+    EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&address), length), 0);
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return s;
+}
+
+class CaptureTest : public testing::Test {
+protected:
+    class View : public CVandrelView {
+    public:
+        CUdpReceiveSocket* Socket() const { return m_hSocket; }
+        HANDLE Thread() const { return m_hThread; }
+    };
+
+    CaptureTest() {
+        g_nRecvPort = 0;
+        g_nRecvFill = 0;
+    }
+    ~CaptureTest() override { SetDatagramQueueBytes(0); }
+
+    // The command; its dialog gets onDialog first, then typed in its first edit (when given),
+    // then end.
+    void Command(UINT nID, const char* typed, ModalDriver::End end = ModalDriver::End::Enter,
+                 std::function<void(QDialog*)> onDialog = {}) {
+        m_driver.m_onDialog = std::move(onDialog);
+        m_driver.AnswerDialog(typed != nullptr ? typed : "", end, typed != nullptr);
+        m_pView->SendMessage(WM_COMMAND, nID);
+    }
+    // What an earlier capture left at path.
+    static void KeepLastRecording(const std::string& path) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << "the last capture";
+    }
+    // Closes the window; returns what the captures said on standard error as they ended.
+    std::string Close() {
+        testing::internal::CaptureStderr();
+        m_pView.reset();
+        return testing::internal::GetCapturedStderr();
+    }
+
+    TempPrefix m_prefix;
+    ModalDriver m_driver;
+    std::unique_ptr<View> m_pView = std::make_unique<View>();
+};
+
+class UnicastCapture : public CaptureTest {
+protected:
+    void Unicast(const std::string& port) { Command(ID_UNICAST_RECEIVED, port.c_str()); }
+    // A capture on any free port, and a sender to it.
+    UdpSender OnFreePort() {
+        Unicast("0");
+        return UdpSender(BoundPort());
+    }
+    unsigned BoundPort() const {
+        CString address;
+        UINT port = 0;
+        return m_pView->Socket() && m_pView->Socket()->GetSockName(address, port) ? port : 0;
+    }
+    // The capture's bytes: in the file and held for the next block.
+    long long Captured() const {
+        return std::max(FileSize(m_prefix.CapturePath()), 0LL) + g_nRecvFill;
+    }
+    // Sends count datagrams of size bytes; returns them once the capture holds them and no
+    // box is open.
+    std::string SendAndWait(UdpSender& sender, size_t size, int count) {
+        const long long expected = Captured() + static_cast<long long>(size) * count;
+        std::string sent;
+        for (int i = 0; i < count; ++i) {
+            sent += sender.Send(size);
+        }
+        EXPECT_TRUE(WaitUntil([&] {
+            return Captured() == expected && QApplication::activeModalWidget() == nullptr;
+        })) << Captured()
+            << " of " << expected;
+        return sent;
+    }
+    CaptureStatusFigures Figures() const {
+        CaptureStatusFigures figures;
+        EXPECT_TRUE(m_pView->Socket()->GetCaptureStatus(figures));
+        return figures;
+    }
+    // True once every one of sent datagrams has arrived or been lost here.
+    bool Drained(uint64_t sent) {
+        return WaitUntil(
+            [&] {
+                const CaptureStatusFigures figures = Figures();
+                return figures.datagramsArrived + figures.capture.bufferFull == sent;
+            },
+            10000);
+    }
+};

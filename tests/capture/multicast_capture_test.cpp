@@ -1,0 +1,327 @@
+// "Multicast Received" through the view's command, each test in a network namespace of its
+// own: what the file holds, what ends or refuses a capture, and closing the window under it.
+#include <arpa/inet.h>
+#include <sys/stat.h>
+
+#include <QLineEdit>
+#include <thread>
+
+#include "capture_fixture.h"
+#include "files.h"
+#include "network_namespace.h"
+#include "sender_namespace.h"
+#include "test_stream.h"
+#include "threads.h"
+
+CString g_strGroupIP;  // the program defines it beside its application object
+
+namespace {
+
+constexpr char kGroup[] = "228.7.7.7";
+constexpr unsigned kPort = 8001;
+
+[[maybe_unused]] const bool kOwnNetwork = RunInNetworkNamespace("MulticastCapture");
+
+class MulticastCapture : public CaptureTest {
+protected:
+    void SetUp() override {
+        g_strGroupIP = "";
+        if (!WhyNoNetworkNamespace().empty()) {
+            GTEST_SKIP() << WhyNoNetworkNamespace();
+        }
+    }
+    // The dialog's group replaced and its port typed, when given, then Enter.
+    void Multicast(const char* group = nullptr, const char* port = nullptr) {
+        Command(ID_MULTICAST_RECEIVED, port, ModalDriver::End::Enter, [group](QDialog* dialog) {
+            if (group != nullptr) {
+                // Port, then group: each control was lowered below those made before.
+                dialog->findChildren<QLineEdit*>().at(1)->setText(group);
+            }
+        });
+    }
+    std::string Path() const { return m_prefix.m_path + "/drives/d/receivedMulticast.ts"; }
+    // Holds size bytes; 0 once a member, as the thread then creates the file.
+    bool FileHolds(size_t size) {
+        return WaitUntil([&] { return FileSize(Path()) == static_cast<long long>(size); });
+    }
+    // The thread's exit code once it has ended and said as much as `messages`.
+    DWORD Ended(size_t messages = 0) {
+        DWORD code = STILL_ACTIVE;
+        EXPECT_TRUE(WaitUntil([&] {
+            return GetExitCodeThread(m_pView->Thread(), &code) && code != STILL_ACTIVE &&
+                   m_driver.m_messages.size() >= messages;
+        }));
+        return code;
+    }
+    // Closes the window, as the test program ends on a hang.
+    void CloseInTime() {
+        alarm(10);
+        m_pView.reset();
+        alarm(0);
+    }
+};
+
+TEST_F(MulticastCapture, EnterCapturesTheOfferedGroupAndNoOther) {
+    Multicast();
+    ASSERT_TRUE(FileHolds(0));
+    EXPECT_EQ(std::string(g_strGroupIP), kGroup);
+    EXPECT_EQ(g_nRecvPort.load(), kPort);
+    // Another group joined on the host on the same port stays out.
+    unsigned port = kPort;
+    const int other = BindUdp(port, true);
+    ip_mreq mreq{};
+    mreq.imr_multiaddr.s_addr = inet_addr("228.8.8.8");
+    ASSERT_EQ(setsockopt(other, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq), 0);
+    UdpSender(kPort, "228.8.8.8").Send(300);
+    UdpSender sender(kPort, kGroup);
+    std::string sent;
+    for (const size_t size : {1316, 1, 4096, 700}) {
+        sent += sender.Send(size);
+    }
+    ASSERT_TRUE(FileHolds(sent.size())) << FileSize(Path()) << " of " << sent.size();
+    char buffer[512];
+    EXPECT_EQ(recv(other, buffer, sizeof buffer, MSG_DONTWAIT), 300) << "the other group arrived";
+    close(other);
+    EXPECT_TRUE(ReadFile(Path()) == sent);
+}
+
+TEST_F(MulticastCapture, AUnicastPortOfZeroEndsTheCaptureAfterItsNextDatagram) {
+    Multicast();
+    ASSERT_TRUE(FileHolds(0));
+    UdpSender sender(kPort, kGroup);
+    std::string sent = sender.Send(1316);
+    ASSERT_TRUE(FileHolds(sent.size())) << "the capture waits for the next";
+    Command(ID_UNICAST_RECEIVED, "0");
+    sent += sender.Send(500);
+    EXPECT_EQ(Ended(), 1u);
+    EXPECT_TRUE(ReadFile(Path()) == sent);
+}
+
+// The user-interface thread does not come back to its event loop before the window goes, so
+// the box the thread asks for about an empty datagram waits for it.
+TEST_F(MulticastCapture, ClosingWhileTheCaptureAsksForABoxNeitherHangsNorLosesTheFile) {
+    Multicast();
+    ASSERT_TRUE(FileHolds(0));
+    UdpSender sender(kPort, kGroup);
+    const std::string sent = sender.Send(1316);
+    ASSERT_TRUE(FileHolds(sent.size()));
+    sender.Send(0);
+    // The thread closes its file just before it asks.
+    const auto fileClosed = [path = std::filesystem::canonical(Path())] {
+        for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code ignored;
+            if (std::filesystem::read_symlink(fd, ignored) == path) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (int i = 0; i < 500 && !fileClosed(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));  // events are not run
+    }
+    CloseInTime();
+    QCoreApplication::processEvents();  // a box still on its way would show now
+    EXPECT_TRUE(m_driver.m_messages.empty()) << m_driver.m_messages.front();
+    EXPECT_TRUE(ReadFile(Path()) == sent);
+}
+
+TEST_F(MulticastCapture, ACaptureThatCannotStartSaysWhyAndRecordsNothing) {
+    const struct {
+        const char* group;
+        bool held;  // the file by another holder without sharing
+        const char* message;
+    } cases[] = {{"10.1.2.3", false, "Could not Add member!"},
+                 {"group seven", false, "Could not Add member!"},
+                 {kGroup, true, "Open file is error !"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.group);
+        m_driver.m_messages.clear();
+        const HANDLE holder = c.held ? CreateFileA("d:\\receivedMulticast.ts", GENERIC_WRITE, 0,
+                                                   nullptr, CREATE_ALWAYS, 0, nullptr)
+                                     : INVALID_HANDLE_VALUE;
+        Multicast(c.group);
+        EXPECT_EQ(Ended(1), 0u);
+        EXPECT_EQ(m_driver.m_messages, Messages{c.message});
+        EXPECT_EQ(FileSize(Path()), c.held ? 0 : -1) << "no file before the join";
+        CloseHandle(holder);
+    }
+}
+
+// Sent back to back, so that the good ones and the bad one share one read.
+TEST_F(MulticastCapture, ADatagramThatCannotBeReadWholeEndsTheCaptureKeepingWhatCameBefore) {
+    for (const size_t bad : {4097, 0}) {
+        SCOPED_TRACE(bad);
+        m_driver.m_messages.clear();
+        Multicast();
+        ASSERT_TRUE(FileHolds(0));
+        UdpSender sender(kPort, kGroup);
+        std::string sent = sender.Send(4096);
+        sent += sender.Send(7);
+        sender.Send(bad);
+        sender.Send(10);
+        EXPECT_EQ(Ended(1), 0u);
+        EXPECT_EQ(m_driver.m_messages, Messages{"Could not Receive Message!"});
+        EXPECT_TRUE(ReadFile(Path()) == sent);
+    }
+}
+
+// The writes slowed as on a slow stick or share: the first write is under way when the window
+// closes, the rest wait in the socket's queue.
+TEST_F(MulticastCapture, ClosingTheWindowMidStreamWritesEveryDatagramReadAndSaysSoTruly) {
+    Multicast();
+    ASSERT_TRUE(FileHolds(0));
+    SetWriteDelayForTesting(300);
+    UdpSender sender(kPort, kGroup);
+    std::string sent;
+    for (int i = 0; i < 300; ++i) {
+        sent += sender.Send(1316);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return FileSize(Path()) > 0; }));
+    const std::string end = Close();
+    SetWriteDelayForTesting(0);
+    EXPECT_TRUE(ReadFile(Path()) == sent) << FileSize(Path()) << " of " << sent.size();
+    EXPECT_NE(end.find(": 394800 bytes in 300 datagrams written; 0 datagrams lost (0 receive "
+                       "buffer full, 0 longer than 4096 bytes, 0 not written); lost here 0"),
+              std::string::npos)
+        << end;
+}
+
+TEST_F(MulticastCapture, PortZeroStartsNoCaptureAndKeepsTheLastRecording) {
+    KeepLastRecording(Path());
+    Multicast(kGroup, "0");
+    EXPECT_EQ(m_pView->Thread(), nullptr);
+    EXPECT_TRUE(m_driver.m_messages.empty());
+    EXPECT_EQ(ReadFile(Path()), "the last capture");
+}
+
+TEST_F(MulticastCapture, ACaptureThatFailedLeavesTheWayOpenForTheNext) {
+    Multicast("10.1.2.3");
+    Ended(1);
+    Multicast();
+    ASSERT_TRUE(FileHolds(0));
+    const std::string sent = UdpSender(kPort, kGroup).Send(1316);
+    EXPECT_TRUE(FileHolds(sent.size()));
+    EXPECT_EQ(m_driver.m_messages, Messages{"Could not Add member!"});
+}
+
+TEST_F(MulticastCapture, APipeThatNobodyReadsIsRefusedAtOnceAndClosingDoesNotWait) {
+    std::filesystem::create_directories(m_prefix.m_path + "/drives/d");
+    ASSERT_EQ(mkfifo(Path().c_str(), 0600), 0);
+    Multicast();
+    Ended(1);
+    EXPECT_EQ(m_driver.m_messages,
+              Messages{"Open file is error !\nThe file is a pipe that no program reads (error = "
+                       "233): start its reader first."});
+    CloseInTime();
+}
+
+// The test stream with three datagrams skipped by its sender: the file is what came, and the
+// end line puts the skips before this host, in the unit of the stream's kind.
+TEST_F(MulticastCapture, DatagramsTheSenderSkippedAreLostBeforeThisHost) {
+    for (const bool rtp : {true, false}) {
+        m_pView = std::make_unique<View>();
+        Multicast();
+        ASSERT_TRUE(FileHolds(0));
+        UdpSender sender(kPort, kGroup);
+        std::string sent;
+        const auto stream = MakeTestStream(300, rtp);
+        for (size_t i = 0; i < stream.size(); ++i) {
+            if (i != 51 && i != 122 && i != 203) {
+                sent += sender.SendBytes(stream[i]);
+            }
+        }
+        ASSERT_TRUE(FileHolds(sent.size())) << FileSize(Path()) << " of " << sent.size();
+        const std::string end = Close();
+        EXPECT_TRUE(ReadFile(Path()) == sent);
+        EXPECT_NE(end.find(rtp ? "; lost before this host 3 datagrams (RTP sequence numbers)\n"
+                               : "; lost before this host 9 continuity gaps (TS continuity "
+                                 "counters)\n"),
+                  std::string::npos)
+            << end;
+    }
+}
+
+[[maybe_unused]] const bool kOwnNetworks = RunInNetworkNamespace("MulticastNetworks");
+
+// A host with two networks that both carry group 232.1.1.1: s1-r1 and s2-r2 (see
+// SenderNamespace), the capture typed into the dialog as a user types it.
+class MulticastNetworks : public MulticastCapture {
+protected:
+    static constexpr char kStream[] = "232.1.1.1";
+    void SetUp() override {
+        MulticastCapture::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        m_senders = std::make_unique<SenderNamespace>();
+        if (!m_senders->WhyNot().empty()) {
+            GTEST_SKIP() << m_senders->WhyNot();
+        }
+    }
+    void TearDown() override { SetSilenceWindowForTesting(std::chrono::milliseconds(0)); }
+    // Sends count datagrams of payload from source out of link.
+    void Send(const char* link, const char* source, const std::string& payload, int count,
+              const char* to = kStream) {
+        const int s = m_senders->MakeSender(link, source);
+        ASSERT_GE(s, 0);
+        EXPECT_EQ(SendDatagrams(s, to, 5004, payload, count), count);
+        close(s);
+    }
+
+    std::unique_ptr<SenderNamespace> m_senders;
+};
+
+TEST_F(MulticastNetworks, TheInterfaceAndTheSourceNamedAreAllTheFileHoldsAndStraysAreSaidOnce) {
+    ASSERT_TRUE(RunHere("ip addr add 10.2.0.2/24 dev r2"));
+    Multicast(" 10.1.0.3 @ 232.1.1.1 % r1 ", "5004");
+    ASSERT_TRUE(FileHolds(0));
+    Send("s2", "10.2.0.1", "b", 10);             // the group on the other network
+    Send("s1", "10.1.0.1", "o", 10);             // the group from another source
+    Send("s2", "10.2.0.1", "u", 2, "10.2.0.2");  // to the port, but not to the group
+    Send("s1", "10.1.0.3", "n", 4);
+    ASSERT_TRUE(FileHolds(4));
+    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
+    const std::string end = Close();
+    EXPECT_EQ(ReadFile(Path()), "nnnn");
+    EXPECT_EQ(m_driver.m_messages,
+              Messages{"Datagrams not for the group = 2 ! They reached port 5004 but were not "
+                       "sent to 232.1.1.1 by 10.1.0.3; they are not written. The capture goes "
+                       "on."});
+    EXPECT_NE(end.find("4 bytes in 4 datagrams written; 0 datagrams lost (0 receive buffer full, "
+                       "0 longer than 4096 bytes, 0 not written); lost here 0 datagrams"),
+              std::string::npos)
+        << end;
+    EXPECT_NE(end.find("; 2 not for the group\n"), std::string::npos) << end;
+}
+
+TEST_F(MulticastNetworks, TwoSendersToTheGroupAreSaidOnceAndBothRecorded) {
+    Multicast("232.1.1.1%r1", "5004");
+    ASSERT_TRUE(FileHolds(0));
+    Send("s1", "10.1.0.1", "a", 3);
+    Send("s1", "10.1.0.3", "b", 3);
+    Send("s1", "10.1.0.1", "a", 3);
+    ASSERT_TRUE(FileHolds(9));
+    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
+    const std::string end = Close();
+    EXPECT_EQ(ReadFile(Path()), "aaabbbaaa");
+    EXPECT_EQ(m_driver.m_messages,
+              Messages{"More than one sender ! 10.1.0.1 and 10.1.0.3 both send to 232.1.1.1:5004, "
+                       "and the file interleaves their streams. The capture goes on."});
+    EXPECT_NE(end.find("; senders 10.1.0.1 and 10.1.0.3\n"), std::string::npos) << end;
+}
+
+TEST_F(MulticastNetworks, AGroupThatDoesNotArriveIsExplainedOnceAndInTheEndLine) {
+    SetSilenceWindowForTesting(std::chrono::milliseconds(400));
+    Multicast("232.1.1.1%r1", "5004");
+    ASSERT_TRUE(FileHolds(0));
+    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
+    // The stimulus: more than two further windows of silence, in which a repeat would show.
+    WaitUntil([] { return false; }, 1000);
+    const std::string end = Close();
+    ASSERT_EQ(m_driver.m_messages.size(), 1u);
+    EXPECT_EQ(m_driver.m_messages[0].rfind("No datagram of 232.1.1.1:5004 arrived in ", 0), 0u)
+        << m_driver.m_messages[0];
+    EXPECT_NE(end.find(m_driver.m_messages[0]), std::string::npos) << end;
+}
+
+}  // namespace

@@ -1,0 +1,283 @@
+// "UniCast Received" through the view's command: what the file holds, what is refused and said,
+// and what the capture does when its file or socket fails under it.
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "capture_fixture.h"
+#include "files.h"
+#include "winsock.h"
+
+namespace {
+
+using End = ModalDriver::End;
+
+// The file's size limit lowered for the object's lifetime.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        const rlimit lowered{bytes, m_saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+void MakePipe(const std::string& path) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+}
+
+class UnicastRefused : public UnicastCapture {
+protected:
+    // Starts a capture on any free port: none starts, and message alone is said.
+    void ExpectRefused(const std::string& message) {
+        Unicast("0");
+        EXPECT_EQ(m_pView->Socket(), nullptr);
+        EXPECT_EQ(m_driver.m_messages, Messages{message});
+    }
+};
+
+TEST_F(UnicastCapture, TheFileIsExactlyWhatWasSentWrittenInBlocksOfMoreThan64KiB) {
+    const std::string path = m_prefix.CapturePath();
+    KeepLastRecording(path);
+    UdpSender sender = OnFreePort();
+    const struct {
+        size_t size;
+        int count;
+        long long file;  // its size after them
+    } steps[] = {
+        {1000, 65, 0}, {1000, 1, 66000}, {15040, 5, 141200}, {1024, 64, 141200}, {1, 1, 206737}};
+    std::string sent;
+    for (const auto& step : steps) {
+        sent += SendAndWait(sender, step.size, step.count);
+        EXPECT_EQ(FileSize(path), step.file) << step.size << " x " << step.count;
+    }
+    Close();
+    EXPECT_TRUE(ReadFile(path) == sent);
+}
+
+TEST_F(UnicastCapture, AFullDiskDropsTheBlocksThatDidNotFitSaysSoOnceAndTheCaptureGoesOn) {
+    UdpSender sender = OnFreePort();
+    std::string kept = SendAndWait(sender, 1000, 66);
+    {
+        const FileSizeLimit full(100000);  // the next block fits only in part
+        for (int block = 0; block < 2; ++block) {
+            SendAndWait(sender, 1000, 65);
+            sender.Send(1000);  // the 66th hands the block to the file
+            EXPECT_TRUE(WaitUntil([] { return g_nRecvFill == 0; }));
+        }
+    }
+    EXPECT_EQ(FileSize(m_prefix.CapturePath()), 66000) << "what fitted of a block is cut off";
+    kept += SendAndWait(sender, 1000, 66);
+    const std::string end = Close();
+    EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == kept);
+    EXPECT_EQ(m_driver.m_messages,
+              Messages{"Write file is error = 112 ! 66000 bytes received are dropped."});
+    EXPECT_NE(
+        end.find("132000 bytes in 132 datagrams written; 132 datagrams lost (0 receive "
+                 "buffer full, 0 longer than 15040 bytes, 132 not written: write error = 112)"),
+        std::string::npos)
+        << end;
+}
+
+// An empty datagram is no loss; one too long for a read is, and each is counted.
+TEST_F(UnicastCapture, DatagramsTooLongAreCountedLostAndSaidOnce) {
+    UdpSender sender = OnFreePort();
+    for (int round = 0; round < 2; ++round) {
+        sender.Send(15041);
+        sender.Send(0);
+        SendAndWait(sender, 10, 1);
+    }
+    EXPECT_EQ(m_driver.m_messages,
+              Messages{"Datagrams are lost = 1 ! 0 arrived while the receive buffer was full, 1 "
+                       "were longer than 15040 bytes. The capture goes on."});
+    const std::string end = Close();
+    EXPECT_EQ(FileSize(m_prefix.CapturePath()), 20);
+    EXPECT_NE(end.find("2 datagrams lost (0 receive buffer full, 2 longer than 15040 bytes"),
+              std::string::npos)
+        << end;
+}
+
+TEST_F(UnicastCapture, AReadThatFailsEndsTheCaptureAndWritesWhatWasHeldAtOnce) {
+    UdpSender sender = OnFreePort();
+    const std::string held = SendAndWait(sender, 1000, 10);
+    // The socket's descriptor now names something that cannot be read as a socket.
+    const int notASocket = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(dup2(notASocket, m_pView->Socket()->m_hSocket), 0);
+    close(notASocket);
+    sender.Send(1000);
+    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
+    EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == held);
+    EXPECT_EQ(m_driver.m_messages,
+              Messages{"Receive is error = 10038 ! No more datagrams are captured; what was "
+                       "received is kept in the file."});
+}
+
+// Port 1 is refused for a user without the right to ports below the first free one; root
+// loses that right on this thread, where the view binds.
+TEST_F(UnicastRefused, APortThatCannotBeHadIsSaidAndTheLastRecordingIsKept) {
+    KeepLastRecording(m_prefix.CapturePath());
+    Messages messages;
+    if (const std::string firstFree = std::to_string(GetUnprivilegedPortStart());
+        GetUnprivilegedPortStart() > 1) {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct caps[2]{};
+        ASSERT_EQ(syscall(SYS_capget, &header, caps), 0);
+        caps[0].effective &= ~(1u << CAP_NET_BIND_SERVICE);
+        ASSERT_EQ(syscall(SYS_capset, &header, caps), 0);
+        Unicast("1");
+        caps[0].effective = caps[0].permitted;
+        syscall(SYS_capset, &header, caps);
+        messages.push_back(
+            "Could not Create UDP Port 1, error = 5 !\nOn Linux only a privileged "
+            "program may use a port below " +
+            firstFree + ": choose a port from " + firstFree +
+            " up, or allow the program these ports (see \"Ports below "
+            "1024\" in man vandrel).");
+    }
+    unsigned taken = 0;
+    const int blocker = BindUdp(taken);
+    Unicast(std::to_string(taken));
+    close(blocker);
+    messages.push_back("Could not Create UDP Port " + std::to_string(taken) + ", error = 10048 !");
+    EXPECT_EQ(m_pView->Socket(), nullptr);
+    EXPECT_EQ(m_driver.m_messages, messages);
+    EXPECT_EQ(ReadFile(m_prefix.CapturePath()), "the last capture");
+}
+
+// Held by another without sharing: a capture that could write nothing does not start.
+TEST_F(UnicastRefused, AFileHeldByAnotherProgramIsRefusedUntilItIsFree) {
+    KeepLastRecording(m_prefix.CapturePath());
+    const HANDLE holder =
+        CreateFileA("d:\\ReceivedUDP.ts", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ExpectRefused("Open file is error !");
+    EXPECT_EQ(ReadFile(m_prefix.CapturePath()), "the last capture");
+    CloseHandle(holder);
+    Unicast("0");
+    EXPECT_NE(BoundPort(), 0u);
+}
+
+TEST_F(UnicastRefused, APrefixFolderOfAnotherUserIsNotWrittenAndTheUserIsToldWhy) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "giving the prefix folder to another user needs root";
+    }
+    ASSERT_EQ(chown(m_prefix.m_path.c_str(), 65534, 65534), 0);
+    ExpectRefused("Open file is error !\nThe folder " + m_prefix.m_path +
+                  " belongs to another user; the program writes only into folders of its own "
+                  "(set VANDREL_PREFIX to one).");
+    EXPECT_EQ(FileSize(m_prefix.CapturePath()), -1);
+}
+
+TEST_F(UnicastRefused, OutOfFileDescriptorsItSaysWhatRanOutAndKeepsTheLastRecording) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizers' own checks need descriptors of their own";
+#endif
+    KeepLastRecording(m_prefix.CapturePath());
+    int lowestFree = 0;
+    while (fcntl(lowestFree, F_GETFD) >= 0) {
+        ++lowestFree;
+    }
+    rlimit saved{};
+    getrlimit(RLIMIT_NOFILE, &saved);
+    // No new descriptor: an open takes the lowest free number, which is now out of reach.
+    const rlimit none{static_cast<rlim_t>(lowestFree), saved.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &none);
+    Unicast("0");
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(m_pView->Socket(), nullptr);
+    EXPECT_EQ(m_driver.m_messages,
+              Messages{"Open file is error !\nThe program has run out of file descriptors (error "
+                       "= 4): close other captures or raise the limit (ulimit -n)."});
+    EXPECT_EQ(ReadFile(m_prefix.CapturePath()), "the last capture");
+}
+
+TEST_F(UnicastRefused, APipeThatNobodyReadsIsRefusedAtOnce) {
+    MakePipe(m_prefix.CapturePath());
+    alarm(10);  // an open that waits for a reader ends the test program
+    ExpectRefused(
+        "Open file is error !\nThe file is a pipe that no program reads (error = "
+        "233): start its reader first.");
+    alarm(0);
+}
+
+TEST_F(UnicastRefused, ADeviceIsRefused) {
+    std::filesystem::create_directories(m_prefix.m_path + "/drives/d");
+    std::filesystem::create_symlink("/dev/null", m_prefix.CapturePath());
+    ExpectRefused("Open file is error !\nThe file is neither a file nor a pipe (error = 50).");
+}
+
+// Escape, or a dialog ended with neither OK nor Cancel: the port has no value.
+TEST_F(UnicastCapture, EndingEitherCapturesDialogOtherwiseThanByOkChangesNothing) {
+    g_nRecvPort = 77;
+    for (const UINT nID : {ID_UNICAST_RECEIVED, ID_MULTICAST_RECEIVED}) {
+        Command(nID, "5", End::Escape);
+        Command(nID, "5", End::None, [](QDialog* dialog) { dialog->done(7); });
+    }
+    EXPECT_EQ(g_nRecvPort.load(), 77u);
+    EXPECT_TRUE(m_pView->Socket() == nullptr && m_pView->Thread() == nullptr);
+    EXPECT_TRUE(m_driver.m_messages.empty());
+}
+
+TEST_F(UnicastCapture, ASecondCaptureWhileOneRunsOnlyChangesThePortSetting) {
+    OnFreePort();
+    const unsigned port = BoundPort();
+    Unicast("4321");
+    EXPECT_EQ(m_driver.m_messages, Messages{"m_hSocket Thread was run!"});
+    EXPECT_EQ(g_nRecvPort.load(), 4321u);
+    EXPECT_EQ(BoundPort(), port) << "the capture goes on where it was";
+}
+
+TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "ThreadSanitizer's slowdown keeps the sender from 100 Mbit/s";
+#endif
+    UdpSender sender = OnFreePort();
+    std::string sent;
+    // 2.5 s at 100 Mbit/s in 1,316-byte datagrams, one each 105 microseconds.
+    std::thread paced([&] {
+        for (auto [i, at] = std::pair{0, std::chrono::steady_clock::now()}; i < 24000; ++i) {
+            std::this_thread::sleep_until(at += std::chrono::microseconds(105));
+            sent += sender.Send(1316);
+        }
+    });
+    WaitUntil([&] { return Captured() > 0; });
+    // The stimulus: the user-interface thread busy elsewhere for a second of the stream.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    paced.join();
+    EXPECT_TRUE(WaitUntil([&] { return Captured() == 24000 * 1316; }));
+    Close();
+    EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent);
+}
+
+TEST_F(UnicastCapture, APipeWithAReaderIsHandedTheWholeStream) {
+    MakePipe(m_prefix.CapturePath());
+    std::string received;
+    // Another program's end of the pipe: it reads all it is given.
+    std::thread reader([&, path = m_prefix.CapturePath()] {
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        char buffer[65536];
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+            received.append(buffer, static_cast<size_t>(n));
+        }
+        close(fd);
+    });
+    UdpSender sender = OnFreePort();
+    std::string sent;
+    for (int i = 0; i < 200; ++i) {
+        sent += sender.Send(1316);
+    }
+    Close();  // whatever the socket still holds is handed over too
+    reader.join();
+    EXPECT_TRUE(received == sent);
+}
+
+}  // namespace
