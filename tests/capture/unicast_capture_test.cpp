@@ -19,16 +19,23 @@ using End = ModalDriver::End;
 
 void MakePipe(const std::string& path) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::filesystem::remove(path);
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
 }
 
+// Each starts over the recording of an earlier capture.
 class UnicastRefused : public UnicastCapture {
 protected:
-    // Starts a capture on any free port: none starts, and message alone is said.
+    void SetUp() override { KeepLastRecording(m_prefix.CapturePath()); }
+    // After a start: no capture runs, message alone was said, and the last recording stays
+    // as it was, where there is one.
     void ExpectRefused(const std::string& message) {
-        Unicast("0");
         EXPECT_EQ(m_pView->Socket(), nullptr);
         EXPECT_EQ(m_driver.m_messages, Messages{message});
+        m_driver.m_messages.clear();
+        if (std::filesystem::is_regular_file(m_prefix.CapturePath())) {
+            EXPECT_EQ(ReadFile(m_prefix.CapturePath()), "the last capture");
+        }
     }
 };
 
@@ -95,8 +102,12 @@ TEST_F(UnicastCapture, AReadThatFailsEndsTheCaptureAndWritesWhatWasHeldAtOnce) {
 // Port 1 is refused for a user without the right to ports below the first free one; root
 // loses that right on this thread, where the view binds.
 TEST_F(UnicastRefused, APortThatCannotBeHadIsSaidAndTheLastRecordingIsKept) {
-    KeepLastRecording(m_prefix.CapturePath());
-    Messages messages;
+    unsigned taken = 0;
+    const int blocker = BindUdp(taken);
+    const std::string port = std::to_string(taken);
+    Unicast(port);
+    ExpectRefused("Could not Create UDP Port " + port + ", error = 10048 !");
+    close(blocker);
     if (const std::string firstFree = std::to_string(GetUnprivilegedPortStart());
         GetUnprivilegedPortStart() > 1) {
         __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
@@ -107,30 +118,21 @@ TEST_F(UnicastRefused, APortThatCannotBeHadIsSaidAndTheLastRecordingIsKept) {
         Unicast("1");
         caps[0].effective = caps[0].permitted;
         syscall(SYS_capset, &header, caps);
-        messages.push_back(
+        ExpectRefused(
             "Could not Create UDP Port 1, error = 5 !\nOn Linux only a privileged "
             "program may use a port below " +
             firstFree + ": choose a port from " + firstFree +
-            " up, or allow the program these ports (see \"Ports below "
-            "1024\" in man vandrel).");
+            " up, or allow the program these ports (see \"Ports "
+            "below 1024\" in man vandrel).");
     }
-    unsigned taken = 0;
-    const int blocker = BindUdp(taken);
-    Unicast(std::to_string(taken));
-    close(blocker);
-    messages.push_back("Could not Create UDP Port " + std::to_string(taken) + ", error = 10048 !");
-    EXPECT_EQ(m_pView->Socket(), nullptr);
-    EXPECT_EQ(m_driver.m_messages, messages);
-    EXPECT_EQ(ReadFile(m_prefix.CapturePath()), "the last capture");
 }
 
 // Held by another without sharing: a capture that could write nothing does not start.
 TEST_F(UnicastRefused, AFileHeldByAnotherProgramIsRefusedUntilItIsFree) {
-    KeepLastRecording(m_prefix.CapturePath());
     const HANDLE holder =
         CreateFileA("d:\\ReceivedUDP.ts", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Unicast("0");
     ExpectRefused("Open file is error !");
-    EXPECT_EQ(ReadFile(m_prefix.CapturePath()), "the last capture");
     CloseHandle(holder);
     Unicast("0");
     EXPECT_NE(BoundPort(), 0u);
@@ -141,17 +143,16 @@ TEST_F(UnicastRefused, APrefixFolderOfAnotherUserIsNotWrittenAndTheUserIsToldWhy
         GTEST_SKIP() << "giving the prefix folder to another user needs root";
     }
     ASSERT_EQ(chown(m_prefix.m_path.c_str(), 65534, 65534), 0);
+    Unicast("0");
     ExpectRefused("Open file is error !\nThe folder " + m_prefix.m_path +
                   " belongs to another user; the program writes only into folders of its own "
                   "(set VANDREL_PREFIX to one).");
-    EXPECT_EQ(FileSize(m_prefix.CapturePath()), -1);
 }
 
 TEST_F(UnicastRefused, OutOfFileDescriptorsItSaysWhatRanOutAndKeepsTheLastRecording) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizers' own checks need descriptors of their own";
 #endif
-    KeepLastRecording(m_prefix.CapturePath());
     int lowestFree = 0;
     while (fcntl(lowestFree, F_GETFD) >= 0) {
         ++lowestFree;
@@ -163,25 +164,25 @@ TEST_F(UnicastRefused, OutOfFileDescriptorsItSaysWhatRanOutAndKeepsTheLastRecord
     setrlimit(RLIMIT_NOFILE, &none);
     Unicast("0");
     setrlimit(RLIMIT_NOFILE, &saved);
-    EXPECT_EQ(m_pView->Socket(), nullptr);
-    EXPECT_EQ(m_driver.m_messages,
-              Messages{"Open file is error !\nThe program has run out of file descriptors (error "
-                       "= 4): close other captures or raise the limit (ulimit -n)."});
-    EXPECT_EQ(ReadFile(m_prefix.CapturePath()), "the last capture");
+    ExpectRefused(
+        "Open file is error !\nThe program has run out of file descriptors (error = 4): close "
+        "other captures or raise the limit (ulimit -n).");
 }
 
 TEST_F(UnicastRefused, APipeThatNobodyReadsIsRefusedAtOnce) {
     MakePipe(m_prefix.CapturePath());
     alarm(10);  // an open that waits for a reader ends the test program
+    Unicast("0");
+    alarm(0);
     ExpectRefused(
         "Open file is error !\nThe file is a pipe that no program reads (error = "
         "233): start its reader first.");
-    alarm(0);
 }
 
 TEST_F(UnicastRefused, ADeviceIsRefused) {
-    std::filesystem::create_directories(m_prefix.m_path + "/drives/d");
+    std::filesystem::remove(m_prefix.CapturePath());
     std::filesystem::create_symlink("/dev/null", m_prefix.CapturePath());
+    Unicast("0");
     ExpectRefused("Open file is error !\nThe file is neither a file nor a pipe (error = 50).");
 }
 

@@ -48,20 +48,9 @@ std::vector<std::string> MakeTestStream(size_t count, bool rtp) {
     std::vector<std::string> stream;
     for (uint64_t i = 0; i < count; ++i) {
         std::string datagram;
-        if (rtp) {
-            const char header[kRtpHeader] = {'\x80',
-                                             33,
-                                             static_cast<char>(i >> 8),
-                                             static_cast<char>(i),
-                                             0,
-                                             0,
-                                             0,
-                                             0,
-                                             0x5E,
-                                             0x5E,
-                                             0x5E,
-                                             0x5E};
-            datagram.assign(header, kRtpHeader);
+        if (rtp) {  // version 2, type 33 (MPEG-TS), the sequence number, one SSRC
+            datagram = std::string{'\x80', 33, static_cast<char>(i >> 8), static_cast<char>(i)} +
+                       std::string(4, '\0') + "\x5E\x5E\x5E\x5E";
         }
         ts.Add(datagram, kVideo, i % 10 == 7 ? kDiscontinuity : kPayload, i);
         ts.Add(datagram, kAudio, kPayload, i);
