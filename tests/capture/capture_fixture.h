@@ -108,18 +108,4 @@ protected:
             << " of " << expected;
         return sent;
     }
-    CaptureStatusFigures Figures() const {
-        CaptureStatusFigures figures;
-        EXPECT_TRUE(m_pView->Socket()->GetCaptureStatus(figures));
-        return figures;
-    }
-    // True once every one of sent datagrams has arrived or been lost here.
-    bool Drained(uint64_t sent) {
-        return WaitUntil(
-            [&] {
-                const CaptureStatusFigures figures = Figures();
-                return figures.datagramsArrived + figures.capture.bufferFull == sent;
-            },
-            10000);
-    }
 };

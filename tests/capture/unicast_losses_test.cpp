@@ -26,6 +26,20 @@ protected:
         Unicast("0");
         m_sender.emplace(BoundPort());
     }
+    CaptureStatusFigures Figures() const {
+        CaptureStatusFigures figures;
+        EXPECT_TRUE(m_pView->Socket()->GetCaptureStatus(figures));
+        return figures;
+    }
+    // True once every one of sent datagrams has arrived or been lost here.
+    bool Drained(uint64_t sent) {
+        return WaitUntil(
+            [&] {
+                const CaptureStatusFigures figures = Figures();
+                return figures.datagramsArrived + figures.capture.bufferFull == sent;
+            },
+            10000);
+    }
     // Sends the stream but the datagrams at skipped, without running the event loop: the
     // capture reads nothing meanwhile. Returns how many went.
     uint64_t Send(const std::vector<std::string>& stream, const std::set<size_t>& skipped = {}) {
