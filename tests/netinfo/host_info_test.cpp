@@ -1,6 +1,5 @@
 #include "host_info.h"
 
-#include <arpa/inet.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -18,27 +17,6 @@
 #include "win_error.h"
 
 namespace {
-
-TEST(HostInfoText, AddressesAreDottedDecimalOneALineInOrderAndLeadingZerosOnlyInHex) {
-    std::vector<in_addr_t> addresses;
-    std::vector<char*> list;
-    for (const char* text : {"10.0.0.5", "0.0.0.0", "255.255.255.255", "192.168.1.20"}) {
-        addresses.push_back(inet_addr(text));
-    }
-    for (in_addr_t& address : addresses) {
-        list.push_back(reinterpret_cast<char*>(&address));
-    }
-    list.push_back(nullptr);
-    hostent host{};
-    host.h_addr_list = list.data();
-    CString text;
-    AppendHostAddresses(text, nullptr);
-    AppendHostAddresses(text, &host);
-    EXPECT_EQ(text.str(), "10.0.0.5\n0.0.0.0\n255.255.255.255\n192.168.1.20\n");
-    ADAPTER_STATUS status{};
-    std::memcpy(status.adapter_address, "\x00\x50\xba\x12\xc3\x0d", 6);
-    EXPECT_EQ(FormatEthernetNumber(status).str(), "The Ethernet Number is: 0050ba12c30d\n");
-}
 
 bool Write(const std::string& path, const std::string& text) {
     return static_cast<bool>(std::ofstream(path) << text << std::flush);
