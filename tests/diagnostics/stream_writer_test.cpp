@@ -127,12 +127,18 @@ TEST_F(StreamWriter, AStopWhileTheEndMessageWaitsNeitherHangsNorDropsIt) {
     EXPECT_EQ(m_driver.m_messages, kExit);
 }
 
-TEST_F(StreamWriter, ASecondStartStartsNothingAndStopCutsThePauseShort) {
+TEST_F(StreamWriter, ASecondStartWhileItRunsOpensNothing) {
     CStreamWriterThread::s_sleep = 60s;
     MakeLog("");
     ASSERT_TRUE(Run(1));
     Test_stream_writer(m_writer);
     EXPECT_EQ(LogOpenCount(), 1);
+}
+
+TEST_F(StreamWriter, AStopCutsThePauseShortAndClosesTheLogWithoutAnEndMessage) {
+    CStreamWriterThread::s_sleep = 60s;
+    MakeLog("");
+    ASSERT_TRUE(Run(1));
     QElapsedTimer clock;
     clock.start();
     m_writer.Stop();

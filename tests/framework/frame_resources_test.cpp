@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
-#include <QToolButton>
 
 #include "cmd_ui.h"
 #include "frame_wnd.h"
@@ -142,15 +141,6 @@ TEST_F(FrameResourcesTest, ItemsAndButtonsAreEnabledOnlyWhileTheirCommandIsHandl
         EXPECT_TRUE(WaitUntil([&] { return Button(0)->isEnabled() == !disabled; }));
         EXPECT_FALSE(Button(2)->isEnabled());
     }
-}
-
-TEST_F(FrameResourcesTest, AnItemAndAButtonEachRunTheirCommand) {
-    qobject_cast<QToolButton*>(Button(0))->click();
-    QMenu* popup = Window()->menuBar()->actions().value(0)->menu();
-    popup->popup(QPoint(0, 0));
-    QTest::mouseClick(popup, Qt::LeftButton, {},
-                      popup->actionGeometry(popup->actions()[0]).center());
-    EXPECT_EQ(m_pFrame->m_nHandled, 2);
 }
 
 }  // namespace
