@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QMainWindow>
-#include <QMenuBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -124,23 +123,6 @@ TEST_F(FrameResourcesTest, TheCommandsStatesAreAskedAfterTheStartAndAfterEventsO
     m_pFrame->SetTimer(7, 10);  // a timer message with any id is an event
     EXPECT_TRUE(WaitUntil([&] { return m_pFrame->m_nUpdates > settled; }));
     m_pFrame->KillTimer(7);
-}
-
-// Menu items follow the routing when their popup opens, buttons on idle after an event.
-TEST_F(FrameResourcesTest, ItemsAndButtonsAreEnabledOnlyWhileTheirCommandIsHandled) {
-    QMenu* popup = Window()->menuBar()->actions().value(0)->menu();
-    ASSERT_NE(popup, nullptr);
-    const QList<QAction*> items = popup->actions();
-    ASSERT_EQ(items.size(), 4);
-    for (bool disabled : {true, false}) {
-        m_pFrame->m_bDisableHandled = disabled;
-        popup->popup(QPoint(0, 0));
-        EXPECT_EQ(items[0]->isEnabled(), !disabled);
-        EXPECT_TRUE(items[1]->isSeparator() && !items[2]->isEnabled() && !items[3]->isEnabled());
-        popup->hide();
-        EXPECT_TRUE(WaitUntil([&] { return Button(0)->isEnabled() == !disabled; }));
-        EXPECT_FALSE(Button(2)->isEnabled());
-    }
 }
 
 }  // namespace
