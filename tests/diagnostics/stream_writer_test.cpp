@@ -36,9 +36,13 @@ protected:
         getrlimit(RLIMIT_FSIZE, &saved);
         const rlimit limit{bytes, saved.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
-        bool ended = processEvents ? Run(0) : (Test_stream_writer(m_writer), false);
-        for (int ms = 0; !processEvents && !(ended = LogOpenCount() == 0) && ms < 5000; ++ms) {
-            std::this_thread::sleep_for(1ms);
+        bool ended = processEvents && Run(0);
+        if (!processEvents) {
+            Test_stream_writer(m_writer);
+            // Polled, not waited for with WaitUntil: no event may show the end message.
+            for (int ms = 0; ms < 5000 && !(ended = LogOpenCount() == 0); ++ms) {
+                std::this_thread::sleep_for(1ms);
+            }
         }
         setrlimit(RLIMIT_FSIZE, &saved);
         return ended;

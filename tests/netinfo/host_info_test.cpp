@@ -18,10 +18,6 @@
 
 namespace {
 
-bool Write(const std::string& path, const std::string& text) {
-    return static_cast<bool>(std::ofstream(path) << text << std::flush);
-}
-
 // Runs body in a child with network, host-name and mount namespaces of its own (inside a user
 // namespace whose root it is, without root): the host name, /etc/hosts and the interfaces that
 // `commands` (for sh) make. Returns its answer, or "skip: why". The child has 20 s.
@@ -29,7 +25,7 @@ std::string InNamespace(const std::string& hostName, const std::string& hosts,
                         const std::string& commands, const std::function<std::string()>& body) {
     const TempPrefix folder;
     const std::string hostsFile = folder.m_path + "/hosts";
-    Write(hostsFile, hosts);
+    std::ofstream(hostsFile) << hosts;
     int answer[2];
     EXPECT_EQ(pipe(answer), 0);
     const pid_t pid = fork();

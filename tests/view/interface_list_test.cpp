@@ -34,6 +34,7 @@ protected:
             GTEST_SKIP() << WhyNoNetworkNamespace();
         }
         Ip("link add va0 type veth peer name vb0");
+        m_view = MakeStillView(600, 800);
     }
     void TearDown() override { SetPerfDataSnapshotReuse(kDefaultSnapshotReuse); }
 
@@ -58,7 +59,6 @@ protected:
 };
 
 TEST_F(InterfaceList, APairAddedAfterTheViewStartedIsDrawnWithinTwoTicksInTheKernelsOrder) {
-    m_view = MakeStillView(600, 800);
     Tick();
     ASSERT_EQ(m_drawn.size(), 3u);
     EXPECT_EQ(m_drawn, KernelOrder());
@@ -70,7 +70,6 @@ TEST_F(InterfaceList, APairAddedAfterTheViewStartedIsDrawnWithinTwoTicksInTheKer
 }
 
 TEST_F(InterfaceList, ADeletedPairIsGoneWithinTwoTicksAndTheOthersKeepTheirMinute) {
-    m_view = MakeStillView(600, 800);
     for (int second = 0; second < 4; ++second) {
         Tick();
     }
