@@ -40,18 +40,14 @@ PerfWalkResult WalkCopy(std::span<const std::byte> bytes, DWORD counter, Visits*
     });
 }
 
-TEST(WalkPerfData, VisitsEveryInstanceOfAValidBlock) {
+// A missing counter is the traffic counter's test's.
+TEST(WalkPerfData, VisitsEveryInstanceAndNothingAfterTheBlocksOwnLength) {
     auto block = ValidBlock();
-    ASSERT_EQ(block.size(), kSize);
+    ASSERT_EQ(block.size(), kSize) << "the offsets below assume it";
+    block.resize(block.size() + 16, std::byte{0xFF});
     Visits visits;
     EXPECT_EQ(WalkCopy(block, 264, &visits), PerfWalkResult::Walked);
     EXPECT_EQ(visits, (Visits{{u"eth0", 10}, {u"eth1", 20}, {u"eth2", 0x1'0000'0030}}));
-    EXPECT_EQ(WalkCopy(block, 999), PerfWalkResult::CounterMissing);
-    // Bytes after the block's own length are not part of it.
-    block.resize(block.size() + 16, std::byte{0xFF});
-    visits.clear();
-    EXPECT_EQ(WalkCopy(block, 520, &visits), PerfWalkResult::Walked);
-    EXPECT_EQ(visits.size(), 3u);
 }
 
 using Patches = std::vector<std::pair<std::size_t, DWORD>>;
