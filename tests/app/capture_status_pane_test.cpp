@@ -7,34 +7,52 @@
 
 namespace {
 
-QString Heard(QLabel* label, QAccessible::Text text = QAccessible::Name) {
-    return QAccessible::queryAccessibleInterface(label)->text(text);
+class CaptureStatusPaneTest : public ShellTest {
+protected:
+    // A unicast capture on :1002 and a multicast one on 228.7.7.7:8001, after the bars' first
+    // update, which must not take the pane back.
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(Start() && BarsUpdated());
+        m_pFrame = dynamic_cast<CFrameWnd*>(theApp.m_pMainWnd);
+        m_unicast.strWhat = ":1002";
+        m_unicast.started = CCaptureStatusText::Clock::now();
+        m_multicast = m_unicast;
+        m_multicast.strWhat = "228.7.7.7:8001";
+    }
+    QString Heard(QAccessible::Text text = QAccessible::Name) const {
+        return QAccessible::queryAccessibleInterface(Pane(0))->text(text);
+    }
+
+    CFrameWnd* m_pFrame = nullptr;
+    CaptureStatusFigures m_unicast;
+    CaptureStatusFigures m_multicast;
+    CCaptureStatusPane m_pane;
+};
+
+TEST_F(CaptureStatusPaneTest, ARunningCaptureTakesTheIdleTextsPlace) {
+    m_pane.Update(m_pFrame, &m_unicast, nullptr);
+    EXPECT_TRUE(Heard().startsWith(":1002 — lost here 0, before this host not known yet, "))
+        << Heard().toStdString();
+    EXPECT_TRUE(Heard(QAccessible::Description).contains("Lost here: 0 datagrams"));
+    m_pane.Update(m_pFrame, &m_unicast, &m_multicast);
+    EXPECT_TRUE(Heard().contains("; 228.7.7.7:8001 — lost here 0, ")) << Heard().toStdString();
 }
 
-TEST_F(ShellTest, TheCaptureStatusTakesTheIdleTextsPlaceLeavesAPromptAloneAndGoesWithTheCapture) {
-    ASSERT_TRUE(Start());
-    QTest::qWait(250);
-    auto* pFrame = dynamic_cast<CFrameWnd*>(theApp.m_pMainWnd);
-    CaptureStatusFigures unicast;
-    unicast.strWhat = ":1002";
-    unicast.started = CCaptureStatusText::Clock::now();
-    CaptureStatusFigures multicast = unicast;
-    multicast.strWhat = "228.7.7.7:8001";
-    CCaptureStatusPane pane;
-    pane.Update(pFrame, &unicast, nullptr);
-    EXPECT_TRUE(Heard(Pane(0)).startsWith(":1002 — lost here 0, before this host not known yet, "))
-        << Heard(Pane(0)).toStdString();
-    EXPECT_TRUE(Heard(Pane(0), QAccessible::Description).contains("Lost here: 0 datagrams"));
-    // A menu's prompt is the user's to read first; the status comes back once it has gone.
-    pFrame->SetMessageText("Receive a multicast stream");
-    pane.Update(pFrame, &unicast, &multicast);
-    EXPECT_EQ(Heard(Pane(0)), "Receive a multicast stream");
-    pFrame->SetMessageText(AFX_IDS_IDLEMESSAGE);
-    pane.Update(pFrame, &unicast, &multicast);
-    EXPECT_TRUE(Heard(Pane(0)).contains("; 228.7.7.7:8001 — lost here 0, "))
-        << Heard(Pane(0)).toStdString();
-    pane.Update(pFrame, nullptr, nullptr);
-    EXPECT_EQ(Heard(Pane(0)), "就绪");
+// A menu's prompt is the user's to read first.
+TEST_F(CaptureStatusPaneTest, APromptIsLeftAloneAndTheStatusComesBackOnceItHasGone) {
+    m_pFrame->SetMessageText("Receive a multicast stream");
+    m_pane.Update(m_pFrame, &m_unicast, &m_multicast);
+    EXPECT_EQ(Heard(), "Receive a multicast stream");
+    m_pFrame->SetMessageText(AFX_IDS_IDLEMESSAGE);
+    m_pane.Update(m_pFrame, &m_unicast, &m_multicast);
+    EXPECT_TRUE(Heard().startsWith(":1002 — ")) << Heard().toStdString();
+}
+
+TEST_F(CaptureStatusPaneTest, TheIdleTextComesBackWithoutATooltipOnceNoCaptureRuns) {
+    m_pane.Update(m_pFrame, &m_unicast, nullptr);
+    m_pane.Update(m_pFrame, nullptr, nullptr);
+    EXPECT_EQ(Heard(), "就绪");
     EXPECT_TRUE(Pane(0)->toolTip().isEmpty());
 }
 

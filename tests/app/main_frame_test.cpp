@@ -9,9 +9,41 @@
 
 namespace {
 
-TEST_F(ShellTest,
-       TheWindowOpensWithItsBarsItsCommandsEnabledOrGreyedTheHostInfoBoxesAndExitCloses) {
-    ASSERT_TRUE(Start());
+// The framework's commands and the program's; Edit and "Set DestIP", which have no handler,
+// and the recent-file item, with no file yet, are greyed.
+const std::set<UINT> kEnabled = {ID_FILE_NEW,         ID_FILE_OPEN,        ID_FILE_SAVE,
+                                 ID_FILE_SAVE_AS,     ID_FILE_PRINT,       ID_FILE_PRINT_PREVIEW,
+                                 ID_FILE_PRINT_SETUP, ID_APP_EXIT,         ID_VIEW_TOOLBAR,
+                                 ID_VIEW_STATUS_BAR,  ID_APP_ABOUT,        ID_GET_ALL_IP,
+                                 ID_GET_NETINFO,      ID_UNICAST_RECEIVED, ID_MULTICAST_RECEIVED,
+                                 ID_TEST_LIST_VECTOR, ID_TEST_CREGKEY};
+const std::set<UINT> kGreyed = {ID_FILE_MRU_FILE1, ID_EDIT_UNDO,  ID_EDIT_CUT,
+                                ID_EDIT_COPY,      ID_EDIT_PASTE, ID_SET_DESTIP};
+
+class MainFrameTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(Start());
+    }
+    // Chooses the "Local netConfig" item from the menu, then from the toolbar: one message box
+    // each, the same, matching pattern. Its prompt shows while the pointer rests on it.
+    void ExpectOneBoxEach(UINT nID, const char* prompt, const char* pattern) {
+        QMenu* popup = Popup("Local netConfig");
+        OpenPopup(popup);
+        QTest::mouseMove(popup, popup->actionGeometry(Item(popup, nID)).center());
+        EXPECT_EQ(Pane(0)->text(), prompt);
+        ModalDriver driver;
+        ClickItem(popup, nID);
+        Button(nID)->click();
+        ASSERT_EQ(driver.m_messages.size(), 2u);
+        EXPECT_EQ(driver.m_messages[0], driver.m_messages[1]);
+        EXPECT_TRUE(std::regex_match(driver.m_messages[0], std::regex(pattern)))
+            << driver.m_messages[0];
+    }
+};
+
+TEST_F(MainFrameTest, TheWindowOpensUntitledAtItsSizeWithItsIconAroundTheView) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Window()));
     // The offscreen platform adds no decorations: outer and inner sizes agree.
     EXPECT_EQ(Window()->frameGeometry().size(), QSize(400, 300));
@@ -19,9 +51,11 @@ TEST_F(ShellTest,
               dynamic_cast<CFrameWnd*>(theApp.m_pMainWnd)->GetActiveView()->GetSafeHwnd());
     EXPECT_EQ(Window()->windowTitle(), QStringLiteral("无标题 - Vandrel"));
     EXPECT_FALSE(Window()->windowIcon().isNull());
-    // The message pane, widest, then the key panes, greyed: no display server says a lock is on.
-    // The bars are updated when idle.
-    QTest::qWait(250);
+}
+
+// No display server says a lock is on.
+TEST_F(MainFrameTest, TheStatusBarSaysReadyWidestThenItsKeyPanesGreyed) {
+    EXPECT_TRUE(BarsUpdated());
     const QString texts[] = {"就绪", "-大写", "-数字", "-滚动"};  // "-": greyed
     for (int i = 0; i < 4; ++i) {
         ASSERT_NE(Pane(i), nullptr);
@@ -30,17 +64,9 @@ TEST_F(ShellTest,
                     (Pane(i)->x() > Pane(i - 1)->x() && Pane(i)->width() < Pane(0)->width()))
             << i;
     }
-    // What a user finds in the menus once opened and on the toolbar once idle: the framework's
-    // commands and the program's enabled; Edit and "Set DestIP", which have no handler, and the
-    // recent-file item, with no file yet, greyed.
-    const std::set<UINT> enabled = {ID_FILE_NEW,         ID_FILE_OPEN,        ID_FILE_SAVE,
-                                    ID_FILE_SAVE_AS,     ID_FILE_PRINT,       ID_FILE_PRINT_PREVIEW,
-                                    ID_FILE_PRINT_SETUP, ID_APP_EXIT,         ID_VIEW_TOOLBAR,
-                                    ID_VIEW_STATUS_BAR,  ID_APP_ABOUT,        ID_GET_ALL_IP,
-                                    ID_GET_NETINFO,      ID_UNICAST_RECEIVED, ID_MULTICAST_RECEIVED,
-                                    ID_TEST_LIST_VECTOR, ID_TEST_CREGKEY};
-    const std::set<UINT> greyed = {ID_FILE_MRU_FILE1, ID_EDIT_UNDO,  ID_EDIT_CUT,
-                                   ID_EDIT_COPY,      ID_EDIT_PASTE, ID_SET_DESTIP};
+}
+
+TEST_F(MainFrameTest, EachMenuOpensWithTheCommandsThatHaveAHandlerEnabledAndTheRestGreyed) {
     std::set<UINT> items[2];  // greyed, enabled
     QStringList titles;
     for (QAction* popup : Window()->menuBar()->actions()) {
@@ -55,39 +81,33 @@ TEST_F(ShellTest,
     }
     EXPECT_EQ(titles, QStringList({"文件(&F)", "编辑(&E)", "查看(&V)", "帮助(&H)",
                                    "Local netConfig", "Receiver", "No use", "Multicast Send"}));
-    EXPECT_EQ(items[1], enabled);
-    EXPECT_EQ(items[0], greyed);
-    // Seventeen entries, eleven of them buttons with images of their own, docked at the top.
+    EXPECT_EQ(items[1], kEnabled);
+    EXPECT_EQ(items[0], kGreyed);
+}
+
+TEST_F(MainFrameTest, TheToolbarShowsElevenButtonsWithImagesOfTheirOwnEnabledAsTheirItems) {
+    EXPECT_TRUE(BarsUpdated());
     EXPECT_EQ(ToolBar()->actions().size(), 17);
     QList<QImage> images;
     for (QAction* button : ToolBar()->actions()) {
         if (const UINT nID = button->data().toUInt(); !button->isSeparator()) {
             images << button->icon().pixmap(16, 15).toImage();
             EXPECT_EQ(images.count(images.last()), 1) << nID;
-            EXPECT_EQ(button->isEnabled(), enabled.contains(nID)) << nID;
+            EXPECT_EQ(button->isEnabled(), kEnabled.contains(nID)) << nID;
         }
     }
     EXPECT_EQ(images.size(), 11);
-    // "Local netConfig": each command ends in one message box, from the menu as from the toolbar.
-    const std::tuple<UINT, const char*, std::regex> commands[] = {
-        {ID_GET_ALL_IP, "ghjgfhjgfhj", std::regex("([0-9]{1,3}\\.){3}[0-9]{1,3}\n(.|\n)*")},
-        // Nothing when the machine has no adapter.
-        {ID_GET_NETINFO, "", std::regex("(The Ethernet Number is: [0-9a-f]{12}\n)?")},
-    };
-    QMenu* popup = Popup("Local netConfig");
-    ModalDriver driver;
-    for (const auto& [nID, prompt, box] : commands) {
-        OpenPopup(popup);
-        QTest::mouseMove(popup, popup->actionGeometry(Item(popup, nID)).center());
-        EXPECT_EQ(Pane(0)->text(), prompt);
-        driver.m_messages.clear();
-        ClickItem(popup, nID);
-        Button(nID)->click();
-        ASSERT_EQ(driver.m_messages.size(), 2u) << nID;
-        EXPECT_EQ(driver.m_messages[0], driver.m_messages[1]);
-        EXPECT_TRUE(std::regex_match(driver.m_messages[0], box)) << driver.m_messages[0];
-    }
-    // The View items hide and show their bar, the check mark following; Exit closes.
+}
+
+TEST_F(MainFrameTest, HostNameCommandShowsTheHostsAddressesOneALine) {
+    ExpectOneBoxEach(ID_GET_ALL_IP, "ghjgfhjgfhj", "([0-9]{1,3}\\.){3}[0-9]{1,3}\n(.|\n)*");
+}
+
+TEST_F(MainFrameTest, NetinfoCommandShowsTheEthernetNumberOrNothingWithoutAnAdapter) {
+    ExpectOneBoxEach(ID_GET_NETINFO, "", "(The Ethernet Number is: [0-9a-f]{12}\n)?");
+}
+
+TEST_F(MainFrameTest, TheViewItemsHideAndShowTheirBarTheCheckMarkFollowing) {
     QMenu* view = Popup("查看(&V)");
     for (const auto& [nID, bar] : {std::pair<UINT, QWidget*>{ID_VIEW_TOOLBAR, ToolBar()},
                                    {ID_VIEW_STATUS_BAR, Window()->statusBar()}}) {
@@ -100,6 +120,9 @@ TEST_F(ShellTest,
         view->hide();
     }
     EXPECT_EQ(Window()->toolBarArea(ToolBar()), Qt::TopToolBarArea) << "shown where it was docked";
+}
+
+TEST_F(MainFrameTest, ExitClosesTheWindow) {
     ClickItem(Popup("文件(&F)"), ID_APP_EXIT);
     EXPECT_EQ(theApp.m_pMainWnd, nullptr);
 }

@@ -82,6 +82,11 @@ protected:
     QLabel* Pane(int index) const {
         return Window()->statusBar()->findChild<QLabel*>(QStringLiteral("pane%1").arg(index));
     }
+    // Waits for the bars' first update when idle, which greys the last key pane: no display
+    // server says a lock is on. False when it has not come.
+    bool BarsUpdated() const {
+        return WaitUntil([this] { return Pane(3) != nullptr && !Pane(3)->isEnabled(); });
+    }
 
     // Opens the pop-up as the menu bar does, so that its items are updated, and chooses the
     // item with the mouse.

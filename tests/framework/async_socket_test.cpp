@@ -25,24 +25,34 @@ protected:
     }
 };
 
+class AsyncSocketTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CString address;
+        ASSERT_TRUE(m_socket.Create(0, SOCK_DGRAM) && m_socket.GetSockName(address, m_nPort));
+    }
+    RecordingSocket m_socket;
+    UINT m_nPort = 0;
+};
+
 // Sent while the user-interface thread does nothing else: they wait in the socket's queue,
 // filled by the socket's own thread. Reading whole datagrams, the long and the empty ones, is
 // the captures' tests' (tests/view).
-TEST(AsyncSocket, HeldDatagramsReachOnReceiveOneByOneOnTheUiThreadAndATakenPortFails) {
-    RecordingSocket socket, second;
-    CString address;
-    UINT nPort = 0;
-    ASSERT_TRUE(socket.Create(0, SOCK_DGRAM) && socket.GetSockName(address, nPort));
-    UdpSender sender(nPort);
+TEST_F(AsyncSocketTest, HeldDatagramsReachOnReceiveOneByOneOnTheUiThread) {
+    UdpSender sender(m_nPort);
     std::vector<std::string> sent;
     for (int i = 0; i < 3000; ++i) {
         sent.push_back(sender.SendBytes(std::to_string(i)));
     }
-    ASSERT_TRUE(WaitUntil([&] { return socket.m_received.size() >= 3000; }));
-    EXPECT_EQ(socket.m_received, sent) << "one OnReceive a datagram";
-    EXPECT_FALSE(socket.m_bOffThread);
-    EXPECT_EQ(socket.GetDroppedCount(), 0u);
-    EXPECT_FALSE(second.Create(nPort, SOCK_DGRAM));
+    ASSERT_TRUE(WaitUntil([&] { return m_socket.m_received.size() >= 3000; }));
+    EXPECT_EQ(m_socket.m_received, sent) << "one OnReceive a datagram";
+    EXPECT_FALSE(m_socket.m_bOffThread);
+    EXPECT_EQ(m_socket.GetDroppedCount(), 0u);
+}
+
+TEST_F(AsyncSocketTest, ATakenPortIsRefusedAsInUse) {
+    RecordingSocket second;
+    EXPECT_FALSE(second.Create(m_nPort, SOCK_DGRAM));
     EXPECT_EQ(GetLastError(), WSAEADDRINUSE);
 }
 

@@ -44,34 +44,44 @@ ON_UPDATE_COMMAND_UI(ID_UPDATE_ONLY, Derived::OnUpdateOnly)
 ON_UPDATE_COMMAND_UI(ID_SILENT_UPDATE, Derived::OnSilentUpdate)
 END_MESSAGE_MAP()
 
-TEST(CommandRouting, EachCommandReachesTheNearestHandlerAndItsItemsAreEnabledByIt) {
-    const std::tuple<UINT, BOOL, const char*, bool> cases[] = {
-        // id, handled, the handler that ran, enabled by an update (from enabled)
-        {ID_BASE_ONLY, TRUE, "base", true},  // a command handler enables its items
-        {ID_OVERRIDDEN, TRUE, "derived", true},
-        {ID_RANGE_FIRST, TRUE, "range 110", true},
-        {ID_RANGE_LAST, TRUE, "range 113", true},
-        {ID_RANGE_FIRST - 1, FALSE, "", false},  // nobody answers: disabled
-        {ID_RANGE_LAST + 1, FALSE, "", false},
-        {ID_DECLINED, FALSE, "declined", true},
-        {ID_UPDATE_ONLY, FALSE, "", true},    // an update handler decides
-        {ID_SILENT_UPDATE, FALSE, "", true},  // one that says nothing leaves the item as it was
-    };
-    for (const auto& [nID, handled, handler, enabled] : cases) {
+const std::tuple<UINT, BOOL, const char*, bool> kCases[] = {
+    // id, handled, the handler that ran, enabled by an update (from enabled)
+    {ID_BASE_ONLY, TRUE, "base", true},  // a command handler enables its items
+    {ID_OVERRIDDEN, TRUE, "derived", true},
+    {ID_RANGE_FIRST, TRUE, "range 110", true},
+    {ID_RANGE_LAST, TRUE, "range 113", true},
+    {ID_RANGE_FIRST - 1, FALSE, "", false},  // nobody answers: disabled
+    {ID_RANGE_LAST + 1, FALSE, "", false},
+    {ID_DECLINED, FALSE, "declined", true},
+    {ID_UPDATE_ONLY, FALSE, "", true},    // an update handler decides
+    {ID_SILENT_UPDATE, FALSE, "", true},  // one that says nothing leaves the item as it was
+};
+
+TEST(CommandRouting, EachCommandReachesTheNearestHandler) {
+    for (const auto& [nID, handled, handler, enabled] : kCases) {
+        Derived target;
+        EXPECT_EQ(target.OnCmdMsg(nID, CN_COMMAND, nullptr), handled) << nID;
+        EXPECT_EQ(target.m_calls, handler);
+    }
+}
+
+TEST(CommandRouting, AnItemIsEnabledByItsUpdateHandlerOrElseByACommandHandler) {
+    for (const auto& [nID, handled, handler, enabled] : kCases) {
         Derived target;
         CCmdUI item(nID);
         item.m_bEnabled = true;
         item.DoUpdate(&target);
         EXPECT_EQ(item.m_bEnabled, enabled) << nID;
         EXPECT_EQ(target.m_calls, "") << "an update ran a command";
-        EXPECT_EQ(target.OnCmdMsg(nID, CN_COMMAND, nullptr), handled) << nID;
-        EXPECT_EQ(target.m_calls, handler);
     }
+}
+
+TEST(CommandRouting, AnItemThatKeepsItsStateIsLeftAsItWasWhenNobodyAnswers) {
     Derived target;
     CCmdUI pane(999);
     pane.m_bEnabled = true;
     pane.DoUpdate(&target, FALSE);
-    EXPECT_TRUE(pane.m_bEnabled) << "items that keep their state when nobody answers";
+    EXPECT_TRUE(pane.m_bEnabled);
 }
 
 }  // namespace

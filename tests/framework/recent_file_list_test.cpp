@@ -26,26 +26,44 @@ QStringList Shown(CRecentFileList& list) {
     return shown;
 }
 
-// Newest first, without duplicates, up to its size; written out and read back, stale entries
-// beyond it are dropped.
-TEST(RecentFileList, NewestFirstWithoutDuplicatesUpToItsSizeAndKeptInTheProfile) {
-    QTemporaryDir dir;
-    QSettings profile(dir.filePath("profile.ini"), QSettings::IniFormat);
-    profile.setValue("Recent File List/File4", "/stale");
-    CRecentFileList list(ID_FILE_MRU_FILE1, "Recent File List", "File%d", 4);
-    EXPECT_EQ(Shown(list), QStringList({"Recent files (greyed)", "Exit"}));
-    for (const char* path :
-         {"/a&b.txt", "", static_cast<const char*>(nullptr), "/b.txt", "/a&b.txt", "/c"}) {
-        list.Add(path);
+class RecentFileListTest : public ::testing::Test {
+protected:
+    // Adds "/c", "/a&b.txt" and "/b.txt", in that order from the newest, among duplicates and
+    // empty names.
+    void Fill() {
+        for (const char* path :
+             {"/a&b.txt", "", static_cast<const char*>(nullptr), "/b.txt", "/a&b.txt", "/c"}) {
+            m_list.Add(path);
+        }
     }
-    EXPECT_EQ(Shown(list), QStringList({"&1 /c", "&2 /a&&b.txt", "&3 /b.txt", "Exit"}));
-    list.WriteList(profile);
-    EXPECT_FALSE(profile.contains("Recent File List/File4"));
+
+    QTemporaryDir m_dir;
+    QSettings m_profile{m_dir.filePath("profile.ini"), QSettings::IniFormat};
+    CRecentFileList m_list{ID_FILE_MRU_FILE1, "Recent File List", "File%d", 4};
+};
+
+TEST_F(RecentFileListTest, AnEmptyListShowsItsPlaceholderGreyed) {
+    EXPECT_EQ(Shown(m_list), QStringList({"Recent files (greyed)", "Exit"}));
+}
+
+TEST_F(RecentFileListTest, EntriesShowNewestFirstOnceEachWithoutEmptyNames) {
+    Fill();
+    EXPECT_EQ(Shown(m_list), QStringList({"&1 /c", "&2 /a&&b.txt", "&3 /b.txt", "Exit"}));
+}
+
+TEST_F(RecentFileListTest, TheProfileKeepsTheEntriesDropsStaleOnesAndAShorterListReadsTheNewest) {
+    m_profile.setValue("Recent File List/File4", "/stale");
+    Fill();
+    m_list.WriteList(m_profile);
+    EXPECT_FALSE(m_profile.contains("Recent File List/File4"));
     CRecentFileList read(ID_FILE_MRU_FILE1, "Recent File List", "File%d", 2);
-    read.ReadList(profile);
-    read.Add("/very/long/folder/names/that/go/on/and/on/for/ever/report.txt");
-    EXPECT_EQ(Shown(read),
-              QStringList({"&1 /very/long/folder/names/th.../report.txt", "&2 /c", "Exit"}));
+    read.ReadList(m_profile);
+    EXPECT_EQ(Shown(read), QStringList({"&1 /c", "&2 /a&&b.txt", "Exit"}));
+}
+
+TEST_F(RecentFileListTest, ALongPathIsShownShortenedInItsMiddle) {
+    m_list.Add("/very/long/folder/names/that/go/on/and/on/for/ever/report.txt");
+    EXPECT_EQ(Shown(m_list), QStringList({"&1 /very/long/folder/names/th.../report.txt", "Exit"}));
 }
 
 }  // namespace

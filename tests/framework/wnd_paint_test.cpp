@@ -4,8 +4,8 @@
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QTest>
-#include <numeric>
 
+#include "wait.h"
 #include "widget_host.h"
 #include "wnd.h"
 
@@ -19,7 +19,7 @@ public:
 
     std::vector<CString> m_rows;
     int m_nPeak = 0;  // a filled peak under a line, right of the rows, when not 0
-    std::vector<QRegion> m_painted;
+    QRegion m_painted;
 
 protected:
     void OnTimer(UINT_PTR /*nIDEvent*/) {
@@ -45,7 +45,7 @@ protected:
     }
     bool eventFilter(QObject* /*watched*/, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
-            m_painted.push_back(static_cast<QPaintEvent*>(event)->region());
+            m_painted += static_cast<QPaintEvent*>(event)->region();
         }
         return false;
     }
@@ -57,56 +57,53 @@ BEGIN_MESSAGE_MAP(RowsWindow, CWnd)
 ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-TEST(WndPaintTest, APassRepaintsOnlyTheRowsWhoseTextChanged) {
-    RowsWindow window;
-    QWidget* widget = window.GetSafeHwnd();
-    widget->resize(300, 200);
-    widget->installEventFilter(&window);
-    window.ShowWindow(SW_SHOW);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(widget));
-    QTest::qWait(20);
-    const auto tick = [&] {
-        window.m_painted.clear();
-        window.SendMessage(WM_TIMER, 2);
-        QTest::qWait(20);
-        return window.m_painted;
-    };
-    window.m_rows = {"eth0", "outRate=0.0 KB/sec", "InRate=0.0 KB/sec"};
-    EXPECT_EQ(tick().size(), 1u);
-    EXPECT_TRUE(tick().empty()) << "the same texts again paint nothing";
-    window.m_rows[1] = "outRate=2.5 KB/sec";
-    const auto regions = tick();
-    ASSERT_EQ(regions.size(), 1u);
-    const int height = QFontMetrics(widget->font()).height();
-    EXPECT_TRUE(regions[0].contains(QRect(10, 30, 100, height)));
-    EXPECT_FALSE(regions[0].intersects(QRect(0, 0, 300, 10 + height / 2))) << "the name's row";
-    window.m_rows.pop_back();
-    EXPECT_EQ(tick().size(), 1u) << "a row no longer drawn is erased";
-    EXPECT_EQ(window.GetRetainedSurface().size(), 2u);
+class WndPaintTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_widget->resize(300, 200);
+        m_widget->installEventFilter(&m_window);
+        m_window.ShowWindow(SW_SHOW);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_widget));
+    }
+    // What the widget repaints for one pass. A corner pixel is marked too, so that a pass that
+    // changes nothing still ends in a paint to wait for; it comes with the pass's own.
+    QRegion Tick() {
+        const QRect corner(299, 199, 1, 1);
+        m_window.m_painted = {};
+        m_window.SendMessage(WM_TIMER, 2);
+        m_widget->update(corner);
+        EXPECT_TRUE(WaitUntil([&] { return m_window.m_painted.contains(corner); }));
+        return m_window.m_painted - corner;
+    }
+
+    RowsWindow m_window;
+    QWidget* m_widget = m_window.GetSafeHwnd();
+};
+
+TEST_F(WndPaintTest, APassRepaintsOnlyTheRowsWhoseTextChanged) {
+    m_window.m_rows = {"eth0", "outRate=0.0 KB/sec", "InRate=0.0 KB/sec"};
+    EXPECT_FALSE(Tick().isEmpty());
+    EXPECT_TRUE(Tick().isEmpty()) << "the same texts again paint nothing";
+    m_window.m_rows[1] = "outRate=2.5 KB/sec";
+    const QRegion changed = Tick();
+    const int height = QFontMetrics(m_widget->font()).height();
+    EXPECT_TRUE(changed.contains(QRect(10, 30, 100, height)));
+    EXPECT_FALSE(changed.intersects(QRect(0, 0, 300, 10 + height / 2))) << "the name's row";
+    m_window.m_rows.pop_back();
+    EXPECT_TRUE(Tick().intersects(QRect(10, 50, 100, height))) << "a row no longer drawn is erased";
+    EXPECT_EQ(m_window.GetRetainedSurface().size(), 2u);
 }
 
-TEST(WndPaintTest, AShapeIsPaintedInItsPenAndBrushAndRepaintedOnlyWithinItsBounds) {
-    RowsWindow window;
-    QWidget* widget = window.GetSafeHwnd();
-    widget->resize(300, 200);
-    widget->installEventFilter(&window);
-    window.ShowWindow(SW_SHOW);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(widget));
-    window.m_rows = {"eth0"};
-    window.m_nPeak = 40;
-    window.SendMessage(WM_TIMER, 2);
-    QTest::qWait(20);
-    const QImage image = widget->grab().toImage();
+TEST_F(WndPaintTest, AShapeIsPaintedInItsPenAndBrushAndRepaintedOnlyWithinItsBounds) {
+    m_window.m_rows = {"eth0"};
+    m_window.m_nPeak = 40;
+    Tick();
+    const QImage image = m_widget->grab().toImage();
     EXPECT_EQ(image.pixelColor(240, 80), QColor(0, 255, 0)) << "inside, the brush";
     EXPECT_EQ(image.pixelColor(240, 60), QColor(0, 0, 255)) << "at the top, the pen";
     EXPECT_EQ(image.pixelColor(240, 50), image.pixelColor(299, 0)) << "above, the background";
-    window.m_painted.clear();
-    window.m_nPeak = 50;
-    window.SendMessage(WM_TIMER, 2);
-    QTest::qWait(20);
-    ASSERT_FALSE(window.m_painted.empty());
-    const QRegion painted =
-        std::accumulate(window.m_painted.begin(), window.m_painted.end(), QRegion());
+    m_window.m_nPeak = 50;
+    const QRegion painted = Tick();
     EXPECT_TRUE(painted.contains(QRect(200, 50, 81, 51)));
     EXPECT_FALSE(painted.intersects(QRect(0, 0, 300, 30))) << "the unchanged row";
 }
