@@ -7,11 +7,13 @@
 #include <QTimer>
 #include <atomic>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 
 #include "message_map.h"
 #include "process_signals.h"
 #include "win_app.h"
+#include "win_error.h"
 #include "wnd.h"
 
 namespace {
@@ -74,6 +76,11 @@ void AfxWinInit() {
     std::atexit(CloseOnExit);
     const int fd = WatchTerminationSignals();
     if (fd < 0) {
+        std::fprintf(stderr,
+                     "%s: termination signals cannot be watched (error %lu): Ctrl+C, kill or a "
+                     "closed terminal will end the program without closing its captures\n",
+                     qPrintable(QCoreApplication::applicationName()),
+                     static_cast<unsigned long>(GetLastError()));
         return;
     }
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, qApp);

@@ -40,7 +40,7 @@ CString GetNetinfoText() {
     std::memset(&ncb, 0, sizeof ncb);
     ncb.ncb_command = NCBRESET;
     ncb.ncb_lana_num = 0;
-    Netbios(&ncb);
+    (void)Netbios(&ncb);  // a failed reset makes the status request below fail as well
 
     std::memset(&ncb, 0, sizeof ncb);
     ncb.ncb_command = NCBASTAT;

@@ -19,4 +19,4 @@ bool IsPrefixFolderForeign();
 // without a drive letter, ERROR_ACCESS_DENIED when the prefix folder belongs to another
 // user, or the code of the failure to create the drive's folder; hostPath is set only on
 // success.
-DWORD MapDrivePath(LPCSTR lpPath, std::string& hostPath);
+[[nodiscard]] DWORD MapDrivePath(LPCSTR lpPath, std::string& hostPath);

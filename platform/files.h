@@ -29,24 +29,25 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
 // GetLastError set (112 for a full disk or the file-size limit, 232 for a pipe whose reader
 // has gone, 1460 for one whose reader took nothing for 2 s); *lpWritten holds what was
 // written either way.
-BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
-               LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped);
+[[nodiscard]] BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
+                             LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped);
 
 // Writes the count buffers of vectors at the handle's position in one call (more only after
 // a short write); vectors may be changed. On failure returns FALSE with GetLastError set (112
 // for a full disk or the file-size limit, 232 and 1460 as WriteFile) and a file cut back to
 // where the write started, so that it holds whole records only; a pipe cannot be cut back.
-BOOL WriteFileVectors(HANDLE hFile, iovec* vectors, unsigned count);
+[[nodiscard]] BOOL WriteFileVectors(HANDLE hFile, iovec* vectors, unsigned count);
 
 // Moves the handle's position to lDistanceToMove bytes from the start (FILE_BEGIN only);
 // *lpNewFilePointer, when given, gets it. FALSE with GetLastError set on failure (132 for a
 // pipe, which has no position).
-BOOL SetFilePointerEx(HANDLE hFile, LONGLONG lDistanceToMove, LONGLONG* lpNewFilePointer,
-                      DWORD dwMoveMethod);
+[[nodiscard]] BOOL SetFilePointerEx(HANDLE hFile, LONGLONG lDistanceToMove,
+                                    LONGLONG* lpNewFilePointer, DWORD dwMoveMethod);
 // Ends the file at the handle's position, cutting off what lies beyond it.
-BOOL SetEndOfFile(HANDLE hFile);
+[[nodiscard]] BOOL SetEndOfFile(HANDLE hFile);
 
-// Closes a file handle, or a thread handle of threads.h.
+// Closes a file handle, or a thread handle of threads.h. FALSE (6) only for a handle that is
+// not open, a programmer's error: the descriptor is released whatever close() says.
 BOOL CloseHandle(HANDLE hObject);
 
 // Seam for tests: every write waits this long first, as a slow disk would; 0 ends it.

@@ -15,9 +15,9 @@ struct InterfaceAddress {
 // the interface's own address (IFA_LOCAL; IFA_ADDRESS where there is none, as on loopback).
 // Sets `done` once NLMSG_DONE is seen; it stays false while more reply datagrams are due.
 // Returns 0, or EIO for a malformed message or an NLMSG_ERROR.
-int ParseAddressDump(std::span<const std::byte> reply, std::vector<InterfaceAddress>& out,
-                     bool& done);
+[[nodiscard]] int ParseAddressDump(std::span<const std::byte> reply,
+                                   std::vector<InterfaceAddress>& out, bool& done);
 
 // Every IPv4 address into `addresses`, in the kernel's order. Returns 0, or the errno value
 // when the kernel cannot be asked (`addresses` then left empty).
-int ReadInterfaceAddresses(std::vector<InterfaceAddress>& addresses);
+[[nodiscard]] int ReadInterfaceAddresses(std::vector<InterfaceAddress>& addresses);

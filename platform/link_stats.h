@@ -26,9 +26,10 @@ struct InterfaceSample {
 // Appends one sample per RTM_NEWLINK message of a dump reply to `out`, in message order.
 // Sets `done` once NLMSG_DONE is seen; it stays false while more reply datagrams are due.
 // Returns 0, or EIO for a malformed message or an NLMSG_ERROR.
-int ParseLinkDump(std::span<const std::byte> reply, std::vector<InterfaceSample>& out, bool& done);
+[[nodiscard]] int ParseLinkDump(std::span<const std::byte> reply, std::vector<InterfaceSample>& out,
+                                bool& done);
 
 // One dump of every interface into `samples`, in the kernel's (ifindex) order, with link
 // speeds from sysfs (re-read every 10 s). Thread-safe.
 // Returns 0, or the errno value when the kernel cannot be asked (`samples` then left empty).
-int ReadLinkStats(std::vector<InterfaceSample>& samples);
+[[nodiscard]] int ReadLinkStats(std::vector<InterfaceSample>& samples);

@@ -298,7 +298,7 @@ MulticastHostSnapshot TakeMulticastSnapshot(in_addr_t group) {
     if (ReadLinkStats(samples) == 0) {
         // Without the addresses, every link counts as having none: the advice then is the
         // one that works either way.
-        ReadInterfaceAddresses(addresses);
+        (void)ReadInterfaceAddresses(addresses);
     }
     for (const InterfaceSample& sample : samples) {
         MulticastLinkState& link = snapshot.links.emplace_back();

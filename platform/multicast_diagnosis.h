@@ -39,12 +39,12 @@ struct NetstatCounters {
 // Reads IPReversePathFilter (TcpExt) and InMcastPkts (IpExt) from /proc/net/netstat's text:
 // lines in pairs, names then values, each led by the same "Section:".
 // Returns 0, or EIO when either is missing or not a number (counters then as they were).
-int ParseNetstat(std::span<const std::byte> text, NetstatCounters& counters);
+[[nodiscard]] int ParseNetstat(std::span<const std::byte> text, NetstatCounters& counters);
 
 // The interface out of which the kernel's answer to an RTM_GETROUTE request leads (RTA_OIF).
 // Returns 0 with index set; the errno value of an NLMSG_ERROR answer (ENETUNREACH: no route);
 // or EIO for a malformed reply or one without an interface (index then left as it was).
-int ParseRouteReply(std::span<const std::byte> reply, int& index);
+[[nodiscard]] int ParseRouteReply(std::span<const std::byte> reply, int& index);
 
 // What the host shows now, for a join of group (network byte order). Never fails as a whole:
 // a part that cannot be read keeps its "unread" value above.

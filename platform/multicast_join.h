@@ -38,7 +38,7 @@ inline constexpr std::size_t kDestinationControlSpace = CMSG_SPACE(sizeof(in_pkt
 // The destination address of a datagram read by recvmsg or recvmmsg on such a socket: the
 // address its IP header carried. False, destination left as it was, when the control data
 // hold none (IP_PKTINFO not set, or the control buffer was too small: MSG_CTRUNC).
-bool GetDatagramDestination(const msghdr& message, in_addr_t& destination);
+[[nodiscard]] bool GetDatagramDestination(const msghdr& message, in_addr_t& destination);
 
 // Whether a datagram from source to destination belongs to the stream joined: sent to the
 // group and, when the membership names a source, by that source.

@@ -11,4 +11,4 @@
 // The name's IPv4 addresses into `addresses`, in network byte order, each once, in the
 // resolver's order. Returns ERROR_SUCCESS, or the Windows Sockets code when there are none
 // (WSAHOST_NOT_FOUND, WSANO_DATA, WSATRY_AGAIN, WSANO_RECOVERY).
-DWORD ResolveIPv4(const char* name, std::vector<std::uint32_t>& addresses);
+[[nodiscard]] DWORD ResolveIPv4(const char* name, std::vector<std::uint32_t>& addresses);

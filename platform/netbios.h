@@ -81,4 +81,4 @@ struct NAME_BUFFER {
 // Failures: NRC_BRIDGE when there is no such adapter, NRC_BUFLEN when ncb_buffer cannot
 // hold the record (ncb_buffer is then untouched), NRC_SYSTEM when the kernel cannot be
 // asked, NRC_ILLCMD for other commands, asynchronous ones or a remote call name.
-UCHAR Netbios(NCB* pncb);
+[[nodiscard]] UCHAR Netbios(NCB* pncb);

@@ -16,7 +16,7 @@
 // Returns ERROR_SUCCESS; ERROR_MORE_DATA, with *size set to the need and `data` untouched,
 // when `data` is null or *size is too small; ERROR_FILE_NOT_FOUND when the kernel's
 // counters cannot be read.
-DWORD QueryPerfData(LPBYTE data, LPDWORD size);
+[[nodiscard]] DWORD QueryPerfData(LPBYTE data, LPDWORD size);
 
 // A view draws every interface with two queries each, a few microseconds apart. One
 // kernel read serves every query within this age, so a pass costs one read, not 2n.

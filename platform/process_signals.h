@@ -10,7 +10,7 @@ void IgnoreWriteSignals();
 // From now on SIGTERM, SIGINT and SIGHUP (unless ignored when the process started) each
 // make the returned descriptor readable once; a second of the same signal ends the process
 // as it would have. Returns -1 with GetLastError set when the descriptor cannot be made.
-int WatchTerminationSignals();
+[[nodiscard]] int WatchTerminationSignals();
 
 // The signal that made the descriptor readable, or 0 when none is waiting.
 int TakeTerminationSignal();

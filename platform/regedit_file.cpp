@@ -31,8 +31,9 @@ std::optional<std::string> Utf16ToUtf8(std::span<const std::byte> bytes) {
     std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), count,
                                                                  nullptr, 0, nullptr, nullptr)),
                     '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), count, out.data(), static_cast<int>(out.size()),
-                        nullptr, nullptr);
+    // Cannot fail: the output is the size just measured, and UTF-8 takes every code unit.
+    (void)WideCharToMultiByte(CP_UTF8, 0, wide.data(), count, out.data(),
+                              static_cast<int>(out.size()), nullptr, nullptr);
     return out;
 }
 

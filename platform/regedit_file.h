@@ -34,4 +34,5 @@ struct RegeditKey {
 // merged, and "[-key]" and "name"=- deletions are applied. Takes time in proportion to the
 // file's size. Returns ERROR_SUCCESS, or ERROR_BADDB for anything not in the format (keys are
 // then unspecified).
-DWORD ParseRegeditFile(std::span<const std::byte> bytes, std::vector<RegeditKey>& keys);
+[[nodiscard]] DWORD ParseRegeditFile(std::span<const std::byte> bytes,
+                                     std::vector<RegeditKey>& keys);

@@ -22,10 +22,11 @@ T LoadAt(std::span<const std::byte> bytes, std::size_t offset) {
 // (`headerSize` bytes: an ifinfomsg, an ifaddrmsg) and the attributes that follow it.
 // Sets `done` once NLMSG_DONE is seen; it stays false while more reply datagrams are due.
 // Returns 0, or EIO for a malformed message or an NLMSG_ERROR (which end the dump).
-int ParseDumpReply(std::span<const std::byte> reply, std::uint16_t type, std::size_t headerSize,
-                   const std::function<void(std::span<const std::byte> header,
-                                            std::span<const std::byte> attributes)>& take,
-                   bool& done);
+[[nodiscard]] int ParseDumpReply(
+    std::span<const std::byte> reply, std::uint16_t type, std::size_t headerSize,
+    const std::function<void(std::span<const std::byte> header,
+                             std::span<const std::byte> attributes)>& take,
+    bool& done);
 
 // Hands each well-formed attribute of `attributes` to `take` with its payload, in order; the
 // walk stops at the first one whose length does not fit.
@@ -46,20 +47,21 @@ public:
     // Returns 0, or the errno value (parse's own, or EIO) when the kernel cannot be asked, does
     // not answer within a second or answers badly; the socket is then closed, so no stale
     // reply part reaches the next dump.
-    int Dump(std::uint16_t type, std::span<const std::byte> header,
-             const std::function<int(std::span<const std::byte>, bool& done)>& parse);
+    [[nodiscard]] int Dump(std::uint16_t type, std::span<const std::byte> header,
+                           const std::function<int(std::span<const std::byte>, bool& done)>& parse);
 
     // Sends one request of `type` (RTM_GETROUTE) whose body is `body` (at most 64 bytes) and
     // hands the reply datagram to `parse`. Returns parse's answer, or the errno value when the
     // kernel cannot be asked or does not answer within a second (the socket is then closed).
-    int Ask(std::uint16_t type, std::span<const std::byte> body,
-            const std::function<int(std::span<const std::byte>)>& parse);
+    [[nodiscard]] int Ask(std::uint16_t type, std::span<const std::byte> body,
+                          const std::function<int(std::span<const std::byte>)>& parse);
 
 private:
-    int Send(std::uint16_t type, std::uint16_t flags, std::span<const std::byte> body);
-    int Socket();
+    [[nodiscard]] int Send(std::uint16_t type, std::uint16_t flags,
+                           std::span<const std::byte> body);
+    [[nodiscard]] int Socket();
     void Close();
-    int Fail(int err);
+    [[nodiscard]] int Fail(int err);
 
     int m_fd = -1;
     std::uint32_t m_sequence = 0;

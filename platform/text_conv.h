@@ -8,6 +8,6 @@
 // lpMultiByteStr. Returns the bytes written, or, when cbMultiByte is 0, the bytes needed.
 // Returns 0 and sets ERROR_INSUFFICIENT_BUFFER when the output does not fit; the output
 // then holds no complete text. Unpaired surrogates become U+FFFD. CP_ACP means UTF-8.
-int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
-                        LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
-                        BOOL* lpUsedDefaultChar);
+[[nodiscard]] int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr,
+                                      int cchWideChar, LPSTR lpMultiByteStr, int cbMultiByte,
+                                      LPCSTR lpDefaultChar, BOOL* lpUsedDefaultChar);

@@ -26,24 +26,24 @@ HANDLE CreateThread(LPVOID lpThreadAttributes, size_t dwStackSize,
 
 // The Windows code for a thread that could not start (errno err): out of resources is
 // ERROR_NOT_ENOUGH_MEMORY, as CreateThread says. For threads started other ways too.
-DWORD WinErrorFromThreadStart(int err);
+[[nodiscard]] DWORD WinErrorFromThreadStart(int err);
 
 // Waits until the thread of hHandle has returned or dwMilliseconds pass: WAIT_OBJECT_0,
 // WAIT_TIMEOUT, or WAIT_FAILED (GetLastError 6) for a handle that is no thread's.
-DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+[[nodiscard]] DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 
 // The thread's return value, or STILL_ACTIVE while it runs; FALSE (6) for a bad handle.
-BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
+[[nodiscard]] BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
 
 // The calling thread, as a pseudo-handle that SetThreadPriority understands.
 HANDLE GetCurrentThread();
 // THREAD_PRIORITY_TIME_CRITICAL: the lowest real-time class, where the user may have it
 // (CAP_SYS_NICE or an rtprio limit); FALSE with GetLastError 5 otherwise.
-BOOL SetThreadPriority(HANDLE hThread, int nPriority);
+[[nodiscard]] BOOL SetThreadPriority(HANDLE hThread, int nPriority);
 
 // Ends the process with uExitCode at once, from any thread: standard output is flushed, but
 // no exit handler or static destructor runs beside the threads still working.
 [[noreturn]] void ExitProcess(UINT uExitCode);
 
 // For CloseHandle: closes hObject and returns true when it is a thread handle.
-bool CloseThreadHandle(HANDLE hObject);
+[[nodiscard]] bool CloseThreadHandle(HANDLE hObject);

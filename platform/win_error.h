@@ -18,4 +18,4 @@ void SetLastError(DWORD code);
 
 // Maps an errno value to the Windows error code that the same failure gives on Windows;
 // values without a Windows twin map to ERROR_INVALID_PARAMETER.
-DWORD WinErrorFromErrno(int err);
+[[nodiscard]] DWORD WinErrorFromErrno(int err);

@@ -21,7 +21,8 @@ inline constexpr long FD_ACCEPT = 0x08;
 inline constexpr long FD_CONNECT = 0x10;
 inline constexpr long FD_CLOSE = 0x20;
 
-// Returns 0, or SOCKET_ERROR with GetLastError set.
+// Returns 0, or SOCKET_ERROR with GetLastError set. The descriptor is released either way, so
+// the answer matters only for a socket that is not open, a programmer's error.
 int closesocket(SOCKET s);
 
 // The lowest port an unprivileged user may bind (net.ipv4.ip_unprivileged_port_start);

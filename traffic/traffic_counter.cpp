@@ -49,7 +49,7 @@ struct AnsiName {
     char text[256] = {};
 
     explicit AnsiName(LPCWSTR name) {
-        WideCharToMultiByte(CP_ACP, 0, name, -1, text, 255, nullptr, nullptr);
+        (void)WideCharToMultiByte(CP_ACP, 0, name, -1, text, 255, nullptr, nullptr);
     }
 };
 

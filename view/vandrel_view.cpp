@@ -57,7 +57,7 @@ CVandrelView::~CVandrelView() {
         // written, and a message box the thread asks for meanwhile is not waited for.
         m_sock.Wake();
         const glue::WorkerMessageBoxRelease release;
-        WaitForSingleObject(m_hThread, INFINITE);
+        (void)WaitForSingleObject(m_hThread, INFINITE);  // fails only for a handle not a thread's
         CloseHandle(m_hThread);
         m_hThread = nullptr;
     }

@@ -28,7 +28,7 @@ class BareWindow : public QWidget {
 public:
     void Tick() {
         std::vector<InterfaceSample> samples;
-        ReadLinkStats(samples);  // left empty when the kernel cannot be asked
+        (void)ReadLinkStats(samples);  // left empty when the kernel cannot be asked
         m_order.clear();
         for (const InterfaceSample& sample : samples) {
             const auto known = m_interfaces.find(sample.name);
@@ -106,7 +106,7 @@ private:
 void ShowLines(QLabel& label) {
     static std::map<std::string, InterfaceSample> previous;
     std::vector<InterfaceSample> samples;
-    ReadLinkStats(samples);
+    (void)ReadLinkStats(samples);  // left empty when the kernel cannot be asked
     QString text;
     for (const InterfaceSample& sample : samples) {
         const auto last = previous.find(sample.name);
