@@ -25,9 +25,7 @@ CVandrelApp::CVandrelApp() {
     glue::SetResources(VandrelResources());
 }
 
-// Defined together, in this order, so that they are constructed in this order.
 CVandrelApp theApp;
-CString g_strGroupIP;
 
 BOOL CVandrelApp::InitInstance() {
     CreateMutexA(nullptr, TRUE, m_pszAppName);

@@ -17,4 +17,3 @@ protected:
 };
 
 extern CVandrelApp theApp;
-extern CString g_strGroupIP;

@@ -29,9 +29,6 @@
 #include "resource_tables.h"
 #include "vandrel_view.h"
 
-// Defined beside theApp in the program.
-CString g_strGroupIP;
-
 namespace {
 
 using namespace std::chrono_literals;

@@ -18,8 +18,6 @@
 #include "udp_receive_socket.h"
 #include "win_error.h"
 
-std::atomic<DWORD> g_nRecvPort{0};
-
 namespace {
 
 constexpr UINT_PTR kTimerId = 2;

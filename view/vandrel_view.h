@@ -3,8 +3,6 @@
 // Created by the document template; user-interface thread only.
 #pragma once
 
-#include <atomic>
-
 #include "capture_status_pane.h"
 #include "multicast_receive.h"
 #include "rate_history.h"
@@ -12,9 +10,6 @@
 #include "view.h"
 
 class CUdpReceiveSocket;
-
-// The capture port, also the multicast receiver's run flag: 0 stops it.
-extern std::atomic<DWORD> g_nRecvPort;
 
 class CVandrelView : public CView {
     DECLARE_DYNCREATE(CVandrelView)

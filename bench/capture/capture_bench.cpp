@@ -48,9 +48,6 @@
 #include "udp_receive_socket.h"
 #include "vandrel_view.h"
 
-// Defined beside theApp in the program.
-CString g_strGroupIP;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;

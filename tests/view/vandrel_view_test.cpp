@@ -10,9 +10,6 @@
 #include "perf_source_fixture.h"
 #include "win_init.h"
 
-// Defined beside theApp in the program.
-CString g_strGroupIP;
-
 namespace {
 
 using Items = std::vector<std::tuple<int, int, std::string>>;
