@@ -27,6 +27,7 @@
 #include "ratio_reporter.h"
 #include "registry.h"
 #include "resource_tables.h"
+#include "traffic_counter.h"
 #include "vandrel_view.h"
 
 namespace {
@@ -94,7 +95,7 @@ BENCHMARK(BM_ReadLinkStats)->Apply(LeastOfFive);
 
 void BM_RegQueryValueEx(benchmark::State& state) {
     SetPerfDataSnapshotReuse(0ns);
-    std::vector<BYTE> buffer(40960);
+    std::vector<BYTE> buffer(CTrafficCounter::kQueryStep);
     for (auto _ : state) {
         DWORD size = static_cast<DWORD>(buffer.size());
         if (RegQueryValueExA(HKEY_PERFORMANCE_DATA, kNetworkInterfaceValueName.data(), nullptr,

@@ -20,9 +20,11 @@ CString Elapsed(CCaptureStatusText::Clock::duration elapsed) {
 }
 
 // The program's KB is 1,024 bytes; its MB follows it.
+constexpr double kBytesPerMB = 1024.0 * 1024.0;
+
 CString FileSize(uint64_t bytes) {
     CString strText;
-    strText.Format("%.1f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
+    strText.Format("%.1f MB", static_cast<double>(bytes) / kBytesPerMB);
     return strText;
 }
 

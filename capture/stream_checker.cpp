@@ -14,6 +14,9 @@ constexpr uint16_t kLargestStep = 32768;
 // A step back of at most this many is a datagram repeated or overtaken on its way, not a
 // restart; as many numbers are remembered for taking back a count of one that turns up late.
 constexpr uint16_t kReorderWindow = 64;
+// The numbers remembered, one bit each; a 64-bit word shifted by as many or more is undefined.
+constexpr unsigned kMissingBits = 64;
+static_assert(kReorderWindow <= kMissingBits);
 
 unsigned Byte(std::byte b) {
     return std::to_integer<unsigned>(b);
@@ -200,12 +203,13 @@ bool StreamChecker::FollowSequence(const Datagram& datagram) {
         const auto step = static_cast<uint16_t>(datagram.sequence - m_sequence);
         if (step <= kLargestStep) {
             const uint64_t missing = step - 1u;
-            m_missingBefore = step >= 64 ? 0 : m_missingBefore << step;
+            m_missingBefore = step >= kMissingBits ? 0 : m_missingBefore << step;
             if (missing > m_lostHereSinceSequence) {
                 m_datagramsLostBefore += missing - m_lostHereSinceSequence;
                 // Which numbers were this host's is known only when it lost none.
                 if (m_lostHereSinceSequence == 0) {
-                    m_missingBefore |= missing >= 64 ? ~uint64_t{0} : (uint64_t{1} << missing) - 1;
+                    m_missingBefore |=
+                        missing >= kMissingBits ? ~uint64_t{0} : (uint64_t{1} << missing) - 1;
                 }
             }
             if (missing != 0) {

@@ -16,70 +16,71 @@ void ListVectorExercise(const std::function<void(const char* szLine)>& onLine) {
         }
     };
 
-    const LONGLONG dwTotal = 6960765916756;  // 0x654ADFAD654
-    // Kept as the exercise has them, results unused: they try Windows' 64-bit conversions,
-    // which the compiler's printf checking does not know.
+    const LONGLONG llTotal = 6960765916756;  // 0x654ADFAD654
+    // The exercise has always formatted the total with Windows' 64-bit conversions and shown
+    // neither text: kept, results dropped, as part of what it exercises. The compiler's printf
+    // checking does not know these conversions.
     CString strTotal;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat"
-    strTotal.Format("dwTotal= %I64d \n", dwTotal);
-    strTotal.Format("dwTotal= %I64x \n", dwTotal);
+    strTotal.Format("dwTotal= %I64d \n", llTotal);
+    strTotal.Format("dwTotal= %I64x \n", llTotal);
 #pragma GCC diagnostic pop
 
-    std::list<EventRecord> m_listExitEvent;
-    std::list<EventRecord*> m_listExitEvent2;
+    std::list<EventRecord> listEvents;
+    std::list<EventRecord*> listEventPtrs;
     for (int i = 1; i <= 10; ++i) {
         EventRecord event{};
         event.nValue = i;
-        m_listExitEvent.push_back(event);
+        listEvents.push_back(event);
         auto* pEvent = new EventRecord{};
         pEvent->nValue = i;
-        m_listExitEvent2.push_back(pEvent);
+        listEventPtrs.push_back(pEvent);
     }
-    for (auto it = m_listExitEvent.begin(); it != m_listExitEvent.end();) {
+    for (auto it = listEvents.begin(); it != listEvents.end();) {
         line("aaevent_it=%d", it->nValue);
-        it = it->nValue % 2 == 0 ? m_listExitEvent.erase(it) : std::next(it);
+        it = it->nValue % 2 == 0 ? listEvents.erase(it) : std::next(it);
     }
-    for (auto it = m_listExitEvent2.begin(); it != m_listExitEvent2.end();) {
+    for (auto it = listEventPtrs.begin(); it != listEventPtrs.end();) {
         line("\n m_listExitEvent2_it=%d", (*it)->nValue);
         if ((*it)->nValue % 2 == 0) {
             delete *it;
-            it = m_listExitEvent2.erase(it);
+            it = listEventPtrs.erase(it);
         } else {
             ++it;
         }
     }
-    for (const EventRecord& event : m_listExitEvent) {
+    for (const EventRecord& event : listEvents) {
         line("aaashow =%d", event.nValue);
     }
-    for (const EventRecord* pEvent : m_listExitEvent2) {
+    for (const EventRecord* pEvent : listEventPtrs) {
         line("\n m_listExitEvent2_it =%d", pEvent->nValue);
     }
-    while (!m_listExitEvent2.empty()) {
-        EventRecord* pEvent = m_listExitEvent2.front();
-        m_listExitEvent2.pop_front();
+    while (!listEventPtrs.empty()) {
+        EventRecord* pEvent = listEventPtrs.front();
+        listEventPtrs.pop_front();
         delete pEvent;
     }
-    while (!m_listExitEvent.empty()) {
-        m_listExitEvent.pop_front();
+    while (!listEvents.empty()) {
+        listEvents.pop_front();
     }
 
-    std::vector<EventRecord> m_vv;
-    std::vector<EventRecord*> m_vv2;
+    std::vector<EventRecord> vecEvents;
+    std::vector<EventRecord*> vecEventPtrs;
     for (int i = 1; i <= 10; ++i) {
         EventRecord event{};
         event.nValue = i;
-        m_vv.push_back(event);
+        vecEvents.push_back(event);
         auto* pEvent = new EventRecord{};
         pEvent->nValue = i;
-        m_vv2.push_back(pEvent);
+        vecEventPtrs.push_back(pEvent);
     }
     // Erasing moves the next record into this place, so the place is examined again.
-    for (auto it = m_vv.begin(); it != m_vv.end();) {
+    for (auto it = vecEvents.begin(); it != vecEvents.end();) {
         line("\tm_vv=%d", it->nValue);
-        it = it->nValue % 2 == 0 ? m_vv.erase(it) : std::next(it);
+        it = it->nValue % 2 == 0 ? vecEvents.erase(it) : std::next(it);
     }
-    for (EventRecord*& pEvent : m_vv2) {
+    for (EventRecord*& pEvent : vecEventPtrs) {
         line("\tm_vv2=%d", pEvent->nValue);
         if (pEvent->nValue % 2 == 0) {
             delete pEvent;
@@ -87,22 +88,22 @@ void ListVectorExercise(const std::function<void(const char* szLine)>& onLine) {
         }
     }
     // The slots emptied above point to nothing: there is nothing to report for them.
-    for (const EventRecord* pEvent : m_vv2) {
+    for (const EventRecord* pEvent : vecEventPtrs) {
         if (pEvent != nullptr) {
             line("\tm_vv2=%d", pEvent->nValue);
         }
     }
-    while (!m_vv2.empty()) {
-        delete m_vv2.back();
-        m_vv2.pop_back();
+    while (!vecEventPtrs.empty()) {
+        delete vecEventPtrs.back();
+        vecEventPtrs.pop_back();
     }
-    for (const EventRecord& event : m_vv) {
+    for (const EventRecord& event : vecEvents) {
         line("m_vv=%d ", event.nValue);
     }
-    for (std::size_t i = 0; i < m_vv.size(); ++i) {
-        m_vv[i].nValue += 1;
+    for (std::size_t i = 0; i < vecEvents.size(); ++i) {
+        vecEvents[i].nValue += 1;
     }
-    for (std::size_t i = 0; i < m_vv.size(); ++i) {
-        line("m_vv[i]=%d\n", m_vv[i].nValue);
+    for (std::size_t i = 0; i < vecEvents.size(); ++i) {
+        line("m_vv[i]=%d\n", vecEvents[i].nValue);
     }
 }

@@ -1,6 +1,7 @@
 #include "perf_data_walker.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -9,20 +10,21 @@
 
 namespace {
 
-// Field offsets within the published records. Every record but the block starts with
-// its own length.
-constexpr std::uint64_t kBlockTotalByteLength = 20;
-constexpr std::uint64_t kBlockHeaderLength = 24;
-constexpr std::uint64_t kBlockNumObjectTypes = 28;
-constexpr std::uint64_t kObjectDefinitionLength = 4;
-constexpr std::uint64_t kObjectHeaderLength = 8;
-constexpr std::uint64_t kObjectNameTitleIndex = 12;
-constexpr std::uint64_t kObjectNumCounters = 32;
-constexpr std::uint64_t kObjectNumInstances = 40;
-constexpr std::uint64_t kCounterNameTitleIndex = 4;
-constexpr std::uint64_t kCounterSize = 32;
-constexpr std::uint64_t kCounterOffset = 36;
-constexpr std::uint64_t kInstanceNameOffset = 16;
+// Field offsets within the published records, whose layout perf_records.h pins. Every record
+// but the block starts with its own length.
+constexpr std::uint64_t kBlockTotalByteLength = offsetof(PERF_DATA_BLOCK, TotalByteLength);
+constexpr std::uint64_t kBlockHeaderLength = offsetof(PERF_DATA_BLOCK, HeaderLength);
+constexpr std::uint64_t kBlockNumObjectTypes = offsetof(PERF_DATA_BLOCK, NumObjectTypes);
+constexpr std::uint64_t kObjectDefinitionLength = offsetof(PERF_OBJECT_TYPE, DefinitionLength);
+constexpr std::uint64_t kObjectHeaderLength = offsetof(PERF_OBJECT_TYPE, HeaderLength);
+constexpr std::uint64_t kObjectNameTitleIndex = offsetof(PERF_OBJECT_TYPE, ObjectNameTitleIndex);
+constexpr std::uint64_t kObjectNumCounters = offsetof(PERF_OBJECT_TYPE, NumCounters);
+constexpr std::uint64_t kObjectNumInstances = offsetof(PERF_OBJECT_TYPE, NumInstances);
+constexpr std::uint64_t kCounterNameTitleIndex =
+    offsetof(PERF_COUNTER_DEFINITION, CounterNameTitleIndex);
+constexpr std::uint64_t kCounterSize = offsetof(PERF_COUNTER_DEFINITION, CounterSize);
+constexpr std::uint64_t kCounterOffset = offsetof(PERF_COUNTER_DEFINITION, CounterOffset);
+constexpr std::uint64_t kInstanceNameOffset = offsetof(PERF_INSTANCE_DEFINITION, NameOffset);
 
 static_assert(std::endian::native == std::endian::little, "blocks are read in place");
 

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr DWORD kQueryStep = 40960;
-
 // The query's buffer and the bytes it returned; empty when the query failed.
 struct PerfData {
     std::unique_ptr<BYTE[]> buffer;
@@ -25,7 +23,7 @@ struct PerfData {
 
 PerfData QueryNetworkInterfaces() {
     PerfData data;
-    DWORD capacity = kQueryStep;
+    DWORD capacity = CTrafficCounter::kQueryStep;
     for (;;) {
         data.buffer = std::make_unique_for_overwrite<BYTE[]>(capacity);
         data.size = capacity;
@@ -39,7 +37,7 @@ PerfData QueryNetworkInterfaces() {
             data.buffer.reset();
             return data;
         }
-        capacity += kQueryStep;
+        capacity += CTrafficCounter::kQueryStep;
     }
 }
 

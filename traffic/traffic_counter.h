@@ -14,6 +14,9 @@
 
 class CTrafficCounter {
 public:
+    // The query's buffer starts this large and grows by as much while the data do not fit.
+    static constexpr DWORD kQueryStep = 40960;
+
     CTrafficCounter();
     virtual ~CTrafficCounter();
     CTrafficCounter(const CTrafficCounter&) = delete;

@@ -66,8 +66,8 @@ double CRateGraph::ScaleTop(const Seconds& seconds) {
 
 // Runs once a pass for every interface. Changes need bench/.
 void CRateGraph::Draw(CDC* pDC, int y, const CRateHistory::Minute& minute) {
-    const RECT plot = {m_nRight - (kSeconds - 1) * m_nStep, y - 20 + m_nTextHeight + 2, m_nRight,
-                       y + kPlotBottom};
+    const RECT plot = {m_nRight - (kSeconds - 1) * m_nStep, y - kLineSpacing + m_nTextHeight + 2,
+                       m_nRight, y + kPlotBottom};
     if (m_nStep == 0 || plot.bottom - plot.top < 10) {
         return;
     }
@@ -78,7 +78,7 @@ void CRateGraph::Draw(CDC* pDC, int y, const CRateHistory::Minute& minute) {
     const double scaleTop = ScaleTop(seconds);
     CPen* pOldPen = pDC->SelectObject(&m_framePen);
     CBrush* pOldBrush = pDC->SelectObject(&m_inBrush);
-    DrawFrame(pDC, plot, y - 20, scaleTop);
+    DrawFrame(pDC, plot, y - kLineSpacing, scaleTop);
     DrawKey(pDC, plot.left, y);
     pDC->SelectObject(&m_inPen);
     DrawRuns(pDC, plot, seconds, &CRateHistory::Rates::in, scaleTop);
@@ -106,7 +106,7 @@ void CRateGraph::DrawKey(CDC* pDC, int nPlotLeft, int y) {
     const int left = nPlotLeft - kKeyGap - kKeyWidth;
     const int right = nPlotLeft - kKeyGap;
     const int outMiddle = y + m_nTextHeight / 2;
-    const int inMiddle = y + 20 + m_nTextHeight / 2;
+    const int inMiddle = y + kLineSpacing + m_nTextHeight / 2;
     pDC->SelectObject(&m_outPen);
     const POINT outKey[] = {{left, outMiddle}, {right, outMiddle}};
     pDC->Polyline(outKey, 2);

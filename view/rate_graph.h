@@ -8,6 +8,10 @@
 #include "dc.h"
 #include "rate_history.h"
 
+// The view's three lines of an interface lie this far apart: its name above the outgoing
+// line's row, the incoming line below it.
+inline constexpr int kLineSpacing = 20;
+
 class CRateGraph {
 public:
     // Lays the graphs out for a client area nClientWidth pixels wide, right of the longest

@@ -22,7 +22,16 @@ namespace {
 
 constexpr UINT_PTR kTimerId = 2;
 constexpr UINT kTimerPeriodMs = 1000;
-constexpr double kBytesToKB = 0.0009765625;
+constexpr double kBytesToKB = 1.0 / 1024;  // the program's KB is 1,024 bytes
+// Each interface's block of three lines, top down: the first block's outgoing line at
+// kFirstBlockY, the next kBlockHeight below.
+constexpr int kTextLeft = 10;
+constexpr int kFirstBlockY = 30;
+constexpr int kBlockHeight = 100;
+// Where the view first opens, and its size, as the program has always placed it.
+constexpr int kFirstX = 100;
+constexpr int kFirstY = 100;
+constexpr int kFirstSize = 300;
 
 }  // namespace
 
@@ -49,6 +58,8 @@ CVandrelView::~CVandrelView() {
         m_hSocket = nullptr;
     }
     g_nRecvPort = 0;
+    // Kept from the Windows program, where this pause was all the multicast thread got to see
+    // the port go to 0; the wait below is what ends the thread now.
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (m_hThread != nullptr) {
         // No thread outlives the view: a receive that waits is ended, what the kernel held is
@@ -71,7 +82,7 @@ void CVandrelView::OnInitialUpdate() {
     m_strOutRate.Empty();
     m_recvCounter.SetCounterIndex(kBytesReceivedCounter);
     m_strInRate.Empty();
-    MoveWindow(100, 100, 300, 300, TRUE);
+    MoveWindow(kFirstX, kFirstY, kFirstSize, kFirstSize, TRUE);
     SetTimer(kTimerId, kTimerPeriodMs, nullptr);
 }
 
@@ -102,7 +113,7 @@ void CVandrelView::OnTimer(UINT_PTR nIDEvent) {
     m_rateHistory.NextSecond();
     // Every listed interface, the last one included.
     for (int i = 0; i <= n; ++i) {
-        const int y = 30 + 100 * i;
+        const int y = kFirstBlockY + kBlockHeight * i;
         if (!m_sendCounter.GetInterfaceName(m_strInterface, i)) {
             continue;
         }
@@ -117,9 +128,9 @@ void CVandrelView::OnTimer(UINT_PTR nIDEvent) {
             rates.in = static_cast<float>(in);
         }
         m_strInRate.Format("InRate=%.1f KB/sec", in);
-        pDC->TextOut(10, y - 20, m_strInterface);
-        pDC->TextOut(10, y, m_strOutRate);
-        pDC->TextOut(10, y + 20, m_strInRate);
+        pDC->TextOut(kTextLeft, y - kLineSpacing, m_strInterface);
+        pDC->TextOut(kTextLeft, y, m_strOutRate);
+        pDC->TextOut(kTextLeft, y + kLineSpacing, m_strInRate);
         graph.Draw(pDC, y, m_rateHistory.Record(m_strInterface.str(), rates));
     }
     ReleaseDC(pDC);
@@ -153,7 +164,11 @@ void CVandrelView::OnUnicastReceived() {
         m_hSocket = nullptr;
         return;
     }
-    if (!m_hSocket->Create(g_nRecvPort, SOCK_DGRAM, 63, nullptr)) {
+    // 63: every network event, as the program has always asked; a datagram socket is only
+    // ever read, so the receiver serves reads whatever the mask says.
+    if (!m_hSocket->Create(g_nRecvPort, SOCK_DGRAM,
+                           FD_READ | FD_WRITE | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE,
+                           nullptr)) {
         // Dropped, so that a later "UniCast Received" can try again.
         const DWORD dwError = GetLastError();
         delete m_hSocket;
@@ -161,6 +176,8 @@ void CVandrelView::OnUnicastReceived() {
         ReportCreateError(static_cast<WORD>(g_nRecvPort), dwError);
         return;
     }
+    // The program has always asked for 8,192 bytes, which would lose datagrams of any stream
+    // worth capturing: the receiver keeps its larger buffer and takes a smaller request as met.
     int nRecvBuf = 8192;
     if (!m_hSocket->SetSockOpt(SO_RCVBUF, &nRecvBuf, sizeof(nRecvBuf), SOL_SOCKET)) {
         AfxMessageBox("Could not SetSockOpt(SO_RCVBUF!", MB_OK, 0);
