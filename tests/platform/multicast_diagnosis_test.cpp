@@ -1,6 +1,5 @@
 #include "multicast_diagnosis.h"
 
-#include <linux/rtnetlink.h>
 #include <net/if.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +10,7 @@
 
 #include "multicast_fixture.h"
 #include "multicast_silence_watch.h"
+#include "netlink_message.h"
 
 namespace {
 
@@ -50,23 +50,9 @@ TEST(ParseNetstat, FindsBothCountersInTheirSectionsAndRefusesWhatIsNotTheFile) {
     }
 }
 
-template <typename T>
-std::string Raw(const T& value) {
-    return {reinterpret_cast<const char*>(&value), sizeof value};
-}
-
-std::string Message(std::uint16_t type, const std::string& body, std::uint32_t extraLength = 0) {
-    const nlmsghdr header{static_cast<std::uint32_t>(NLMSG_HDRLEN + body.size()) + extraLength,
-                          type, 0, 1, 0};
-    return Raw(header) + body;
-}
-
 std::string Route(std::optional<std::uint32_t> oif) {
-    std::string body = Raw(rtmsg{});
-    if (oif) {
-        body += Raw(rtattr{RTA_LENGTH(sizeof(std::uint32_t)), RTA_OIF}) + Raw(*oif);
-    }
-    return Message(RTM_NEWROUTE, body);
+    return Message(RTM_NEWROUTE, Raw(rtmsg{}),
+                   oif ? std::vector<Attr>{{RTA_OIF, Raw(*oif)}} : std::vector<Attr>{});
 }
 
 TEST(ParseRouteReply, GivesTheInterfaceOrTheKernelsRefusal) {
@@ -81,7 +67,7 @@ TEST(ParseRouteReply, GivesTheInterfaceOrTheKernelsRefusal) {
         {Message(NLMSG_ERROR, ""), "error 5"},
         {Message(RTM_NEWROUTE, "abc"), "error 5"},
         {Route(3).substr(0, 20), "error 5"},
-        {Message(RTM_NEWROUTE, Raw(rtmsg{}), 64), "error 5"},
+        {Message(RTM_NEWROUTE, Raw(rtmsg{}), {}, NLMSG_HDRLEN + sizeof(rtmsg) + 64), "error 5"},
         {"", "error 5"},
     };
     for (const auto& [reply, expected] : cases) {
@@ -224,10 +210,9 @@ protected:
             return;
         }
         m_capture = std::make_unique<Socket>(MakeCaptureSocket());
-        const MulticastMembership membership = Membership("r1");
-        ASSERT_EQ(JoinMulticastGroup(m_capture->m_fd, membership), ERROR_SUCCESS);
-        m_watch = std::make_unique<MulticastSilenceWatch>(membership.group,
-                                                          membership.interfaceIndex, kWindow);
+        m_membership = Membership("r1");
+        ASSERT_EQ(JoinMulticastGroup(m_capture->m_fd, m_membership), ERROR_SUCCESS);
+        NewWatch();
         m_sender = std::make_unique<Socket>(m_senders->MakeSender("s1", "10.1.0.1"));
     }
 
@@ -238,12 +223,18 @@ protected:
             "nft delete table inet vandrel_test 2>/dev/null || true");
     }
 
+    // A watch as the capture makes at its join.
+    void NewWatch() {
+        m_watch = std::make_unique<MulticastSilenceWatch>(m_membership.group,
+                                                          m_membership.interfaceIndex, kWindow);
+    }
+
     // Waits as the capture waits, telling the watch what came, until it speaks or 5 s pass.
     std::optional<MulticastDiagnosis> Watch() {
         const auto deadline = std::chrono::steady_clock::now() + 5s;
         while (std::chrono::steady_clock::now() < deadline) {
-            Datagram datagram;
-            const bool came = Receive(m_capture->m_fd, datagram, m_watch->GetWaitMilliseconds());
+            std::string payload;
+            const bool came = Receive(m_capture->m_fd, payload, m_watch->GetWaitMilliseconds());
             if (auto said = m_watch->Check(came ? 1 : 0)) {
                 return said;
             }
@@ -255,47 +246,37 @@ protected:
 
     // Whether the group's stream comes in now.
     bool Arrives() {
-        Datagram datagram;
-        return Send(1) == 1 && Receive(m_capture->m_fd, datagram);
+        std::string payload;
+        return Send(1) == 1 && Receive(m_capture->m_fd, payload);
     }
 
+    MulticastMembership m_membership;
     std::unique_ptr<Socket> m_capture;
     std::unique_ptr<MulticastSilenceWatch> m_watch;
     std::unique_ptr<Socket> m_sender;
 };
 
-TEST_F(JoinDiagnosis, TheInterfaceJoinedOnIsDown) {
-    m_watch->Start();
-    ASSERT_TRUE(RunHere("ip link set dev r1 down"));
-    Send(20);
-    const auto said = Watch();
-    ASSERT_TRUE(said);
-    EXPECT_EQ(Summary(*said), "interface down [r1]");
-}
-
-TEST_F(JoinDiagnosis, AStrictReversePathFilterDropsTheStreamAndItsLineLetsItIn) {
-    ASSERT_TRUE(RunHere(
-        "ip addr add 10.3.0.2/24 dev r1\nip addr add 10.2.0.2/24 dev r2\n"
-        "ip route add 10.1.0.0/24 via 10.2.0.1 dev r2\nsysctl -qw net.ipv4.conf.all.rp_filter=1"));
-    m_watch->Start();
-    ASSERT_EQ(Send(20), 20);
-    const auto said = Watch();
-    ASSERT_TRUE(said);
-    EXPECT_EQ(Summary(*said), "reverse-path [r1] r1 {net.ipv4.conf.r1.rp_filter=2}");
-    ASSERT_TRUE(RunHere("sysctl -qw " + said->sysctlSettings));
-    EXPECT_TRUE(Arrives());
-}
-
-TEST_F(JoinDiagnosis, OnAnInterfaceWithoutAddressTheFilterMustBeOffAndItsLineTurnsItOff) {
-    ASSERT_TRUE(RunHere("sysctl -qw net.ipv4.conf.r1.rp_filter=0 net.ipv4.conf.all.rp_filter=1"));
-    m_watch->Start();
-    ASSERT_EQ(Send(20), 20);
-    const auto said = Watch();
-    ASSERT_TRUE(said);
-    EXPECT_EQ(Summary(*said), "reverse-path [r1] r1 {net.ipv4.conf.all.rp_filter=0}");
-    EXPECT_FALSE(said->hasAddress);
-    ASSERT_TRUE(RunHere("sysctl -qw " + said->sysctlSettings));
-    EXPECT_TRUE(Arrives());
+// Strict filtering drops a stream that no route leads back from; the line said lets it in: the
+// filter off where the interface has no address, loose where it has one.
+TEST_F(JoinDiagnosis, AReversePathFilterThatDropsTheStreamIsNamedAndItsLineLetsItIn) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"sysctl -qw net.ipv4.conf.r1.rp_filter=0 net.ipv4.conf.all.rp_filter=1",
+         "reverse-path [r1] r1 {net.ipv4.conf.all.rp_filter=0}"},
+        {"ip addr add 10.3.0.2/24 dev r1\nip addr add 10.2.0.2/24 dev r2\n"
+         "ip route add 10.1.0.0/24 via 10.2.0.1 dev r2\nsysctl -qw net.ipv4.conf.all.rp_filter=1",
+         "reverse-path [r1] r1 {net.ipv4.conf.r1.rp_filter=2}"},
+    };
+    for (const auto& [setting, expected] : cases) {
+        ASSERT_TRUE(RunHere(setting));
+        NewWatch();
+        m_watch->Start();
+        ASSERT_EQ(Send(20), 20);
+        const auto said = Watch();
+        ASSERT_TRUE(said);
+        EXPECT_EQ(Summary(*said), expected);
+        ASSERT_TRUE(RunHere("sysctl -qw " + said->sysctlSettings));
+        EXPECT_TRUE(Arrives()) << expected;
+    }
 }
 
 TEST_F(JoinDiagnosis, AFirewallDroppingThePortIsSuspected) {
@@ -315,13 +296,6 @@ TEST_F(JoinDiagnosis, AFirewallDroppingThePortIsSuspected) {
     EXPECT_EQ(Summary(*said), "firewall [r1] 20");
 }
 
-TEST_F(JoinDiagnosis, ASenderThatSendsNothingLeavesTheSenderOrTheNetwork) {
-    m_watch->Start();
-    const auto said = Watch();
-    ASSERT_TRUE(said);
-    EXPECT_EQ(Summary(*said), "nothing [r1]");
-}
-
 TEST_F(JoinDiagnosis, AStreamThatStopsIsSaidToHaveRun) {
     m_watch->Start();
     ASSERT_TRUE(Arrives());
@@ -339,7 +313,7 @@ TEST_F(JoinDiagnosis, NothingIsSaidWhileTheStreamFlowsWithGapsShorterThanTheWind
     for (int i = 0; i < 12; ++i) {
         ASSERT_TRUE(Arrives());
         EXPECT_FALSE(m_watch->Check(1));
-        Datagram none;
+        std::string none;
         EXPECT_FALSE(Receive(m_capture->m_fd, none, 100));
         EXPECT_FALSE(m_watch->Check(0));
     }

@@ -1,5 +1,5 @@
 // What the tests of multicast joins and their diagnosis share: the test's own namespace, the
-// senders' namespace beside it, and a capture's socket there, read as the capture reads it.
+// senders' namespace beside it, and a socket bound there as the capture binds its own.
 #pragma once
 
 #include <arpa/inet.h>
@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -31,13 +32,6 @@ struct Socket {
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
     int m_fd;
-};
-
-struct Datagram {
-    std::string payload;
-    in_addr_t source = 0;
-    in_addr_t destination = 0;
-    bool haveDestination = false;
 };
 
 class MulticastNamespaceTest : public testing::Test {
@@ -76,45 +70,30 @@ protected:
         return membership;
     }
 
-    // The next datagram within deadlineMs; false when none comes.
-    static bool Receive(int s, Datagram& datagram, int deadlineMs = 2000) {
+    // The next datagram's payload within deadlineMs; false when none comes.
+    static bool Receive(int s, std::string& payload, int deadlineMs = 2000) {
         pollfd ready{s, POLLIN, 0};
+        char buffer[2048];
         if (poll(&ready, 1, deadlineMs) != 1) {
             return false;
         }
-        char buffer[2048];
-        iovec vector{buffer, sizeof buffer};
-        sockaddr_in from{};
-        alignas(cmsghdr) char control[kDestinationControlSpace];
-        msghdr message{};
-        message.msg_name = &from;
-        message.msg_namelen = sizeof from;
-        message.msg_iov = &vector;
-        message.msg_iovlen = 1;
-        message.msg_control = control;
-        message.msg_controllen = sizeof control;
-        const ssize_t n = recvmsg(s, &message, MSG_DONTWAIT);
-        if (n < 0) {
-            return false;
-        }
-        datagram.payload.assign(buffer, static_cast<size_t>(n));
-        datagram.source = from.sin_addr.s_addr;
-        datagram.haveDestination = GetDatagramDestination(message, datagram.destination);
-        return true;
+        const ssize_t n = recv(s, buffer, sizeof buffer, MSG_DONTWAIT);
+        payload.assign(buffer, static_cast<size_t>(std::max<ssize_t>(n, 0)));
+        return n >= 0;
     }
 
     // The payloads that come until `last` has come (or 2 s pass), and those right after it.
     static std::string ReceiveUntil(int s, const std::string& last) {
         std::string seen;
-        Datagram datagram;
-        for (int i = 0; i < 1000 && Receive(s, datagram); ++i) {
-            seen += datagram.payload;
-            if (datagram.payload == last) {
+        std::string payload;
+        for (int i = 0; i < 1000 && Receive(s, payload); ++i) {
+            seen += payload;
+            if (payload == last) {
                 break;
             }
         }
-        for (int i = 0; i < 1000 && Receive(s, datagram, 100); ++i) {
-            seen += datagram.payload;
+        for (int i = 0; i < 1000 && Receive(s, payload, 100); ++i) {
+            seen += payload;
         }
         return seen;
     }

@@ -1,46 +1,18 @@
 #include <arpa/inet.h>
 #include <linux/if_link.h>
-#include <linux/rtnetlink.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "interface_addresses.h"
 #include "link_stats.h"
+#include "netlink_message.h"
 #include "udp_sender.h"
 
 namespace {
 
 using namespace std::string_literals;
-
-struct Attr {
-    unsigned short type;
-    std::string payload;
-    std::size_t extraLength = 0;  // rta_len claims this much more than the payload
-};
-
-template <typename T>
-std::string Raw(const T& value, std::size_t size = sizeof(T)) {
-    return {reinterpret_cast<const char*>(&value), size};
-}
-
-// One netlink message: its body (ifinfomsg, ifaddrmsg), then attributes; `length` forges
-// nlmsg_len.
-std::string Message(std::uint16_t type, const std::string& body = "",
-                    const std::vector<Attr>& attrs = {},
-                    std::optional<std::uint32_t> length = std::nullopt) {
-    std::string out = std::string(NLMSG_HDRLEN, '\0') + body;  // bodies keep the alignment
-    for (const Attr& attr : attrs) {
-        const std::size_t size = RTA_LENGTH(attr.payload.size()) + attr.extraLength;
-        out += Raw(rtattr{static_cast<unsigned short>(size), attr.type}) + attr.payload;
-        out.resize(RTA_ALIGN(out.size()));
-    }
-    const nlmsghdr header{length.value_or(static_cast<std::uint32_t>(out.size())), type, 0, 0, 0};
-    std::memcpy(out.data(), &header, sizeof header);
-    return out;
-}
 
 std::string Link(const std::vector<Attr>& attrs, std::optional<std::uint32_t> length = {}) {
     return Message(RTM_NEWLINK, Raw(ifinfomsg{}), attrs, length);

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 
 #include "temp_prefix.h"
 
@@ -100,27 +101,17 @@ TEST_F(MachineRegistry, KeysOpenByAnyCaseWithTheirParentsAndValuesCopyOut) {
     EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
 }
 
-// A real export lists hundreds of thousands of keys; the card's comes near the end of this one,
-// written as regedit writes version 5 (UTF-16LE after a BOM).
+// A real export lists hundreds of thousands of keys; the card's comes near the end of this one.
 TEST_F(MachineRegistry, TheCardsValuesAreFoundNearTheEndOfAFiftyThousandKeyExport) {
-    std::string text = "Windows Registry Editor Version 5.00\r\n\r\n";
-    char line[160];
+    std::ofstream file(RegistryFile());
+    file << "REGEDIT4\n";
     for (int i = 0; i < 50'000; ++i) {
         if (i == 49'990) {
-            text +=
-                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrand\\Quellar\\DVB Card 1]\r\n"
-                "\"ChannelID\"=dword:00000007\r\n\"Card State\"=\"ready\"\r\n\r\n";
+            file << "[HKEY_LOCAL_MACHINE\\" << kCardKey
+                 << "]\n\"ChannelID\"=dword:00000007\n\"Card State\"=\"ready\"\n";
         }
-        std::snprintf(line, sizeof line,
-                      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{%08X-0000-4000-8000-%012X}]"
-                      "\r\n@=\"Component %d\"\r\n\r\n",
-                      i, i * 7919, i);
-        text += line;
-    }
-    std::ofstream file(RegistryFile(), std::ios::binary);
-    file << "\xFF\xFE";
-    for (const char c : text) {
-        file << c << '\0';
+        file << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{" << i
+             << "-4000}]\n@=\"Component\"\n";
     }
     file.close();
 
@@ -141,23 +132,25 @@ TEST_F(MachineRegistry, TheCardsValuesAreFoundNearTheEndOfAFiftyThousandKeyExpor
     RegCloseKey(key);
 }
 
-// Only a regular file is read: a device would be read without end.
-TEST_F(MachineRegistry, ALinkToDevZeroIsRefusedAtOnce) {
-    ASSERT_EQ(symlink("/dev/zero", RegistryFile().c_str()), 0);
-    EXPECT_EQ(OpenCardKeyInChild(), "code " + std::to_string(ERROR_NOT_SUPPORTED));
-}
-
-// A FIFO with no writer would hold the window until one came.
-TEST_F(MachineRegistry, AFifoIsRefusedWithoutWaitingForAWriter) {
-    ASSERT_EQ(mkfifo(RegistryFile().c_str(), 0600), 0);
-    EXPECT_EQ(OpenCardKeyInChild(), "code " + std::to_string(ERROR_NOT_SUPPORTED));
-}
-
-// Larger than any export: refused before a byte is read (the file is sparse).
-TEST_F(MachineRegistry, AFileLargerThanAGibibyteIsRefusedUnread) {
-    std::ofstream{RegistryFile()};
-    ASSERT_EQ(truncate(RegistryFile().c_str(), (1LL << 30) + 1), 0);
-    EXPECT_EQ(OpenCardKeyInChild(), "code " + std::to_string(ERROR_BADDB));
+// Only a regular export is read: a device would be read without end, a FIFO with no writer
+// would hold the window until one came, and a file larger than any export (sparse here) is
+// refused before a byte is read.
+TEST_F(MachineRegistry, WhatIsNoRegularExportIsRefusedAtOnce) {
+    const std::string path = RegistryFile();
+    const std::pair<std::function<bool()>, DWORD> cases[] = {
+        {[&] { return symlink("/dev/zero", path.c_str()) == 0; }, ERROR_NOT_SUPPORTED},
+        {[&] { return mkfifo(path.c_str(), 0600) == 0; }, ERROR_NOT_SUPPORTED},
+        {[&] {
+             std::ofstream{path};
+             return truncate(path.c_str(), (1LL << 30) + 1) == 0;
+         },
+         ERROR_BADDB},
+    };
+    for (const auto& [make, code] : cases) {
+        unlink(path.c_str());
+        ASSERT_TRUE(make()) << code;
+        EXPECT_EQ(OpenCardKeyInChild(), "code " + std::to_string(code));
+    }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <thread>
 
 #include "files.h"
 #include "win_error.h"
@@ -13,9 +12,7 @@ namespace {
 std::atomic<bool> g_release{false};
 
 DWORD WaitForRelease(LPVOID lpParameter) {
-    for (int i = 0; i < 1000 && !g_release; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    g_release.wait(false);
     return *static_cast<DWORD*>(lpParameter);
 }
 
@@ -28,6 +25,7 @@ TEST(Threads, AHandleIsWaitedForGivesTheExitCodeAndMayBeClosedFirst) {
     // Closing the handle leaves the thread running to its end.
     EXPECT_TRUE(CloseHandle(CreateThread(nullptr, 64 * 1024, WaitForRelease, &code, 0, nullptr)));
     g_release = true;
+    g_release.notify_all();
     EXPECT_EQ(WaitForSingleObject(h, INFINITE), WAIT_OBJECT_0);
     EXPECT_TRUE(GetExitCodeThread(h, &exitCode) && exitCode == 42 && CloseHandle(h));
     EXPECT_EQ(WaitForSingleObject(h, 0), WAIT_FAILED);
