@@ -82,17 +82,11 @@ protected:
         return n >= 0;
     }
 
-    // The payloads that come until `last` has come (or 2 s pass), and those right after it.
-    static std::string ReceiveUntil(int s, const std::string& last) {
+    // The payloads that come until none has come for 200 ms (2 s for the first).
+    static std::string ReceiveAll(int s) {
         std::string seen;
         std::string payload;
-        for (int i = 0; i < 1000 && Receive(s, payload); ++i) {
-            seen += payload;
-            if (payload == last) {
-                break;
-            }
-        }
-        for (int i = 0; i < 1000 && Receive(s, payload, 100); ++i) {
+        for (int i = 0; i < 1000 && Receive(s, payload, seen.empty() ? 2000 : 200); ++i) {
             seen += payload;
         }
         return seen;
