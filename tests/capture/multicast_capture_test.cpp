@@ -13,8 +13,6 @@
 #include "test_stream.h"
 #include "threads.h"
 
-CString g_strGroupIP;  // the program defines it beside its application object
-
 namespace {
 
 constexpr char kGroup[] = "228.7.7.7";
