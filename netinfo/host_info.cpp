@@ -4,9 +4,19 @@
 
 #include "socket_init.h"
 
+namespace {
+
+// The target of the adapter-status request: one record and room for 30 names. Read only after
+// a request that succeeded; never cleared, so it keeps the last record NetBIOS wrote.
+struct AdapterStatusBuffer {
+    ADAPTER_STATUS adapt;
+    NAME_BUFFER NameBuff[30];
+};
 static_assert(sizeof(AdapterStatusBuffer) == 600);
 
 AdapterStatusBuffer g_adapterStatus;
+
+}  // namespace
 
 CString GetAllIpText() {
     AfxSocketInit(nullptr);

@@ -7,14 +7,6 @@
 #include "host_lookup.h"
 #include "netbios.h"
 
-// The target of the adapter-status request: one record and room for 30 names. Read only after
-// a request that succeeded; never cleared, so it keeps the last record NetBIOS wrote.
-struct AdapterStatusBuffer {
-    ADAPTER_STATUS adapt;
-    NAME_BUFFER NameBuff[30];
-};
-extern AdapterStatusBuffer g_adapterStatus;
-
 // "Get all IP address": every IPv4 address of the host's own name, one dotted address a line,
 // each ended by "\n". Empty when the name cannot be had or resolves to nothing.
 CString GetAllIpText();
