@@ -12,9 +12,9 @@
 #include "datagram_receiver.h"
 #include "winsock.h"
 
-// The group text of the last confirmed multicast dialog; defined beside theApp.
+// The group text of the last confirmed multicast dialog; defined in capture_target.cpp.
 extern CString g_strGroupIP;
-// The capture port and the loop's run flag, read afresh before every receive; the view's.
+// The capture port and the loop's run flag, read afresh before every receive; set by the view.
 extern std::atomic<DWORD> g_nRecvPort;
 
 // The receive thread's reader as its starter sees it: the thread publishes and withdraws it,
