@@ -103,17 +103,16 @@ TEST(DatagramQueue, EachDatagramTellsTheLossesJustBeforeItSaturatedAtTheMost) {
 
 // A backlog's memory is the kernel's again once the queue is empty and the reader idles.
 TEST(DatagramQueue, AnEmptiedQueueGivesItsPagesBackWhenTrimmed) {
-    const auto queue = DatagramQueue::Create(size_t{64} << 20);
+    const auto queue = DatagramQueue::Create(size_t{128} << 20);
     const std::string block(60000, 'x');
-    const double before = ResidentMiB();
-    for (int i = 0; i < 500; ++i) {  // 28.6 MiB
+    for (int i = 0; i < 1000; ++i) {  // 57 MiB
         ASSERT_TRUE(queue->Push(block.data(), block.size()));
     }
     const double full = ResidentMiB();
-    queue->Pop(500);
+    queue->Pop(1000);
     queue->Trim();
-    EXPECT_GT(full - before, 24.0);
-    EXPECT_LT(ResidentMiB() - before, 8.0);
+    // All but the few MiB the queue keeps, whatever else the process holds.
+    EXPECT_GT(full - ResidentMiB(), 40.0);
 }
 
 // A producer and a consumer on two threads, as the socket's reader and the capture run: the
