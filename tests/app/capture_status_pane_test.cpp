@@ -30,13 +30,16 @@ protected:
     CCaptureStatusPane m_pane;
 };
 
-TEST_F(CaptureStatusPaneTest, ARunningCaptureTakesTheIdleTextsPlace) {
+TEST_F(CaptureStatusPaneTest, ARunningCaptureTakesTheIdleTextsPlaceUntilNoneRuns) {
     m_pane.Update(m_pFrame, &m_unicast, nullptr);
     EXPECT_TRUE(Heard().startsWith(":1002 — lost here 0, before this host not known yet, "))
         << Heard().toStdString();
     EXPECT_TRUE(Heard(QAccessible::Description).contains("Lost here: 0 datagrams"));
     m_pane.Update(m_pFrame, &m_unicast, &m_multicast);
     EXPECT_TRUE(Heard().contains("; 228.7.7.7:8001 — lost here 0, ")) << Heard().toStdString();
+    m_pane.Update(m_pFrame, nullptr, nullptr);
+    EXPECT_EQ(Heard(), "就绪");
+    EXPECT_TRUE(Pane(0)->toolTip().isEmpty());
 }
 
 // A menu's prompt is the user's to read first.
@@ -47,13 +50,6 @@ TEST_F(CaptureStatusPaneTest, APromptIsLeftAloneAndTheStatusComesBackOnceItHasGo
     m_pFrame->SetMessageText(AFX_IDS_IDLEMESSAGE);
     m_pane.Update(m_pFrame, &m_unicast, &m_multicast);
     EXPECT_TRUE(Heard().startsWith(":1002 — ")) << Heard().toStdString();
-}
-
-TEST_F(CaptureStatusPaneTest, TheIdleTextComesBackWithoutATooltipOnceNoCaptureRuns) {
-    m_pane.Update(m_pFrame, &m_unicast, nullptr);
-    m_pane.Update(m_pFrame, nullptr, nullptr);
-    EXPECT_EQ(Heard(), "就绪");
-    EXPECT_TRUE(Pane(0)->toolTip().isEmpty());
 }
 
 }  // namespace

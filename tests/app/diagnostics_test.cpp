@@ -1,8 +1,5 @@
 // The developer diagnostics as a user reaches them: the About box's "GetRegValue", and the
 // "No use" menu's and the toolbar's commands.
-#include <arpa/inet.h>
-#include <unistd.h>
-
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <filesystem>
@@ -58,6 +55,7 @@ TEST_F(DiagnosticsTest, GetRegValueShowsOnlyTheFailuresTheChannelIdsFirst) {
          {"RegQueryValueA error,error code = 234", "RegQueryValueA error,error code = 2"}},
     };
     m_modal.When<QDialog>([&](QDialog* about) {
+        EXPECT_EQ(about->windowTitle(), QStringLiteral("关于 Vandrel"));
         for (const auto& [values, messages] : cards) {
             std::ofstream(m_prefix.m_path + "/system.reg", std::ios::binary)
                 << "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ostrand\\Quellar\\DVB Card 1]\n"
@@ -76,16 +74,12 @@ TEST_F(DiagnosticsTest, GetRegValueShowsOnlyTheFailuresTheChannelIdsFirst) {
 
 TEST_F(DiagnosticsTest, ACaptureBesideTheLogWriterLosesNothing) {
     StartTheWriter();
-    // A port free on loopback, as the kernel hands one out.
-    const int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t length = sizeof address;
-    bind(s, reinterpret_cast<sockaddr*>(&address), length);
-    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-    close(s);
-    m_driver.AnswerDialog(QString::number(ntohs(address.sin_port)), ModalDriver::End::Enter);
+    m_driver.AnswerDialog("0", ModalDriver::End::Enter);  // any free port
     ClickItem(Popup("Receiver"), ID_UNICAST_RECEIVED);
-    const std::string sent = UdpSender(ntohs(address.sin_port)).Send(1316);
+    // The port taken, as the status bar says: ":port — ...".
+    ASSERT_TRUE(WaitUntil([&] { return Pane(0)->text().startsWith(":"); }));
+    const std::string sent =
+        UdpSender(Pane(0)->text().section(' ', 0, 0).mid(1).toUInt()).Send(1316);
     ASSERT_TRUE(WaitUntil([&] { return g_nRecvFill == 1316; })) << "the capture lost it";
     theApp.m_pMainWnd->SendMessage(WM_CLOSE);
     EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent)
