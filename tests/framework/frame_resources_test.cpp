@@ -74,17 +74,14 @@ protected:
     TestFrame* m_pFrame = new TestFrame;
 };
 
-TEST_F(FrameResourcesTest, AButtonsTooltipIsItsStringsSecondPart) {
-    EXPECT_EQ(Button(0)->toolTip() + "|" + Button(2)->toolTip(), "Handled|");
-}
-
 TEST_F(FrameResourcesTest, AStatusPaneWithoutAStringIsRefusedAndTheBarKeptAsItWas) {
     const UINT missing[] = {ID_SEPARATOR, ID_NO_STRING};
     EXPECT_FALSE(m_pFrame->m_wndStatusBar.SetIndicators(missing, 2));
     EXPECT_EQ(m_pFrame->m_wndStatusBar.GetPaneText(1), CString("CAP"));
 }
 
-TEST_F(FrameResourcesTest, TheMessagePaneShowsAPromptUpToItsNewline) {
+// A command's string: the prompt up to its newline, the button's tooltip after it.
+TEST_F(FrameResourcesTest, TheMessagePaneShowsAPromptAndAButtonTheTooltipOfItsString) {
     const std::pair<UINT, const char*> prompts[] = {
         {ID_HANDLED, "Does it"},
         {ID_UNHANDLED, "Nobody does it"},
@@ -95,6 +92,7 @@ TEST_F(FrameResourcesTest, TheMessagePaneShowsAPromptUpToItsNewline) {
         m_pFrame->SetMessageText(nID);
         EXPECT_EQ(Window()->statusBar()->findChild<QLabel*>("pane0")->text(), prompt) << nID;
     }
+    EXPECT_EQ(Button(0)->toolTip() + "|" + Button(2)->toolTip(), "Handled|");
 }
 
 TEST_F(FrameResourcesTest, AcceleratorsFireOnlyWhileTheirCommandIsEnabled) {

@@ -42,10 +42,6 @@ protected:
     CRecentFileList m_list{ID_FILE_MRU_FILE1, "Recent File List", "File%d", 4};
 };
 
-TEST_F(RecentFileListTest, AnEmptyListShowsItsPlaceholderGreyed) {
-    EXPECT_EQ(Shown(m_list), QStringList({"Recent files (greyed)", "Exit"}));
-}
-
 TEST_F(RecentFileListTest, EntriesShowNewestFirstOnceEachWithoutEmptyNames) {
     Fill();
     EXPECT_EQ(Shown(m_list), QStringList({"&1 /c", "&2 /a&&b.txt", "&3 /b.txt", "Exit"}));

@@ -18,7 +18,6 @@ public:
     RowsWindow() { Attach(new glue::WidgetHost(this, nullptr)); }
 
     std::vector<CString> m_rows;
-    int m_nPeak = 0;  // a filled peak under a line, right of the rows, when not 0
     QRegion m_painted;
 
 protected:
@@ -28,18 +27,6 @@ protected:
         CDC* pDC = GetDC();
         for (std::size_t i = 0; i < m_rows.size(); ++i) {
             pDC->TextOut(10, 10 + 20 * static_cast<int>(i), m_rows[i]);
-        }
-        if (m_nPeak != 0) {
-            CPen pen(PS_SOLID, 2, RGB(0, 0, 255));
-            CBrush brush(RGB(0, 255, 0));
-            CPen* pOldPen = pDC->SelectObject(&pen);
-            CBrush* pOldBrush = pDC->SelectObject(&brush);
-            const POINT peak[] = {{200, 100}, {240, 100 - m_nPeak}, {280, 100}};
-            EXPECT_FALSE(pDC->Polyline(peak, 1)) << "one point is no line";
-            pDC->Polygon(peak, 3);
-            pDC->Polyline(peak, 3);
-            EXPECT_EQ(pDC->SelectObject(pOldPen), &pen);
-            EXPECT_EQ(pDC->SelectObject(pOldBrush), &brush);
         }
         ReleaseDC(pDC);
     }
@@ -92,20 +79,6 @@ TEST_F(WndPaintTest, APassRepaintsOnlyTheRowsWhoseTextChanged) {
     m_window.m_rows.pop_back();
     EXPECT_TRUE(Tick().intersects(QRect(10, 50, 100, height))) << "a row no longer drawn is erased";
     EXPECT_EQ(m_window.GetRetainedSurface().size(), 2u);
-}
-
-TEST_F(WndPaintTest, AShapeIsPaintedInItsPenAndBrushAndRepaintedOnlyWithinItsBounds) {
-    m_window.m_rows = {"eth0"};
-    m_window.m_nPeak = 40;
-    Tick();
-    const QImage image = m_widget->grab().toImage();
-    EXPECT_EQ(image.pixelColor(240, 80), QColor(0, 255, 0)) << "inside, the brush";
-    EXPECT_EQ(image.pixelColor(240, 60), QColor(0, 0, 255)) << "at the top, the pen";
-    EXPECT_EQ(image.pixelColor(240, 50), image.pixelColor(299, 0)) << "above, the background";
-    m_window.m_nPeak = 50;
-    const QRegion painted = Tick();
-    EXPECT_TRUE(painted.contains(QRect(200, 50, 81, 51)));
-    EXPECT_FALSE(painted.intersects(QRect(0, 0, 300, 30))) << "the unchanged row";
 }
 
 }  // namespace
