@@ -79,13 +79,4 @@ TEST_F(VandrelViewTest, UnderALocaleWithADecimalCommaRatesKeepThePoint) {
     EXPECT_EQ(Surface(*view), Expected({{"eth0", "1.5", "0.0"}}));
 }
 
-TEST_F(VandrelViewTest, ARateAbove4GiBASecondIsDrawnWhole) {
-    samples = {{"eth0", 5, 7'000'000'000}};
-    const auto view = MakeStillView();
-    view->SendMessage(WM_TIMER, 2);
-    samples[0].txBytes += 6ull << 30;
-    view->SendMessage(WM_TIMER, 2);
-    EXPECT_EQ(Surface(*view), Expected({{"eth0", "6291456.0", "0.0"}}));
-}
-
 }  // namespace
