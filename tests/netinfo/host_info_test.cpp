@@ -88,27 +88,6 @@ TEST(GetNetinfo, AdapterZeroIsTheFirstEthernetInterfaceThatIsUp) {
               "[][]");
 }
 
-// The codes the program does not meet: a buffer too small, another adapter.
-TEST(GetNetinfo, NetbiosRefusesAShortBufferAndAnAdapterOtherThanZero) {
-    const std::string result =
-        InNamespace("vandrel-test", "", kVethPair + "ip link set dev a up", [] {
-            UCHAR buffer[600] = {};
-            NCB ncb{};
-            ncb.ncb_command = NCBASTAT;
-            ncb.ncb_callname[0] = '*';
-            ncb.ncb_buffer = buffer;
-            std::string out;
-            for (const auto& [lana, length] : {std::pair{0, 59}, {1, 600}, {0, 600}}) {
-                ncb.ncb_lana_num = static_cast<UCHAR>(lana);
-                ncb.ncb_length = static_cast<WORD>(length);
-                out += std::to_string(Netbios(&ncb)) + ";";
-            }
-            return out + std::to_string(ncb.ncb_length) + ";" + std::to_string(buffer[8]);
-        });
-    SKIP_WITHOUT_NAMESPACE(result);
-    EXPECT_EQ(result, "1;35;0;60;254");
-}
-
 std::string Lookup(const char* name) {
     CString text;
     const hostent* host = gethostbyname(name);
