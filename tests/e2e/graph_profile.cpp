@@ -4,7 +4,6 @@
 // Prints the plot's height, then for each second of the minute, newest first, the height of
 // what is drawn there above the plot's bottom (-1 where nothing is: a second without a figure).
 // Usage: graph_profile SCREENSHOT.png
-#include <QColor>
 #include <QImage>
 #include <algorithm>
 #include <cstdio>
@@ -18,18 +17,12 @@ struct Frame {
     int left, right, top, bottom;
 };
 
-bool IsGrey(QRgb pixel) {
-    return qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel) && qRed(pixel) > 0 &&
-           qRed(pixel) < 255;
-}
-
 // The length of the run of `colour` going right (dx 1) or down (dy 1) from (x, y).
 int Run(const QImage& image, int x, int y, int dx, int dy, QRgb colour) {
     int length = 0;
-    while (x < image.width() && y < image.height() && image.pixel(x, y) == colour) {
+    for (; x < image.width() && y < image.height() && image.pixel(x, y) == colour;
+         x += dx, y += dy) {
         ++length;
-        x += dx;
-        y += dy;
     }
     return length;
 }
@@ -38,8 +31,9 @@ std::optional<Frame> FindFrame(const QImage& image) {
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QRgb colour = image.pixel(x, y);
-            if (!IsGrey(colour)) {
-                continue;
+            if (qRed(colour) != qGreen(colour) || qGreen(colour) != qBlue(colour) ||
+                qRed(colour) == 0 || qRed(colour) == 255) {
+                continue;  // not grey
             }
             const int across = Run(image, x, y, 1, 0, colour);
             const int down = Run(image, x, y, 0, 1, colour);
@@ -66,19 +60,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "graph_profile: no graph frame in %s\n", argv[1]);
         return 1;
     }
-    const QRgb background = image.pixel(frame->right + 2, frame->top + 2);
-    const QRgb edge = image.pixel(frame->left, frame->top);
-    const int step = (frame->right - frame->left) / (kSeconds - 1);
-    std::printf("%d\n", frame->bottom - frame->top);
+    const auto [left, right, top, bottom] = *frame;
+    const QRgb background = image.pixel(right + 2, top + 2);
+    const QRgb edge = image.pixel(left, top);
+    const int step = (right - left) / (kSeconds - 1);
+    std::printf("%d\n", bottom - top);
     // A second's height: the highest drawn pixel over the segment that ends at its point.
     for (int age = 0; age < kSeconds; ++age) {
-        const int at = frame->right - age * step;
+        const int at = right - age * step;
         int height = -1;
-        for (int x = std::max(frame->left + 1, at - step + 1); x <= at - (age == 0 ? 1 : 0); ++x) {
-            for (int y = frame->top + 1; y <= frame->bottom; ++y) {
-                const QRgb pixel = image.pixel(x, y);
-                if (pixel != background && pixel != edge) {
-                    height = std::max(height, frame->bottom - y);
+        for (int x = std::max(left + 1, at - step + 1); x <= at - (age == 0 ? 1 : 0); ++x) {
+            for (int y = top + 1; y <= bottom; ++y) {
+                if (const QRgb pixel = image.pixel(x, y); pixel != background && pixel != edge) {
+                    height = std::max(height, bottom - y);
                     break;
                 }
             }
