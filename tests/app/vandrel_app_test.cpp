@@ -12,30 +12,26 @@
 
 namespace {
 
-class SingleInstanceTest : public ShellTest {
-protected:
-    QString LockFile() const { return Path("runtime/Vandrel net traffic.mutex"); }
-    // Read from /proc/locks: probing with a lock of our own could make the program starting
-    // at that moment believe another copy runs.
-    bool NameHeld() const {
+// The program's first copy, or any other holder of its name.
+TEST_F(ShellTest, StartUpIsRefusedWhileAnyHolderHasTheName) {
+    const QString lockFile = Path("runtime/Vandrel net traffic.mutex");
+    // Read from /proc/locks: probing with a lock of our own could make the program starting at
+    // that moment believe another copy runs.
+    const auto nameHeld = [&] {
         struct stat file {};
-        return stat(LockFile().toUtf8().constData(), &file) == 0 &&
+        return stat(lockFile.toUtf8().constData(), &file) == 0 &&
                std::regex_search(ReadFile("/proc/locks"),
                                  std::regex("FLOCK.*:" + std::to_string(file.st_ino) + " "));
-    }
-};
-
-// The program's first copy, or any other holder of its name.
-TEST_F(SingleInstanceTest, StartUpIsRefusedWhileAnyHolderHasTheName) {
-    const std::pair<QString, QStringList> holders[] = {
-        {VANDREL_EXE, {}}, {"flock", {"-o", LockFile(), "sleep", "30"}}};
+    };
+    const std::pair<QString, QStringList> holders[] = {{VANDREL_EXE, {}},
+                                                       {"flock", {"-o", lockFile, "sleep", "30"}}};
     for (const auto& [program, arguments] : holders) {
         SCOPED_TRACE(program.toStdString());
-        ASSERT_TRUE(WaitUntil([this] { return !NameHeld(); })) << "the last holder gone";
+        ASSERT_TRUE(WaitUntil([&] { return !nameHeld(); })) << "the last holder gone";
         QProcess holder;
         holder.start(program, arguments);
         // A program starting on a busy machine may take a while.
-        ASSERT_TRUE(WaitUntil([this] { return NameHeld(); }, 20000));
+        ASSERT_TRUE(WaitUntil([&] { return nameHeld(); }, 20000));
         m_modal.When<QMessageBox>([&](QMessageBox* box) {
             EXPECT_EQ(box->windowTitle() + "|" + box->text(),
                       "Vandrel net traffic|The Program CVandrelApp Is Already Running!");
