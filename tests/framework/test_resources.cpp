@@ -11,16 +11,6 @@ constexpr glue::StringResource kStrings[] = {
     {AFX_IDS_IDLEMESSAGE, "Ready"},
 };
 
-constexpr glue::MenuItem kItems[] = {
-    {0, ID_HANDLED, "&Handled\tCtrl+A"},
-    {MF_SEPARATOR, 0, nullptr},
-    {0, ID_UNHANDLED, "&Unhandled\tCtrl+B"},
-    {MF_GRAYED, ID_NO_STRING, "Starts greyed"},
-};
-
-constexpr glue::Popup kPopups[] = {{"&Test", kItems}};
-constexpr glue::Menu kMenus[] = {{IDR_TEST, kPopups}};
-
 constexpr ACCEL kKeys[] = {
     {FVIRTKEY | FCONTROL, 'A', ID_HANDLED},
     {FVIRTKEY | FCONTROL, 'B', ID_UNHANDLED},
@@ -43,7 +33,7 @@ void SetTestBitmapPath(const std::string& path) {
 
 const glue::ResourceTables& TestResources() {
     static const glue::ResourceTables resources = {
-        kStrings, {}, {}, kMenus, kAccelerators, kToolBars, g_bitmaps, {},
+        kStrings, {}, {}, {}, kAccelerators, kToolBars, g_bitmaps, {},
     };
     return resources;
 }

@@ -44,41 +44,34 @@ BEGIN_MESSAGE_MAP(RowsWindow, CWnd)
 ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-class WndPaintTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_widget->resize(300, 200);
-        m_widget->installEventFilter(&m_window);
-        m_window.ShowWindow(SW_SHOW);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_widget));
-    }
+TEST(WndPaint, APassRepaintsOnlyTheRowsWhoseTextChanged) {
+    RowsWindow window;
+    QWidget* widget = window.GetSafeHwnd();
+    widget->resize(300, 200);
+    widget->installEventFilter(&window);
+    window.ShowWindow(SW_SHOW);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(widget));
     // What the widget repaints for one pass. A corner pixel is marked too, so that a pass that
     // changes nothing still ends in a paint to wait for; it comes with the pass's own.
-    QRegion Tick() {
+    const auto tick = [&] {
         const QRect corner(299, 199, 1, 1);
-        m_window.m_painted = {};
-        m_window.SendMessage(WM_TIMER, 2);
-        m_widget->update(corner);
-        EXPECT_TRUE(WaitUntil([&] { return m_window.m_painted.contains(corner); }));
-        return m_window.m_painted - corner;
-    }
-
-    RowsWindow m_window;
-    QWidget* m_widget = m_window.GetSafeHwnd();
-};
-
-TEST_F(WndPaintTest, APassRepaintsOnlyTheRowsWhoseTextChanged) {
-    m_window.m_rows = {"eth0", "outRate=0.0 KB/sec", "InRate=0.0 KB/sec"};
-    EXPECT_FALSE(Tick().isEmpty());
-    EXPECT_TRUE(Tick().isEmpty()) << "the same texts again paint nothing";
-    m_window.m_rows[1] = "outRate=2.5 KB/sec";
-    const QRegion changed = Tick();
-    const int height = QFontMetrics(m_widget->font()).height();
+        window.m_painted = {};
+        window.SendMessage(WM_TIMER, 2);
+        widget->update(corner);
+        EXPECT_TRUE(WaitUntil([&] { return window.m_painted.contains(corner); }));
+        return window.m_painted - corner;
+    };
+    window.m_rows = {"eth0", "outRate=0.0 KB/sec", "InRate=0.0 KB/sec"};
+    EXPECT_FALSE(tick().isEmpty());
+    EXPECT_TRUE(tick().isEmpty()) << "the same texts again paint nothing";
+    window.m_rows[1] = "outRate=2.5 KB/sec";
+    const QRegion changed = tick();
+    const int height = QFontMetrics(widget->font()).height();
     EXPECT_TRUE(changed.contains(QRect(10, 30, 100, height)));
     EXPECT_FALSE(changed.intersects(QRect(0, 0, 300, 10 + height / 2))) << "the name's row";
-    m_window.m_rows.pop_back();
-    EXPECT_TRUE(Tick().intersects(QRect(10, 50, 100, height))) << "a row no longer drawn is erased";
-    EXPECT_EQ(m_window.GetRetainedSurface().size(), 2u);
+    window.m_rows.pop_back();
+    EXPECT_TRUE(tick().intersects(QRect(10, 50, 100, height))) << "a row no longer drawn is erased";
+    EXPECT_EQ(window.GetRetainedSurface().size(), 2u);
 }
 
 }  // namespace
