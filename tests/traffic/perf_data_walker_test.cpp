@@ -40,7 +40,6 @@ PerfWalkResult WalkCopy(std::span<const std::byte> bytes, DWORD counter, Visits*
     });
 }
 
-// A missing counter is the traffic counter's test's.
 TEST(WalkPerfData, VisitsEveryInstanceAndNothingAfterTheBlocksOwnLength) {
     auto block = ValidBlock();
     ASSERT_EQ(block.size(), kSize) << "the offsets below assume it";

@@ -2,22 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <stdexcept>
 
-#include "perf_records.h"
 #include "perf_source_fixture.h"
 
 namespace {
-
-// In a block built for system name u"h": the object, then its four counter definitions.
-constexpr std::size_t kObject = 96;
-constexpr std::size_t CounterField(std::size_t i, std::size_t field) {
-    return kObject + sizeof(PERF_OBJECT_TYPE) + i * sizeof(PERF_COUNTER_DEFINITION) + field;
-}
-constexpr std::size_t CounterTitle(std::size_t i) {
-    return CounterField(i, offsetof(PERF_COUNTER_DEFINITION, CounterNameTitleIndex));
-}
 
 class TrafficCounterTest : public PerfSourceTest {
 protected:
@@ -69,19 +58,6 @@ TEST_F(TrafficCounterTest, AnInterfaceGoneFromTheDataGivesNoFigureAndItsGrowthOn
     EXPECT_EQ(m_counter.GetTraffic(1), 250.0) << "growth since wlan0 was last seen";
 }
 
-TEST_F(TrafficCounterTest, DataWithoutInstancesOrWithoutTheBandwidthCounterListNothing) {
-    auto noInstances = BuildPerfDataBlock({}, u"h");
-    Patch(noInstances, kObject + offsetof(PERF_OBJECT_TYPE, NumInstances),
-          static_cast<DWORD>(PERF_NO_INSTANCES));
-    auto noBandwidth = BuildPerfDataBlock({{"eth0", 1, 2, 3}}, u"h");
-    Patch(noBandwidth, CounterTitle(3), 999);
-    for (const auto& block : {noInstances, noBandwidth}) {
-        ServeRaw(block);
-        EXPECT_EQ(m_counter.EnumInterfaces(), 1);
-        EXPECT_EQ(m_counter.GetInterfaceCount(), -1);
-    }
-}
-
 // A duplicated name reads its first instance.
 TEST_F(TrafficCounterTest, EachPositionGrowsFromItsOwnPreviousSampleReadWholePast4GiB) {
     List({{"a", 0, 100, 0}, {"b", 0, 4294967000, 0}, {"c", 0, 5, 0}, {"a", 0, 5000, 0}});
@@ -110,23 +86,15 @@ TEST_F(TrafficCounterTest, ABlockBeyondTwoBufferStepsIsReadWhole) {
     EXPECT_EQ(m_counter.GetTraffic(399), 4096.0);
 }
 
-TEST_F(TrafficCounterTest, AFailedReadOrAMissingCounterReportsOneAndKeepsThePreviousSample) {
-    auto noSentCounter = BuildPerfDataBlock({{"eth0", 0, 100, 0}}, u"h");
-    Patch(noSentCounter, CounterTitle(2), 999);
-    const std::pair<std::function<void()>, std::function<void()>> failures[] = {
-        {[&] { fail = true; }, [&] { fail = false; }},
-        {[&] { ServeRaw(noSentCounter); }, [&] { ServeSamples(); }},
-    };
-    for (const auto& [breakIt, mendIt] : failures) {
-        List({{"eth0", 0, 100, 0}});
-        EXPECT_EQ(m_counter.GetTraffic(0), 0.0);
-        breakIt();
-        samples[0].txBytes = 400;
-        EXPECT_EQ(m_counter.GetTraffic(0), 1.0);
-        mendIt();
-        samples[0].txBytes = 700;
-        EXPECT_EQ(m_counter.GetTraffic(0), 600.0);
-    }
+TEST_F(TrafficCounterTest, AFailedReadReportsOneAndKeepsThePreviousSample) {
+    List({{"eth0", 0, 100, 0}});
+    EXPECT_EQ(m_counter.GetTraffic(0), 0.0);
+    fail = true;
+    samples[0].txBytes = 400;
+    EXPECT_EQ(m_counter.GetTraffic(0), 1.0);
+    fail = false;
+    samples[0].txBytes = 700;
+    EXPECT_EQ(m_counter.GetTraffic(0), 600.0);
 }
 
 TEST_F(TrafficCounterTest, AnExceptionFromTheSourceGivesNoFigureAndListsNothing) {
