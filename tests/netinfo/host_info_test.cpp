@@ -11,15 +11,14 @@
 
 #include "network_namespace.h"
 #include "temp_prefix.h"
-#include "win_error.h"
 
 namespace {
 
 [[maybe_unused]] const bool kOwnNetwork = RunInNetworkNamespace("HostInfo");
 
-// In a network namespace of the test's own, with a host name and an /etc/hosts of its own, the
-// last mapping the own name elsewhere as Debian's does. The veth end "a" with a known hardware
-// address is a user's network card; its peer "b" comes first in the kernel's order.
+// In a network namespace of the test's own, with a host name of its own that its own /etc/hosts
+// maps elsewhere, as Debian's does. The veth end "a" with a known hardware address is a user's
+// network card; its peer "b" comes first in the kernel's order.
 class HostInfo : public testing::Test {
 protected:
     void SetUp() override {
@@ -27,8 +26,7 @@ protected:
             GTEST_SKIP() << WhyNoNetworkNamespace();
         }
         const std::string hosts = m_prefix.m_path + "/hosts";
-        std::ofstream(hosts) << "127.0.0.1 localhost\n127.0.1.1 vandrel-test\n"
-                                "198.51.100.7 stream-server\n198.51.100.7 stream-server\n";
+        std::ofstream(hosts) << "127.0.0.1 localhost\n127.0.1.1 vandrel-test\n";
         ASSERT_EQ(UnshareAsRoot(CLONE_NEWUTS | CLONE_NEWNS), "");
         ASSERT_EQ(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
         ASSERT_EQ(mount(hosts.c_str(), "/etc/hosts", nullptr, MS_BIND, nullptr), 0);
@@ -57,22 +55,11 @@ TEST_F(HostInfo, NetinfoGivesAdapterZeroTheFirstEthernetInterfaceThatIsUp) {
     EXPECT_EQ(GetNetinfoText().str(), "");
 }
 
-std::string Lookup(const char* name) {
-    CString text;
-    const hostent* host = gethostbyname(name);
-    AppendHostAddresses(text, host);
-    // Which code depends on whether a name server can be asked from the namespace.
-    return host != nullptr ? text.str() : GetLastError() != 0 ? "error\n" : "no code\n";
-}
-
 TEST_F(HostInfo, AllIpGivesForTheOwnNameTheAddressesOfTheInterfacesThatAreUp) {
     Shell(
         "ip addr add 192.0.2.9/24 dev b && ip addr add 192.0.2.5/24 dev a && "
         "ip addr add 198.51.100.5/24 dev a");
     EXPECT_EQ(GetAllIpText().str(), "192.0.2.5\n198.51.100.5\n");
-    EXPECT_EQ(Lookup("VANDREL-test"), "192.0.2.5\n198.51.100.5\n");
-    EXPECT_EQ(Lookup("stream-server") + Lookup("localhost") + Lookup("no-such-host"),
-              "198.51.100.7\n127.0.0.1\nerror\n");
     Shell("ip link set dev a down");
     EXPECT_EQ(GetAllIpText().str(), "127.0.0.1\n");
 }
