@@ -41,12 +41,6 @@ Items Expected(const std::vector<std::array<std::string, 3>>& rows) {
 // The view lists the interfaces when it is made, so `samples` must be set first.
 using VandrelViewTest = PerfSourceTest;
 
-TEST_F(VandrelViewTest, WithNoInterfaceATickDrawsNothing) {
-    const auto view = MakeStillView();
-    view->SendMessage(WM_TIMER, 2);
-    EXPECT_EQ(Surface(*view), Items{});
-}
-
 TEST_F(VandrelViewTest, ATimerMessageWithAnyIdDrawsEveryInterfaceWithItsRatesAndPaintingKeepsIt) {
     samples = {{"eth0"}, {"wlan0"}, {"lo"}};
     const auto view = MakeStillView(300, 400);
