@@ -89,43 +89,39 @@ MulticastLinkState Link(int index, const char* name, unsigned flags = kWorking, 
     return {index, name, flags, multicast, rp, address};
 }
 
-// What differs on the host after a window of 5 s from before, when lo, eth0 (where the route
-// to the group leads) and eth1 all worked and nothing filtered.
-struct HostChange {
-    const char* what;
-    std::vector<MulticastLinkState> links =
-        {};  // each in its index's place; one without a name gone
-    std::uint64_t rpDrops = 0;
-    int rpAll = 0;
-    std::uint64_t multicast = 0;
-    int routeError = 0;
-    int routeErrorBefore = 0;
-    bool countersRead = true;
-    int joined = 3;
-    bool ran = false;
-    const char* expected = "";
-};
-
-MulticastDiagnosis Diagnose(const HostChange& c) {
+// The host over a window of 5 s: lo, eth0 (where the route to the group leads) and eth1 as
+// they are before; each case changes `after`.
+struct Host {
     MulticastHostSnapshot before;
-    before.countersRead = true;
-    before.rpFilterAll = 0;
-    before.links = {Link(1, "lo", kWorking | IFF_LOOPBACK), Link(2, "eth0"), Link(3, "eth1")};
-    before.routeIndex = 2;
-    MulticastHostSnapshot after = before;
-    before.routeError = c.routeErrorBefore;
-    after.takenAt += 5s;
-    for (const MulticastLinkState& link : c.links) {
-        after.links[static_cast<size_t>(link.index - 1)] = link;
+    MulticastHostSnapshot after;
+    Host() {
+        before.countersRead = true;
+        before.rpFilterAll = 0;
+        before.links = {Link(1, "lo", kWorking | IFF_LOOPBACK), Link(2, "eth0"), Link(3, "eth1")};
+        before.routeIndex = 2;
+        after = before;
+        after.takenAt = before.takenAt + 5s;
     }
-    std::erase_if(after.links, [](const MulticastLinkState& link) { return link.name.empty(); });
-    after.countersRead = c.countersRead;
-    after.reversePathDrops += c.rpDrops;
-    after.rpFilterAll = c.rpAll;
-    after.multicastReceived += c.multicast;
-    after.routeError = c.routeError;
-    return DiagnoseSilentJoin(before, after, c.joined, c.ran);
-}
+    Host& Set(const MulticastLinkState& link) {
+        after.links[static_cast<size_t>(link.index - 1)] = link;
+        return *this;
+    }
+    Host& Remove(int index) {
+        after.links.erase(after.links.begin() + index - 1);
+        return *this;
+    }
+    Host& Counters(std::uint64_t rpDrops, std::uint64_t multicast = 0, int rpAll = 0) {
+        after.reversePathDrops += rpDrops;
+        after.multicastReceived += multicast;
+        after.rpFilterAll = rpAll;
+        return *this;
+    }
+    Host& Route(int errorAfter, int errorBefore = 0) {
+        after.routeError = errorAfter;
+        before.routeError = errorBefore;
+        return *this;
+    }
+};
 
 std::string Summary(const MulticastDiagnosis& d) {
     static const char* const kinds[] = {"none", "interface", "reverse-path", "firewall", "nothing"};
@@ -147,74 +143,56 @@ std::string Summary(const MulticastDiagnosis& d) {
 }
 
 TEST(DiagnoseSilentJoin, NamesTheFirstCauseThatFitsWithWhatLetsTheStreamIn) {
-    const HostChange cases[] = {
-        {.what = "down",
-         .links = {Link(3, "eth1", IFF_MULTICAST)},
-         .rpDrops = 4,
-         .expected = "interface down [eth1]"},
-        {.what = "no carrier",
-         .links = {Link(3, "eth1", IFF_UP | IFF_MULTICAST)},
-         .expected = "interface no-carrier [eth1]"},
-        {.what = "no multicast",
-         .links = {Link(3, "eth1", IFF_UP | IFF_RUNNING)},
-         .expected = "interface no-multicast [eth1]"},
-        {.what = "gone", .links = {Link(3, "")}, .expected = "interface gone [eth1]"},
-        {.what = "joined by route, the route gone",
-         .multicast = 100,
-         .routeError = ENETUNREACH,
-         .joined = 0,
-         .expected = "interface no-route [eth0]"},
-        {.what = "a named join needs no route",
-         .routeError = ENETUNREACH,
-         .expected = "nothing [eth1]"},
-        {.what = "strict, with an address",
-         .links = {Link(3, "eth1", kWorking, 1)},
-         .rpDrops = 4,
-         .expected = "reverse-path [eth1] eth1 {net.ipv4.conf.eth1.rp_filter=2}"},
-        {.what = "strict through all, no address",
-         .links = {Link(3, "eth1", kWorking, 0, false)},
-         .rpDrops = 1,
-         .rpAll = 1,
-         .expected = "reverse-path [eth1] eth1 {net.ipv4.conf.all.rp_filter=0}"},
-        {.what = "loose, all the larger",
-         .links = {Link(3, "eth1", kWorking, 1)},
-         .rpDrops = 1,
-         .rpAll = 2,
-         .expected = "reverse-path [eth1] eth1 "
-                     "{net.ipv4.conf.all.rp_filter=0 net.ipv4.conf.eth1.rp_filter=0}"},
-        {.what = "a VLAN's name in sysctl's spelling",
-         .links = {Link(3, "eth1.100", kWorking, 1)},
-         .rpDrops = 1,
-         .expected = "reverse-path [eth1.100] eth1.100 {net.ipv4.conf.eth1/100.rp_filter=2}"},
-        {.what = "drops elsewhere",
-         .links = {Link(2, "eth0", kWorking, 1)},
-         .rpDrops = 50,
-         .expected = "nothing [eth1]"},
-        {.what = "the joined interface unknown: every strict one that is up",
-         .links = {Link(1, "lo", kWorking | IFF_LOOPBACK, 1), Link(3, "eth1", IFF_MULTICAST, 1)},
-         .rpDrops = 2,
-         .rpAll = 1,
-         .routeErrorBefore = EIO,
-         .joined = 0,
-         .expected = "reverse-path [] eth0 {net.ipv4.conf.eth0.rp_filter=2}"},
-        {.what = "a stream's worth of multicast",
-         .multicast = 25,
-         .expected = "firewall [eth1] 25"},
-        {.what = "the network's chatter", .multicast = 24, .expected = "nothing [eth1]"},
-        {.what = "counted by the driver",
-         .links = {Link(3, "eth1", kWorking, 0, true, 30)},
-         .multicast = 2,
-         .expected = "firewall [eth1] 30"},
-        {.what = "counters unread",
-         .rpDrops = 9,
-         .multicast = 900,
-         .countersRead = false,
-         .ran = true,
-         .expected = "nothing [eth1] ran"},
+    Host unread = Host().Counters(9, 900);
+    unread.after.countersRead = false;
+    const struct {
+        const char* what;
+        Host host;
+        int joined;
+        std::string expected;
+    } cases[] = {
+        {"down", Host().Set(Link(3, "eth1", IFF_MULTICAST)).Counters(4), 3,
+         "interface down [eth1]"},
+        {"no carrier", Host().Set(Link(3, "eth1", IFF_UP | IFF_MULTICAST)), 3,
+         "interface no-carrier [eth1]"},
+        {"no multicast", Host().Set(Link(3, "eth1", IFF_UP | IFF_RUNNING)), 3,
+         "interface no-multicast [eth1]"},
+        {"gone", Host().Remove(3), 3, "interface gone [eth1]"},
+        {"joined by route, the route gone", Host().Route(ENETUNREACH).Counters(0, 100), 0,
+         "interface no-route [eth0]"},
+        {"a named join needs no route", Host().Route(ENETUNREACH), 3, "nothing [eth1]"},
+        {"strict, with an address", Host().Set(Link(3, "eth1", kWorking, 1)).Counters(4), 3,
+         "reverse-path [eth1] eth1 {net.ipv4.conf.eth1.rp_filter=2}"},
+        {"strict through all, no address",
+         Host().Set(Link(3, "eth1", kWorking, 0, false)).Counters(1, 0, 1), 3,
+         "reverse-path [eth1] eth1 {net.ipv4.conf.all.rp_filter=0}"},
+        {"loose, all the larger", Host().Set(Link(3, "eth1", kWorking, 1)).Counters(1, 0, 2), 3,
+         "reverse-path [eth1] eth1 "
+         "{net.ipv4.conf.all.rp_filter=0 net.ipv4.conf.eth1.rp_filter=0}"},
+        {"a VLAN's name in sysctl's spelling",
+         Host().Set(Link(3, "eth1.100", kWorking, 1)).Counters(1), 3,
+         "reverse-path [eth1.100] eth1.100 {net.ipv4.conf.eth1/100.rp_filter=2}"},
+        {"drops elsewhere", Host().Set(Link(2, "eth0", kWorking, 1)).Counters(50), 3,
+         "nothing [eth1]"},
+        {"the joined interface unknown: every strict one that is up",
+         Host()
+             .Set(Link(1, "lo", kWorking | IFF_LOOPBACK, 1))
+             .Set(Link(3, "eth1", IFF_MULTICAST, 1))
+             .Counters(2, 0, 1)
+             .Route(0, EIO),
+         0, "reverse-path [] eth0 {net.ipv4.conf.eth0.rp_filter=2}"},
+        {"a stream's worth of multicast", Host().Counters(0, 25), 3, "firewall [eth1] 25"},
+        {"the network's chatter", Host().Counters(0, 24), 3, "nothing [eth1]"},
+        {"counted by the driver", Host().Set(Link(3, "eth1", kWorking, 0, true, 30)).Counters(0, 2),
+         3, "firewall [eth1] 30"},
     };
-    for (const HostChange& c : cases) {
-        EXPECT_EQ(Summary(Diagnose(c)), c.expected) << c.what;
+    for (const auto& c : cases) {
+        EXPECT_EQ(Summary(DiagnoseSilentJoin(c.host.before, c.host.after, c.joined, false)),
+                  c.expected)
+            << c.what;
     }
+    EXPECT_EQ(Summary(DiagnoseSilentJoin(unread.before, unread.after, 3, true)),
+              "nothing [eth1] ran");
 }
 
 // The watch only times the silences; what it finds in them is DiagnoseSilentJoin's.
