@@ -24,35 +24,30 @@ using namespace std::chrono_literals;
 constexpr char kGroup[] = "232.1.1.1";
 constexpr unsigned kPort = 5004;
 
-std::string Netstat(const std::string& text, NetstatCounters& counters) {
-    const int err = ParseNetstat(std::as_bytes(std::span(text)), counters);
-    return err == 0 ? std::to_string(counters.reversePathDrops) + " " +
-                          std::to_string(counters.multicastReceived)
-                    : "failed";
-}
-
 TEST(ParseNetstat, FindsBothCountersInTheirSectionsAndRefusesWhatIsNotTheFile) {
     const std::string tcp = "TcpExt: SyncookiesSent IPReversePathFilter\nTcpExt: 0 17\n";
     const std::string ip = "IpExt: InNoRoutes InMcastPkts\nIpExt: 2 4100000000000\n";
+    const std::string failed = "failed 1 2";  // the counters left as they were
     const std::pair<std::string, std::string> cases[] = {
         {tcp + ip, "17 4100000000000"},
         {ip + "MPTcpExt: X\nMPTcpExt: 1\n" + tcp, "17 4100000000000"},
         {"TcpExt: IPReversePathFilter\nTcpExt: 5\nIpExt: InMcastPkts\nIpExt: 6", "5 6"},
-        {tcp, "failed"},
-        {ip, "failed"},
-        {"IpExt: IPReversePathFilter\nIpExt: 5\n" + ip, "failed"},
-        {"TcpExt: SyncookiesSent IPReversePathFilter\nTcpExt: 0\n" + ip, "failed"},
-        {"TcpExt: IPReversePathFilter\nTcpExt: -1\n" + ip, "failed"},
-        {"TcpExt: IPReversePathFilter\nTcpExt: 18446744073709551616\n" + ip, "failed"},
-        {"TcpExt: IPReversePathFilter\nIpExt: 5\n" + ip, "failed"},
-        {"TcpExt: IPReversePathFilter\nTcpExt: 5" + std::string(1, '\0') + "\n" + ip, "failed"},
+        {tcp, failed},
+        {ip, failed},
+        {"IpExt: IPReversePathFilter\nIpExt: 5\n" + ip, failed},
+        {"TcpExt: SyncookiesSent IPReversePathFilter\nTcpExt: 0\n" + ip, failed},
+        {"TcpExt: IPReversePathFilter\nTcpExt: -1\n" + ip, failed},
+        {"TcpExt: IPReversePathFilter\nTcpExt: 18446744073709551616\n" + ip, failed},
+        {"TcpExt: IPReversePathFilter\nIpExt: 5\n" + ip, failed},
+        {"TcpExt: IPReversePathFilter\nTcpExt: 5" + std::string(1, '\0') + "\n" + ip, failed},
     };
     for (const auto& [text, expected] : cases) {
         NetstatCounters counters{1, 2};
-        EXPECT_EQ(Netstat(text, counters), expected) << text;
-        if (expected == "failed") {
-            EXPECT_EQ(counters.reversePathDrops + counters.multicastReceived, 3u) << text;
-        }
+        const int err = ParseNetstat(std::as_bytes(std::span(text)), counters);
+        EXPECT_EQ((err == 0 ? "" : "failed ") + std::to_string(counters.reversePathDrops) + " " +
+                      std::to_string(counters.multicastReceived),
+                  expected)
+            << text;
     }
 }
 
@@ -142,6 +137,7 @@ std::string Summary(const MulticastDiagnosis& d) {
     return out + (d.streamRan ? " ran" : "");
 }
 
+// Strict filtering, on an interface with an address and on one without, is JoinDiagnosis's below.
 TEST(DiagnoseSilentJoin, NamesTheFirstCauseThatFitsWithWhatLetsTheStreamIn) {
     Host unread = Host().Counters(9, 900);
     unread.after.countersRead = false;
@@ -161,11 +157,6 @@ TEST(DiagnoseSilentJoin, NamesTheFirstCauseThatFitsWithWhatLetsTheStreamIn) {
         {"joined by route, the route gone", Host().Route(ENETUNREACH).Counters(0, 100), 0,
          "interface no-route [eth0]"},
         {"a named join needs no route", Host().Route(ENETUNREACH), 3, "nothing [eth1]"},
-        {"strict, with an address", Host().Set(Link(3, "eth1", kWorking, 1)).Counters(4), 3,
-         "reverse-path [eth1] eth1 {net.ipv4.conf.eth1.rp_filter=2}"},
-        {"strict through all, no address",
-         Host().Set(Link(3, "eth1", kWorking, 0, false)).Counters(1, 0, 1), 3,
-         "reverse-path [eth1] eth1 {net.ipv4.conf.all.rp_filter=0}"},
         {"loose, all the larger", Host().Set(Link(3, "eth1", kWorking, 1)).Counters(1, 0, 2), 3,
          "reverse-path [eth1] eth1 "
          "{net.ipv4.conf.all.rp_filter=0 net.ipv4.conf.eth1.rp_filter=0}"},
@@ -206,11 +197,8 @@ TEST(MulticastSilenceWatch, AStreamIsSaidToHaveRunOnceAWindowAfterItStopsNotInSh
         std::this_thread::sleep_for(kWindow / 4);  // the stimulus
         EXPECT_FALSE(watch.Check(0));
     }
-    std::optional<MulticastDiagnosis> said;
-    for (int i = 0; i < 100 && !said; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(watch.GetWaitMilliseconds()));
-        said = watch.Check(0);
-    }
+    std::this_thread::sleep_for(kWindow);  // the stream has stopped
+    const auto said = watch.Check(0);
     ASSERT_TRUE(said);
     EXPECT_TRUE(said->streamRan);
     EXPECT_EQ(watch.GetWaitMilliseconds(), -1);
@@ -231,11 +219,11 @@ protected:
         if (!m_senders->WhyNot().empty()) {
             GTEST_SKIP() << m_senders->WhyNot();
         }
-        m_membership.group = inet_addr(kGroup);
-        ASSERT_EQ(GetInterfaceIndex("r1", m_membership.interfaceIndex), ERROR_SUCCESS);
+        ASSERT_EQ(GetInterfaceIndex("r1", m_r1), ERROR_SUCCESS);
         const sockaddr_in local{AF_INET, htons(kPort), {}, {}};
         ASSERT_EQ(bind(m_capture, reinterpret_cast<const sockaddr*>(&local), sizeof local), 0);
-        ASSERT_EQ(JoinMulticastGroup(m_capture, m_membership), ERROR_SUCCESS);
+        ASSERT_EQ(JoinMulticastGroup(m_capture, {inet_addr(kGroup), INADDR_ANY, m_r1}),
+                  ERROR_SUCCESS);
         m_sender = m_senders->MakeSender("s1", "10.1.0.1");
     }
 
@@ -261,7 +249,7 @@ protected:
     // A watch made at the join, then datagrams sent: what it says, waiting as the capture
     // waits, within 5 s.
     std::optional<MulticastDiagnosis> Watch(int datagrams) {
-        MulticastSilenceWatch watch(m_membership.group, m_membership.interfaceIndex, 400ms);
+        MulticastSilenceWatch watch(inet_addr(kGroup), m_r1, 400ms);
         watch.Start();
         EXPECT_EQ(SendDatagrams(m_sender, kGroup, kPort, "x", datagrams), datagrams);
         const auto deadline = std::chrono::steady_clock::now() + 5s;
@@ -274,7 +262,7 @@ protected:
     }
 
     std::unique_ptr<SenderNamespace> m_senders;
-    MulticastMembership m_membership;
+    int m_r1 = 0;
     const int m_capture = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     int m_sender = -1;
 };

@@ -35,10 +35,7 @@ struct Control {
             c->cmsg_level = level;
             c->cmsg_type = type;
             c->cmsg_len = CMSG_LEN(size);
-            in_pktinfo info{};
-            info.ipi_ifindex = 3;
-            info.ipi_spec_dst.s_addr = inet_addr("10.0.0.9");
-            info.ipi_addr.s_addr = inet_addr("232.1.1.1");
+            const in_pktinfo info{3, {inet_addr("10.0.0.9")}, {inet_addr("232.1.1.1")}};
             std::memcpy(CMSG_DATA(c), &info, std::min(size, sizeof info));
             c = CMSG_NXTHDR(&message, c);
         }
@@ -51,7 +48,6 @@ TEST(GetDatagramDestination, ReadsTheHeadersDestinationBesideOtherControlDataOrN
         Control control;
         bool found;
     } cases[] = {
-        {"alone", Control({{IPPROTO_IP, IP_PKTINFO}}), true},
         {"after the drop count", Control({{SOL_SOCKET, SO_RXQ_OVFL}, {IPPROTO_IP, IP_PKTINFO}}),
          true},
         {"none", Control({}), false},

@@ -17,17 +17,16 @@ std::string Link(const std::vector<Attr>& attrs, std::optional<std::uint32_t> le
 Attr Name(const std::string& name) {
     return {IFLA_IFNAME, name + '\0'};
 }
-template <typename Stats, unsigned short kType>
-Attr Counters(std::uint64_t rx, std::uint64_t tx, std::size_t size = sizeof(Stats)) {
-    Stats stats{};
+// rx_bytes and tx_bytes in a link's 64-bit counters, or its 32-bit ones; `size` bytes of them.
+template <typename Counters = rtnl_link_stats64>
+Attr Stats(std::uint64_t rx, std::uint64_t tx, std::size_t size = sizeof(Counters)) {
+    Counters stats{};
     stats.rx_bytes = rx;
     stats.tx_bytes = tx;
-    return {kType, Raw(stats, size)};
+    return {std::is_same_v<Counters, rtnl_link_stats> ? IFLA_STATS : IFLA_STATS64,
+            Raw(stats, size)};
 }
-const auto Stats64 = [](auto... args) {
-    return Counters<rtnl_link_stats64, IFLA_STATS64>(args...);
-};
-const auto Stats32 = [](auto... args) { return Counters<rtnl_link_stats, IFLA_STATS>(args...); };
+using Stats32 = rtnl_link_stats;
 
 const std::string kDone = Message(NLMSG_DONE);
 
@@ -64,13 +63,14 @@ TEST(ParseLinkDump, ReadsLinksDefensivelyAndFailsOnMalformedMessages) {
     const std::string a = Link({Name("a")});
     const std::tuple<const char*, std::string, std::string> cases[] = {
         {"in order until done, 64-bit counters after 32-bit ones",
-         Link({Name("eth0"), Stats32(1, 2), Stats64(5'000'000'000, 7)}) + Message(RTM_NEWADDR) +
-             Link({Name("lo"), Stats32(11, 13)}) + kDone + Link({Name("late")}),
+         Link({Name("eth0"), Stats<Stats32>(1, 2), Stats(5'000'000'000, 7)}) +
+             Message(RTM_NEWADDR) + Link({Name("lo"), Stats<Stats32>(11, 13)}) + kDone +
+             Link({Name("late")}),
          "eth0 5000000000 7;lo 11 13;done"},
-        {"64-bit before 32-bit", Link({Name("a"), Stats64(3, 4), Stats32(1, 2)}) + kDone,
+        {"64-bit before 32-bit", Link({Name("a"), Stats(3, 4), Stats<Stats32>(1, 2)}) + kDone,
          "a 3 4;done"},
         // rx_packets, tx_packets, rx_bytes: tx_bytes is missing and reads as 0.
-        {"short 64-bit payload", Link({Name("a"), Stats64(3, 4, 24)}) + kDone, "a 3 0;done"},
+        {"short 64-bit payload", Link({Name("a"), Stats(3, 4, 24)}) + kDone, "a 3 0;done"},
         {"unterminated name", Link({{IFLA_IFNAME, "wlan0"}}) + kDone, "wlan0 0 0;done"},
         {"attribute past its message", Link({Name("a"), {IFLA_STATS64, "", 1024}}) + kDone,
          "a 0 0;done"},
