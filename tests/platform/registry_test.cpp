@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <functional>
 
@@ -24,15 +25,12 @@ class MachineRegistry : public testing::Test {
 protected:
     std::string RegistryFile() const { return m_prefix.m_path + "/system.reg"; }
 
-    // RegOpenKeyA's code for the card's key, asked in a child process so that a read without
-    // end or a wait for a writer fails the test instead of filling memory or hanging it: the
-    // child may map 256 MiB more than it has and is killed after 5 s.
-    static std::string OpenCardKeyInChild() {
-        int answer[2];
-        if (pipe(answer) != 0) {
-            return "no pipe";
-        }
-        if (fork() == 0) {
+    // How a child process that opens the card's key ends: "exit 0" when RegOpenKeyA gave code.
+    // A child, so that a read without end or a wait for a writer fails the test instead of
+    // filling memory or hanging it: it may map 256 MiB more than it has and dies after 5 s.
+    static std::string OpenCardKeyInChild(LONG code) {
+        const pid_t pid = fork();
+        if (pid == 0) {
             rlim_t pages = 0;
             std::ifstream("/proc/self/statm") >> pages;
             const rlim_t most = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (256 << 20);
@@ -43,21 +41,17 @@ protected:
             sigprocmask(SIG_UNBLOCK, &alarmOnly, nullptr);
             signal(SIGALRM, SIG_DFL);
             alarm(5);
-            std::string code = "threw";  // caught here: gtest would go on in the child
             try {
                 HKEY key = nullptr;
-                code = std::to_string(RegOpenKeyA(HKEY_LOCAL_MACHINE, kCardKey, &key));
+                _exit(RegOpenKeyA(HKEY_LOCAL_MACHINE, kCardKey, &key) == code ? 0 : 1);
             } catch (...) {
+                _exit(2);  // not to gtest, which would go on in the child
             }
-            (void)!write(answer[1], code.data(), code.size());
-            _exit(0);
         }
-        close(answer[1]);
-        char buffer[64];
-        const ssize_t n = read(answer[0], buffer, sizeof buffer);  // 0 once the child is gone
-        close(answer[0]);
-        wait(nullptr);
-        return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : "killed";
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
+                                 : std::string("killed by ") + strsignal(WTERMSIG(status));
     }
 
     TempPrefix m_prefix;
@@ -92,7 +86,7 @@ TEST_F(MachineRegistry, KeysOpenByAnyCaseWithTheirParentsAndValuesCopyOut) {
 // refused before a byte is read.
 TEST_F(MachineRegistry, WhatIsNoRegularExportIsRefusedAtOnce) {
     const std::string path = RegistryFile();
-    const std::pair<std::function<bool()>, DWORD> cases[] = {
+    const std::pair<std::function<bool()>, LONG> cases[] = {
         {[&] { return symlink("/dev/zero", path.c_str()) == 0; }, ERROR_NOT_SUPPORTED},
         {[&] { return mkfifo(path.c_str(), 0600) == 0; }, ERROR_NOT_SUPPORTED},
         {[&] {
@@ -104,7 +98,7 @@ TEST_F(MachineRegistry, WhatIsNoRegularExportIsRefusedAtOnce) {
     for (const auto& [make, code] : cases) {
         unlink(path.c_str());
         ASSERT_TRUE(make()) << code;
-        EXPECT_EQ(OpenCardKeyInChild(), std::to_string(code));
+        EXPECT_EQ(OpenCardKeyInChild(code), "exit 0") << code;
     }
 }
 
