@@ -42,8 +42,6 @@ TEST(DatagramQueue, KeepsOrderAndSizesAcrossTheEndOfTheRing) {
         }
         const unsigned n = queue->Peek(vectors, 8);
         ASSERT_EQ(n, sent.size());
-        EXPECT_EQ(std::string(static_cast<char*>(vectors[n - 1].iov_base), vectors[n - 1].iov_len),
-                  sent[n - 1]);
         const unsigned popped = round % 2 == 0 ? n - 1 : 0;
         queue->Pop(popped);
         for (unsigned i = popped; i < n; ++i) {

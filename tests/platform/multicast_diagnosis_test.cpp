@@ -290,11 +290,10 @@ TEST_F(JoinDiagnosis, AFirewallDroppingThePortIsSuspected) {
         GTEST_SKIP() << "nft is not installed (scripts/install-deps.sh installs nftables)";
     }
     ASSERT_TRUE(
-        RunHere("nft add table inet vandrel_test\n"
-                "nft add chain inet vandrel_test input "
-                "'{ type filter hook input priority 0; }'\n"
-                "nft add rule inet vandrel_test input udp dport " +
-                std::to_string(kPort) + " drop"));
+        RunHere("nft 'add table inet vandrel_test; add chain inet vandrel_test input "
+                "{ type filter hook input priority 0; }; add rule inet vandrel_test input "
+                "udp dport " +
+                std::to_string(kPort) + " drop'"));
     const auto said = Watch(20);
     ASSERT_TRUE(said);
     EXPECT_EQ(Summary(*said), "firewall [r1] 20");

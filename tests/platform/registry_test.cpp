@@ -36,9 +36,6 @@ protected:
             const rlim_t most = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (256 << 20);
             const rlimit limit{most, most};
             setrlimit(RLIMIT_AS, &limit);
-            sigset_t alarmOnly{};
-            sigaddset(&alarmOnly, SIGALRM);
-            sigprocmask(SIG_UNBLOCK, &alarmOnly, nullptr);
             signal(SIGALRM, SIG_DFL);
             alarm(5);
             try {
