@@ -204,8 +204,8 @@ TEST(MulticastSilenceWatch, AStreamIsSaidToHaveRunOnceAWindowAfterItStopsNotInSh
 
 [[maybe_unused]] const bool kOwnNetwork = RunInNetworkNamespace("JoinDiagnosis");
 
-// A capture's socket joined to the group on r1, which has no address, a sender on s1 (see
-// SenderNamespace), and a watch window short enough for tests.
+// A capture's socket joined to the group on r1, which has no address, and a sender on s1
+// (see SenderNamespace).
 class JoinDiagnosis : public testing::Test {
 protected:
     void SetUp() override {
@@ -243,8 +243,8 @@ protected:
                recv(m_capture, buffer, sizeof buffer, MSG_DONTWAIT) >= 0;
     }
 
-    // A watch made at the join, then datagrams sent: what it says, waiting as the capture
-    // waits, within 5 s.
+    // A watch made at the join, its window short enough for tests, then datagrams sent: what
+    // it says, waiting as the capture waits, within 5 s.
     std::optional<MulticastDiagnosis> Watch(int datagrams) {
         MulticastSilenceWatch watch(inet_addr(kGroup), m_r1, 400ms);
         watch.Start();

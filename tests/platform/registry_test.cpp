@@ -46,7 +46,9 @@ protected:
             }
         }
         int status = 0;
-        waitpid(pid, &status, 0);
+        if (pid < 0 || waitpid(pid, &status, 0) != pid) {
+            return "no child";
+        }
         return WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
                                  : std::string("killed by ") + strsignal(WTERMSIG(status));
     }
