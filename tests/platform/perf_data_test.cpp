@@ -1,5 +1,5 @@
-// The performance data: the block built from the kernel's counters, and the registry key
-// that serves it.
+// The performance data's registry key, which serves the block built from the kernel's counters;
+// the block's layout is read through its own lengths by the traffic counter's tests.
 #include "perf_data.h"
 
 #include <gtest/gtest.h>
@@ -7,47 +7,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "perf_records.h"
 #include "perf_source_fixture.h"
 #include "registry.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-template <typename T>
-T Load(const std::vector<std::byte>& block, std::size_t at) {
-    T value{};
-    EXPECT_LE(at + sizeof value, block.size()) << "read past the block";
-    std::memcpy(&value, block.data() + at, std::min(sizeof value, block.size() - at));
-    return value;
-}
-
-// Follows the block's own lengths, as a reader would, from instance to counter block.
-TEST(BuildPerfDataBlock, EveryRecordIs8AlignedAndItsLengthsLeadFromOneToTheNext) {
-    std::vector<InterfaceSample> samples;
-    for (std::size_t nameLength = 0; nameLength <= 9; ++nameLength) {
-        samples.push_back({std::string(nameLength, 'n')});
-    }
-    for (std::size_t systemLength = 0; systemLength <= 8; ++systemLength) {
-        SCOPED_TRACE(systemLength);
-        const auto block = BuildPerfDataBlock(samples, std::u16string(systemLength, u's'));
-        const auto header = Load<PERF_DATA_BLOCK>(block, 0);
-        EXPECT_EQ(header.TotalByteLength, block.size());
-        EXPECT_EQ(header.HeaderLength, (88 + 2 * systemLength + 2 + 7) / 8 * 8) << "name in it";
-        const auto object = Load<PERF_OBJECT_TYPE>(block, header.HeaderLength);
-        ASSERT_EQ(object.NumInstances, static_cast<LONG>(samples.size()));
-        std::size_t at = header.HeaderLength + object.DefinitionLength;
-        for (std::size_t i = 0; i < samples.size() && at < block.size(); ++i) {
-            const auto instance = Load<PERF_INSTANCE_DEFINITION>(block, at);
-            EXPECT_EQ(instance.NameLength, 2 * i + 2) << "the name and its NUL";
-            EXPECT_TRUE(at % 8 == 0 && instance.ByteLength % 8 == 0) << i;
-            at += instance.ByteLength +
-                  Load<PERF_COUNTER_BLOCK>(block, at + instance.ByteLength).ByteLength;
-        }
-        EXPECT_EQ(at, block.size()) << "the last counter block ends the block";
-    }
-}
 
 // The registry key passes the source's codes through: one good read serves every query within
 // the reuse age, into a buffer that holds it only.
