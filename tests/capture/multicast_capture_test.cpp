@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <thread>
 
+#include <gmock/gmock.h>
+
 #include "capture_fixture.h"
 #include "files.h"
 #include "network_namespace.h"
@@ -14,6 +16,8 @@
 #include "threads.h"
 
 namespace {
+
+using testing::HasSubstr;
 
 constexpr char kGroup[] = "228.7.7.7";
 constexpr unsigned kPort = 8001;
@@ -42,6 +46,11 @@ protected:
     bool FileHolds(size_t size) {
         return WaitUntil([&] { return FileSize(Path()) == static_cast<long long>(size); });
     }
+    // Starts a capture as Multicast does; true once it is a member.
+    bool Joined(const char* group = nullptr, const char* port = nullptr) {
+        Multicast(group, port);
+        return FileHolds(0);
+    }
     // The thread's exit code once it has ended and said as much as `messages`.
     DWORD Ended(size_t messages = 0) {
         DWORD code = STILL_ACTIVE;
@@ -57,11 +66,12 @@ protected:
         m_pView.reset();
         alarm(0);
     }
+
+    UdpSender m_sender{kPort, kGroup};
 };
 
 TEST_F(MulticastCapture, EnterCapturesTheOfferedGroupAndNoOther) {
-    Multicast();
-    ASSERT_TRUE(FileHolds(0));
+    ASSERT_TRUE(Joined());
     EXPECT_EQ(std::string(g_strGroupIP), kGroup);
     EXPECT_EQ(g_nRecvPort.load(), kPort);
     // Another group joined on the host on the same port stays out.
@@ -71,10 +81,9 @@ TEST_F(MulticastCapture, EnterCapturesTheOfferedGroupAndNoOther) {
     mreq.imr_multiaddr.s_addr = inet_addr("228.8.8.8");
     ASSERT_EQ(setsockopt(other, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq), 0);
     UdpSender(kPort, "228.8.8.8").Send(300);
-    UdpSender sender(kPort, kGroup);
     std::string sent;
     for (const size_t size : {1316, 1, 4096, 700}) {
-        sent += sender.Send(size);
+        sent += m_sender.Send(size);
     }
     ASSERT_TRUE(FileHolds(sent.size())) << FileSize(Path()) << " of " << sent.size();
     char buffer[512];
@@ -84,13 +93,11 @@ TEST_F(MulticastCapture, EnterCapturesTheOfferedGroupAndNoOther) {
 }
 
 TEST_F(MulticastCapture, AUnicastPortOfZeroEndsTheCaptureAfterItsNextDatagram) {
-    Multicast();
-    ASSERT_TRUE(FileHolds(0));
-    UdpSender sender(kPort, kGroup);
-    std::string sent = sender.Send(1316);
+    ASSERT_TRUE(Joined());
+    std::string sent = m_sender.Send(1316);
     ASSERT_TRUE(FileHolds(sent.size())) << "the capture waits for the next";
     Command(ID_UNICAST_RECEIVED, "0");
-    sent += sender.Send(500);
+    sent += m_sender.Send(500);
     EXPECT_EQ(Ended(), 1u);
     EXPECT_TRUE(ReadFile(Path()) == sent);
 }
@@ -98,12 +105,10 @@ TEST_F(MulticastCapture, AUnicastPortOfZeroEndsTheCaptureAfterItsNextDatagram) {
 // The user-interface thread does not come back to its event loop before the window goes, so
 // the box the thread asks for about an empty datagram waits for it.
 TEST_F(MulticastCapture, ClosingWhileTheCaptureAsksForABoxNeitherHangsNorLosesTheFile) {
-    Multicast();
-    ASSERT_TRUE(FileHolds(0));
-    UdpSender sender(kPort, kGroup);
-    const std::string sent = sender.Send(1316);
+    ASSERT_TRUE(Joined());
+    const std::string sent = m_sender.Send(1316);
     ASSERT_TRUE(FileHolds(sent.size()));
-    sender.Send(0);
+    m_sender.Send(0);
     // The thread closes its file just before it asks.
     const auto fileClosed = [path = std::filesystem::canonical(Path())] {
         for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
@@ -162,13 +167,11 @@ TEST_F(MulticastCapture, ADatagramThatCannotBeReadWholeEndsTheCaptureKeepingWhat
     for (const size_t bad : {4097, 0}) {
         SCOPED_TRACE(bad);
         m_driver.m_messages.clear();
-        Multicast();
-        ASSERT_TRUE(FileHolds(0));
-        UdpSender sender(kPort, kGroup);
-        std::string sent = sender.Send(4096);
-        sent += sender.Send(7);
-        sender.Send(bad);
-        sender.Send(10);
+        ASSERT_TRUE(Joined());
+        std::string sent = m_sender.Send(4096);
+        sent += m_sender.Send(7);
+        m_sender.Send(bad);
+        m_sender.Send(10);
         EXPECT_EQ(Ended(1), 0u);
         EXPECT_EQ(m_driver.m_messages, Messages{"Could not Receive Message!"});
         EXPECT_TRUE(ReadFile(Path()) == sent);
@@ -179,24 +182,21 @@ TEST_F(MulticastCapture, ADatagramThatCannotBeReadWholeEndsTheCaptureKeepingWhat
 // stick or share: the first write is under way when the window closes, the rest wait in the
 // socket's queue. The end line puts the skips before this host.
 TEST_F(MulticastCapture, ClosingTheWindowMidStreamWritesEveryDatagramReadAndSaysSoTruly) {
-    Multicast();
-    ASSERT_TRUE(FileHolds(0));
+    ASSERT_TRUE(Joined());
     SetWriteDelayForTesting(300);
-    UdpSender sender(kPort, kGroup);
     std::string sent;
     const auto stream = MakeTestStream(300, true);
     for (size_t i = 0; i < stream.size(); ++i) {
-        sent += i != 51 && i != 122 && i != 203 ? sender.SendBytes(stream[i]) : "";
+        sent += i != 51 && i != 122 && i != 203 ? m_sender.SendBytes(stream[i]) : "";
     }
     ASSERT_TRUE(WaitUntil([&] { return FileSize(Path()) > 0; }));
     const std::string end = Close();
     SetWriteDelayForTesting(0);
     EXPECT_TRUE(ReadFile(Path()) == sent) << FileSize(Path()) << " of " << sent.size();
-    EXPECT_NE(end.find(": 394416 bytes in 297 datagrams written; 0 datagrams lost (0 receive "
-                       "buffer full, 0 longer than 4096 bytes, 0 not written); lost here 0 "
-                       "datagrams; lost before this host 3 datagrams (RTP sequence numbers)"),
-              std::string::npos)
-        << end;
+    EXPECT_THAT(end, HasSubstr(": 394416 bytes in 297 datagrams written; 0 datagrams lost (0 "
+                               "receive buffer full, 0 longer than 4096 bytes, 0 not written); "
+                               "lost here 0 datagrams; lost before this host 3 datagrams (RTP "
+                               "sequence numbers)"));
 }
 
 TEST_F(MulticastCapture, PortZeroStartsNoCaptureAndKeepsTheLastRecording) {
@@ -233,61 +233,59 @@ protected:
         EXPECT_EQ(SendDatagrams(s, to, 5004, payload, count), count);
         close(s);
     }
+    // Closes the window once the file holds size bytes and the capture has said something;
+    // returns the end line.
+    std::string CloseOnceSaid(size_t size) {
+        EXPECT_TRUE(FileHolds(size)) << FileSize(Path());
+        EXPECT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
+        return Close();
+    }
 
     std::unique_ptr<SenderNamespace> m_senders;
 };
 
 TEST_F(MulticastNetworks, TheInterfaceAndTheSourceNamedAreAllTheFileHoldsAndStraysAreSaidOnce) {
     ASSERT_TRUE(RunHere("ip addr add 10.2.0.2/24 dev r2"));
-    Multicast(" 10.1.0.3 @ 232.1.1.1 % r1 ", "5004");
-    ASSERT_TRUE(FileHolds(0));
+    ASSERT_TRUE(Joined(" 10.1.0.3 @ 232.1.1.1 % r1 ", "5004"));
     Send("s2", "10.2.0.1", "b", 10);             // the group on the other network
     Send("s1", "10.1.0.1", "o", 10);             // the group from another source
     Send("s2", "10.2.0.1", "u", 2, "10.2.0.2");  // to the port, but not to the group
     Send("s1", "10.1.0.3", "n", 4);
-    ASSERT_TRUE(FileHolds(4));
-    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
-    const std::string end = Close();
+    const std::string end = CloseOnceSaid(4);
     EXPECT_EQ(ReadFile(Path()), "nnnn");
     EXPECT_EQ(m_driver.m_messages,
               Messages{"Datagrams not for the group = 2 ! They reached port 5004 but were not "
                        "sent to 232.1.1.1 by 10.1.0.3; they are not written. The capture goes "
                        "on."});
-    EXPECT_NE(end.find("4 bytes in 4 datagrams written; 0 datagrams lost (0 receive buffer full, "
-                       "0 longer than 4096 bytes, 0 not written); lost here 0 datagrams"),
-              std::string::npos)
-        << end;
-    EXPECT_NE(end.find("; 2 not for the group\n"), std::string::npos) << end;
+    EXPECT_THAT(end, HasSubstr("4 bytes in 4 datagrams written; 0 datagrams lost (0 receive "
+                               "buffer full, 0 longer than 4096 bytes, 0 not written); lost here "
+                               "0 datagrams"));
+    EXPECT_THAT(end, HasSubstr("; 2 not for the group\n"));
 }
 
 TEST_F(MulticastNetworks, TwoSendersToTheGroupAreSaidOnceAndBothRecorded) {
-    Multicast("232.1.1.1%r1", "5004");
-    ASSERT_TRUE(FileHolds(0));
+    ASSERT_TRUE(Joined("232.1.1.1%r1", "5004"));
     Send("s1", "10.1.0.1", "a", 3);
     Send("s1", "10.1.0.3", "b", 3);
     Send("s1", "10.1.0.1", "a", 3);
-    ASSERT_TRUE(FileHolds(9));
-    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
-    const std::string end = Close();
+    const std::string end = CloseOnceSaid(9);
     EXPECT_EQ(ReadFile(Path()), "aaabbbaaa");
     EXPECT_EQ(m_driver.m_messages,
               Messages{"More than one sender ! 10.1.0.1 and 10.1.0.3 both send to 232.1.1.1:5004, "
                        "and the file interleaves their streams. The capture goes on."});
-    EXPECT_NE(end.find("; senders 10.1.0.1 and 10.1.0.3\n"), std::string::npos) << end;
+    EXPECT_THAT(end, HasSubstr("; senders 10.1.0.1 and 10.1.0.3\n"));
 }
 
 TEST_F(MulticastNetworks, AGroupThatDoesNotArriveIsExplainedOnceAndInTheEndLine) {
     SetSilenceWindowForTesting(std::chrono::milliseconds(400));
-    Multicast("232.1.1.1%r1", "5004");
-    ASSERT_TRUE(FileHolds(0));
+    ASSERT_TRUE(Joined("232.1.1.1%r1", "5004"));
     ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
     // The stimulus: more than two further windows of silence, in which a repeat would show.
     WaitUntil([] { return false; }, 1000);
     const std::string end = Close();
     ASSERT_EQ(m_driver.m_messages.size(), 1u);
-    EXPECT_EQ(m_driver.m_messages[0].rfind("No datagram of 232.1.1.1:5004 arrived in ", 0), 0u)
-        << m_driver.m_messages[0];
-    EXPECT_NE(end.find(m_driver.m_messages[0]), std::string::npos) << end;
+    EXPECT_THAT(m_driver.m_messages[0], testing::StartsWith("No datagram of 232.1.1.1:5004 arrived in "));
+    EXPECT_THAT(end, HasSubstr(m_driver.m_messages[0]));
 }
 
 }  // namespace

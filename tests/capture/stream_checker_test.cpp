@@ -46,18 +46,6 @@ public:
     uint16_t m_sequence;
 };
 
-TEST(StreamChecker, ACleanStreamShowsNoLossInTheUnitOfItsKind) {
-    for (const bool rtp : {false, true}) {
-        Feed feed(rtp);
-        feed.SendClean(100);
-        const StreamCheckFigures figures = feed.Figures();
-        EXPECT_EQ(figures.kind, rtp ? StreamKind::RtpTs : StreamKind::Ts);
-        EXPECT_EQ(figures.unit, rtp ? LossUnit::Datagrams : LossUnit::ContinuityGaps);
-        EXPECT_EQ(figures.lostBefore + figures.continuityGaps + figures.datagramsNotCheckable, 0u);
-        EXPECT_EQ(figures.datagramsChecked, 100u);
-    }
-}
-
 TEST(StreamChecker, KindIsDecidedByFourDatagramsInARow) {
     Feed feed;
     feed.SendRaw(std::string(1000, '\0'));

@@ -17,12 +17,6 @@ namespace {
 
 using End = ModalDriver::End;
 
-void MakePipe(const std::string& path) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::filesystem::remove(path);
-    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-}
-
 // Each starts over the recording of an earlier capture.
 class UnicastRefused : public UnicastCapture {
 protected:
@@ -127,63 +121,62 @@ TEST_F(UnicastRefused, APortThatCannotBeHadIsSaidAndTheLastRecordingIsKept) {
     }
 }
 
-// Held by another without sharing: a capture that could write nothing does not start.
-TEST_F(UnicastRefused, AFileHeldByAnotherProgramIsRefusedUntilItIsFree) {
-    const HANDLE holder =
-        CreateFileA("d:\\ReceivedUDP.ts", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    Unicast("0");
-    ExpectRefused("Open file is error !");
-    CloseHandle(holder);
-    Unicast("0");
-    EXPECT_NE(BoundPort(), 0u);
-}
-
-TEST_F(UnicastRefused, APrefixFolderOfAnotherUserIsNotWrittenAndTheUserIsToldWhy) {
-    if (geteuid() != 0) {
-        GTEST_SKIP() << "giving the prefix folder to another user needs root";
-    }
-    ASSERT_EQ(chown(m_prefix.m_path.c_str(), 65534, 65534), 0);
-    Unicast("0");
-    ExpectRefused("Open file is error !\nThe folder " + m_prefix.m_path +
-                  " belongs to another user; the program writes only into folders of its own "
-                  "(set VANDREL_PREFIX to one).");
-}
-
-TEST_F(UnicastRefused, OutOfFileDescriptorsItSaysWhatRanOutAndKeepsTheLastRecording) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizers' own checks need descriptors of their own";
-#endif
+// Each row puts something in the file's way until the start is over; the last start shows that
+// the way stays open once it is gone.
+TEST_F(UnicastRefused, AFileThatCannotBeWrittenIsRefusedWithItsReasonAndTheLastRecordingIsKept) {
+    const std::string path = m_prefix.CapturePath();
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    rlimit saved{};
+    getrlimit(RLIMIT_NOFILE, &saved);
     int lowestFree = 0;
     while (fcntl(lowestFree, F_GETFD) >= 0) {
         ++lowestFree;
     }
-    rlimit saved{};
-    getrlimit(RLIMIT_NOFILE, &saved);
-    // No new descriptor: an open takes the lowest free number, which is now out of reach.
+    // No new descriptor: an open takes the lowest free number, which is then out of reach.
     const rlimit none{static_cast<rlim_t>(lowestFree), saved.rlim_max};
-    setrlimit(RLIMIT_NOFILE, &none);
+    const struct {
+        const char* what;
+        bool can;
+        std::function<void()> block, unblock;
+        std::string message;
+    } cases[] = {
+        {"held without sharing", true,
+         [&] {
+             holder = CreateFileA("d:\\ReceivedUDP.ts", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  0, nullptr);
+         },
+         [&] { CloseHandle(holder); }, "Open file is error !"},
+        {"a prefix of another user (needs root)", geteuid() == 0,
+         [&] { ASSERT_EQ(chown(m_prefix.m_path.c_str(), 65534, 65534), 0); },
+         [&] { ASSERT_EQ(chown(m_prefix.m_path.c_str(), 0, 0), 0); },
+         "Open file is error !\nThe folder " + m_prefix.m_path +
+             " belongs to another user; the program writes only into folders of its own (set "
+             "VANDREL_PREFIX to one)."},
+#if !defined(__SANITIZE_ADDRESS__)  // the sanitizers' own checks need descriptors of their own
+        {"out of descriptors", true, [&] { setrlimit(RLIMIT_NOFILE, &none); },
+         [&] { setrlimit(RLIMIT_NOFILE, &saved); },
+         "Open file is error !\nThe program has run out of file descriptors (error = 4): close "
+         "other captures or raise the limit (ulimit -n)."},
+#endif
+        {"a device", true,
+         [&] {
+             std::filesystem::remove(path);
+             std::filesystem::create_symlink("/dev/null", path);
+         },
+         [&] { std::filesystem::remove(path); },
+         "Open file is error !\nThe file is neither a file nor a pipe (error = 50)."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.can) {
+            c.block();
+            Unicast("0");
+            c.unblock();
+            ExpectRefused(c.message);
+        }
+    }
     Unicast("0");
-    setrlimit(RLIMIT_NOFILE, &saved);
-    ExpectRefused(
-        "Open file is error !\nThe program has run out of file descriptors (error = 4): close "
-        "other captures or raise the limit (ulimit -n).");
-}
-
-TEST_F(UnicastRefused, APipeThatNobodyReadsIsRefusedAtOnce) {
-    MakePipe(m_prefix.CapturePath());
-    alarm(10);  // an open that waits for a reader ends the test program
-    Unicast("0");
-    alarm(0);
-    ExpectRefused(
-        "Open file is error !\nThe file is a pipe that no program reads (error = "
-        "233): start its reader first.");
-}
-
-TEST_F(UnicastRefused, ADeviceIsRefused) {
-    std::filesystem::remove(m_prefix.CapturePath());
-    std::filesystem::create_symlink("/dev/null", m_prefix.CapturePath());
-    Unicast("0");
-    ExpectRefused("Open file is error !\nThe file is neither a file nor a pipe (error = 50).");
+    EXPECT_NE(BoundPort(), 0u);
 }
 
 // Escape, or a dialog ended with neither OK nor Cancel: the port has no value.
@@ -230,7 +223,8 @@ TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
 }
 
 TEST_F(UnicastCapture, APipeWithAReaderIsHandedTheWholeStream) {
-    MakePipe(m_prefix.CapturePath());
+    std::filesystem::create_directories(m_prefix.m_path + "/drives/d");
+    ASSERT_EQ(mkfifo(m_prefix.CapturePath().c_str(), 0600), 0);
     std::string received;
     // Another program's end of the pipe: it reads all it is given.
     std::thread reader([&, path = m_prefix.CapturePath()] {
