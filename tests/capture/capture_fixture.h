@@ -6,7 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <QApplication>
 #include <QDialog>
@@ -23,6 +23,7 @@
 #include "wait.h"
 
 using Messages = std::vector<std::string>;
+using testing::HasSubstr;
 
 // A UDP socket of another program, bound to port, 0 for any free one (port is then set);
 // shared lets a capture bind the port too.

@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "capture_fixture.h"
-#include "files.h"
 #include "winsock.h"
 
 namespace {
@@ -52,11 +51,9 @@ TEST_F(UnicastCapture, AFullDiskDropsTheBlocksThatDidNotFitSaysSoOnceAndTheCaptu
     EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == kept);
     EXPECT_EQ(m_driver.m_messages,
               Messages{"Write file is error = 112 ! 66000 bytes received are dropped."});
-    EXPECT_NE(
-        end.find("132000 bytes in 132 datagrams written; 132 datagrams lost (0 receive "
-                 "buffer full, 0 longer than 15040 bytes, 132 not written: write error = 112)"),
-        std::string::npos)
-        << end;
+    EXPECT_THAT(end, HasSubstr("132000 bytes in 132 datagrams written; 132 datagrams lost (0 "
+                               "receive buffer full, 0 longer than 15040 bytes, 132 not written: "
+                               "write error = 112)"));
 }
 
 // A datagram of 15,040 bytes is read whole and an empty one is no loss; a longer one is.
@@ -73,9 +70,7 @@ TEST_F(UnicastCapture, DatagramsLongerThan15040BytesAreCountedLostAndSaidOnce) {
                        "were longer than 15040 bytes. The capture goes on."});
     const std::string end = Close();
     EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == kept);
-    EXPECT_NE(end.find("2 datagrams lost (0 receive buffer full, 2 longer than 15040 bytes"),
-              std::string::npos)
-        << end;
+    EXPECT_THAT(end, HasSubstr("2 datagrams lost (0 receive buffer full, 2 longer than 15040"));
 }
 
 TEST_F(UnicastCapture, AReadThatFailsEndsTheCaptureAndWritesWhatWasHeldAtOnce) {
@@ -125,7 +120,6 @@ TEST_F(UnicastRefused, APortThatCannotBeHadIsSaidAndTheLastRecordingIsKept) {
 // the way stays open once it is gone.
 TEST_F(UnicastRefused, AFileThatCannotBeWrittenIsRefusedWithItsReasonAndTheLastRecordingIsKept) {
     const std::string path = m_prefix.CapturePath();
-    HANDLE holder = INVALID_HANDLE_VALUE;
     rlimit saved{};
     getrlimit(RLIMIT_NOFILE, &saved);
     int lowestFree = 0;
@@ -140,12 +134,6 @@ TEST_F(UnicastRefused, AFileThatCannotBeWrittenIsRefusedWithItsReasonAndTheLastR
         std::function<void()> block, unblock;
         std::string message;
     } cases[] = {
-        {"held without sharing", true,
-         [&] {
-             holder = CreateFileA("d:\\ReceivedUDP.ts", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  0, nullptr);
-         },
-         [&] { CloseHandle(holder); }, "Open file is error !"},
         {"a prefix of another user (needs root)", geteuid() == 0,
          [&] { ASSERT_EQ(chown(m_prefix.m_path.c_str(), 65534, 65534), 0); },
          [&] { ASSERT_EQ(chown(m_prefix.m_path.c_str(), 0, 0), 0); },
@@ -198,28 +186,6 @@ TEST_F(UnicastCapture, ASecondCaptureWhileOneRunsOnlyChangesThePortSetting) {
     EXPECT_EQ(m_driver.m_messages, Messages{"m_hSocket Thread was run!"});
     EXPECT_EQ(g_nRecvPort.load(), 4321u);
     EXPECT_EQ(BoundPort(), port) << "the capture goes on where it was";
-}
-
-TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
-#if defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "ThreadSanitizer's slowdown keeps the sender from 100 Mbit/s";
-#endif
-    UdpSender sender = OnFreePort();
-    std::string sent;
-    // 2.5 s at 100 Mbit/s in 1,316-byte datagrams, one each 105 microseconds.
-    std::thread paced([&] {
-        for (auto [i, at] = std::pair{0, std::chrono::steady_clock::now()}; i < 24000; ++i) {
-            std::this_thread::sleep_until(at += std::chrono::microseconds(105));
-            sent += sender.Send(1316);
-        }
-    });
-    WaitUntil([&] { return Captured() > 0; });
-    // The stimulus: the user-interface thread busy elsewhere for a second of the stream.
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    paced.join();
-    EXPECT_TRUE(WaitUntil([&] { return Captured() == 24000 * 1316; }));
-    Close();
-    EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent);
 }
 
 TEST_F(UnicastCapture, APipeWithAReaderIsHandedTheWholeStream) {

@@ -9,7 +9,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
-#include <algorithm>
 #include <chrono>
 
 using Clock = std::chrono::steady_clock;
@@ -18,8 +17,8 @@ constexpr auto kDeadline = std::chrono::seconds(5);
 struct ModalDriver::Expected {
     const char* type;  // a class name, matched as qobject_cast matches it
     std::function<void(QWidget*)> act;
-    Clock::time_point deadline;
-    QPointer<QWidget> widget;  // the one it acts on
+    Clock::time_point deadline;  // to appear, then to close
+    QPointer<QWidget> widget;    // the one it acts on
     bool acting = false, acted = false;
 };
 
@@ -29,7 +28,9 @@ ModalDriver::ModalDriver(Boxes boxes) : m_boxes(boxes) {
 }
 
 ModalDriver::~ModalDriver() {
-    Verify();
+    for (const auto& expected : m_expected) {
+        EXPECT_TRUE(expected->acted) << "an expected " << expected->type << " never appeared";
+    }
 }
 
 void ModalDriver::Expect(const char* type, std::function<void(QWidget*)> act) {
@@ -56,13 +57,6 @@ void ModalDriver::AnswerDialog(const QString& typed, End end, bool clearFirst) {
     });
 }
 
-void ModalDriver::Verify() {
-    for (const auto& expected : m_expected) {
-        EXPECT_TRUE(expected->acted) << "an expected " << expected->type << " never appeared";
-    }
-    m_expected.clear();
-}
-
 void ModalDriver::Tick() {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr && m_boxes == Boxes::Answer) {
@@ -71,8 +65,10 @@ void ModalDriver::Tick() {
         return;
     }
     // A widget goes to one expectation only, however long it stays open.
-    bool claimed = std::any_of(m_expected.begin(), m_expected.end(),
-                               [modal](const auto& expected) { return expected->widget == modal; });
+    bool claimed = false;
+    for (const auto& expected : m_expected) {
+        claimed = claimed || expected->widget == modal;
+    }
     // Each in turn: given the modal widget it waits for, done once nothing is modal after it
     // acted, or failed and forgotten at its deadline.
     std::erase_if(m_expected, [&](const std::shared_ptr<Expected>& expected) {
