@@ -1,13 +1,10 @@
 // Whose loss each gap is, as a running unicast capture tells it: a test stream sent on loopback
 // with datagrams the sender skips (lost before this host) and with the consumer held while the
 // queue and the kernel's buffer overflow (lost here); the file holds every datagram that came.
-#include <gtest/gtest.h>
-
 #include <QMessageBox>
 #include <QTimer>
 #include <optional>
 #include <regex>
-#include <set>
 #include <thread>
 
 #include "capture_fixture.h"
@@ -15,28 +12,21 @@
 
 namespace {
 
-constexpr size_t kCount = 2000;
-
 class UnicastLosses : public UnicastCapture {
 protected:
-    void SetUp() override { Restart(); }
-    // A fresh window, capturing on a free port.
-    void Restart() {
-        m_pView = std::make_unique<View>();
+    // Captures on a free port through a queue of queueBytes (0: the program's own).
+    void Start(int queueBytes = 0) {
+        SetDatagramQueueBytes(queueBytes);
         Unicast("0");
         m_sender.emplace(BoundPort());
     }
-    CaptureStatusFigures Figures() const {
-        CaptureStatusFigures figures;
-        EXPECT_TRUE(m_pView->Socket()->GetCaptureStatus(figures));
-        return figures;
-    }
-    // Sends datagrams [from, to) of m_stream but those skipped, without running the event
+    // Sends datagrams [from, to) of m_stream, but for every hundredth when skipping (none of
+    // them at the start or just before an announced discontinuity), without running the event
     // loop: the capture reads nothing meanwhile. Returns how many went.
-    uint64_t Send(size_t from, size_t to, const std::set<size_t>& skipped = {}) {
+    uint64_t Send(size_t from, size_t to, bool skipping = false) {
         uint64_t sent = 0;
         for (size_t i = from; i < to; ++i) {
-            sent += skipped.count(i) == 0 && !m_sender->SendBytes(m_stream[i]).empty() ? 1 : 0;
+            sent += !(skipping && i % 100 == 21) && !m_sender->SendBytes(m_stream[i]).empty();
         }
         return sent;
     }
@@ -59,25 +49,22 @@ protected:
     std::optional<UdpSender> m_sender;
 };
 
-// Plain TS counts them as continuity gaps, RTP as the datagrams missing.
+// Plain TS counts each skip as a continuity gap for each PID with payload in the datagram.
 TEST_F(UnicastLosses, DatagramsTheSenderSkippedAreLostBeforeThisHost) {
-    // Every 97th datagram from the 20th on, each alone and never before a discontinuity.
-    std::set<size_t> skipped;
-    for (size_t i = 21; i < kCount; i += 97) {
-        skipped.insert(i % 10 >= 5 && i % 10 <= 7 ? i += 3 : i);
-    }
-    for (const bool rtp : {false, true}) {
-        m_stream = MakeTestStream(kCount, rtp);
-        const uint64_t sent = Send(0, kCount, skipped);
-        ASSERT_TRUE(WaitUntil([&] { return Figures().datagramsArrived == sent; }, 10000));
-        const CaptureStatusFigures figures = Figures();
-        EXPECT_EQ(figures.stream.kind, rtp ? StreamKind::RtpTs : StreamKind::Ts);
-        EXPECT_EQ(figures.stream.lostBefore, skipped.size() * (rtp ? 1 : kGapsPerSkip));
-        EXPECT_EQ(figures.capture.Lost(), 0u);
-        Close();
-        ExpectFileOfArrivals(sent);
-        Restart();
-    }
+    Start();
+    m_stream = MakeTestStream(2000, false);
+    const uint64_t sent = Send(0, 2000, true);
+    CaptureStatusFigures figures;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return m_pView->Socket()->GetCaptureStatus(figures) && figures.datagramsArrived == sent;
+        },
+        10000));
+    EXPECT_EQ(figures.stream.kind, StreamKind::Ts);
+    EXPECT_EQ(figures.stream.lostBefore, 20 * kGapsPerSkip);
+    EXPECT_EQ(figures.capture.Lost(), 0u);
+    Close();
+    ExpectFileOfArrivals(sent);
 }
 
 // Calls act once, from the loop of the first message box shown.
@@ -102,8 +89,7 @@ private:
 // capture ends with datagrams still queued: the end line is the file's, and counts none of the
 // gaps before this host.
 TEST_F(UnicastLosses, FullBuffersAreSaidOnceAndTheEndLineCountsWhatTheFileHolds) {
-    SetDatagramQueueBytes(64 << 10);
-    Restart();
+    Start(64 << 10);
     const int small = 32 << 10;  // below what the program would ask for
     setsockopt(m_pView->Socket()->m_hSocket, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
     m_stream = MakeTestStream(4300, false);
@@ -122,12 +108,11 @@ TEST_F(UnicastLosses, FullBuffersAreSaidOnceAndTheEndLineCountsWhatTheFileHolds)
     std::smatch end;
     ASSERT_TRUE(std::regex_search(
         line, end,
-        std::regex(": ([0-9]+) bytes in ([0-9]+) datagrams written; ([0-9]+) datagrams lost "
+        std::regex(": ([0-9]+) bytes in ([0-9]+) datagrams written; ([1-9][0-9]*) datagrams lost "
                    "\\(\\3 receive buffer full, 0 longer than 15040 bytes, 0 not written\\); "
                    "lost here \\3 datagrams; lost before this host 0 continuity gaps")))
         << line;
     const uint64_t written = std::stoull(end[2]);
-    EXPECT_GT(std::stoull(end[3]), 0u) << "the buffers did not overflow";
     EXPECT_EQ(written + std::stoull(end[3]), sent) << line;
     EXPECT_EQ(std::stoull(end[1]), written * 1316);
     ExpectFileOfArrivals(written);
@@ -157,15 +142,14 @@ TEST(CaptureStatusThreads, AReaderSeesWholePublicationsWhileTheConsumerWorks) {
             status.End();
         }
     });
+    CaptureStatusFigures figures;
     for (int i = 0; i < 20000; ++i) {
-        CaptureStatusFigures figures;
         if (status.GetFigures(figures)) {
             ASSERT_EQ(figures.datagramsArrived, figures.capture.datagramsWritten);
             ASSERT_EQ(figures.bytesArrived, figures.capture.bytesWritten);
         }
     }
     consumer.join();
-    CaptureStatusFigures figures;
     EXPECT_FALSE(status.GetFigures(figures)) << "no capture runs";
 }
 
