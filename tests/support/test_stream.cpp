@@ -27,10 +27,18 @@ void TsMaker::Add(std::string& out, unsigned pid, int flags, uint64_t index) {
 }
 
 std::string TsMaker::Datagram(uint64_t index) {
+    // A legal duplicate now and then: the PID's last packet sent again as it was.
+    const int flags[] = {index % 10 == 7 ? kDiscontinuity : kPayload,
+                         kPayload,
+                         kPayload,
+                         kPayload,
+                         kNoPayload,
+                         kPayload,
+                         index % 10 == 5 ? kRepeat : kPayload};
+    const unsigned pids[] = {kVideo, kAudio, kNull, kVideo, kVideo, kPat, kAudio};
     std::string out;
-    const unsigned pids[] = {kVideo, kAudio, kNull, kVideo, kVideo, kVideo, kPat};
     for (int p = 0; p < 7; ++p) {
-        Add(out, pids[p], p == 4 || p == 5 ? kNoPayload : kPayload, index);
+        Add(out, pids[p], flags[p], index);
     }
     return out;
 }
@@ -43,18 +51,7 @@ std::vector<std::string> MakeTestStream(size_t count, bool rtp) {
             stream[i] = std::string{'\x80', 33, static_cast<char>(i >> 8), static_cast<char>(i)} +
                         std::string(4, '\0') + "\x5E\x5E\x5E\x5E";
         }
-        // A legal duplicate now and then: the PID's last packet sent again as it was.
-        const int flags[] = {i % 10 == 7 ? kDiscontinuity : kPayload,
-                             kPayload,
-                             kPayload,
-                             kPayload,
-                             kNoPayload,
-                             kPayload,
-                             i % 10 == 5 ? kRepeat : kPayload};
-        const unsigned pids[] = {kVideo, kAudio, kNull, kVideo, kVideo, kPat, kAudio};
-        for (int p = 0; p < 7; ++p) {
-            ts.Add(stream[i], pids[p], flags[p], i);
-        }
+        stream[i] += ts.Datagram(i);
     }
     return stream;
 }

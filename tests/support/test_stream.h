@@ -28,7 +28,9 @@ class TsMaker {
 public:
     // Appends a packet of pid that carries index in its bytes.
     void Add(std::string& out, unsigned pid, int flags = kPayload, uint64_t index = 0);
-    // Seven packets: three PIDs with payload, a null packet and two without payload.
+    // The stream's datagram index: seven packets of three PIDs with payload, one of them
+    // without, and a null packet; with a repeat when index % 10 is 5 and a discontinuity
+    // announced when it is 7.
     std::string Datagram(uint64_t index = 0);
 
 private:
