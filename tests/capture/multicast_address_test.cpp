@@ -4,12 +4,7 @@
 
 namespace {
 
-std::string Dotted(in_addr_t address) {
-    char text[INET_ADDRSTRLEN] = {};
-    in_addr parsed{address};
-    inet_ntop(AF_INET, &parsed, text, sizeof text);
-    return text;
-}
+using namespace std::string_literals;
 
 // "source@group%interface" as read, "refused", or the plain group as inet_addr gave it.
 std::string Read(const char* text) {
@@ -18,8 +13,8 @@ std::string Read(const char* text) {
     if (!ParseMulticastAddress(text, address)) {
         return address.m_strInterface.str() == "untouched" ? "refused" : "refused, but changed";
     }
-    std::string out = address.m_source != INADDR_ANY ? Dotted(address.m_source) + "@" : "";
-    out += Dotted(address.m_group);
+    std::string out = address.m_source != INADDR_ANY ? inet_ntoa({address.m_source}) + "@"s : "";
+    out += inet_ntoa({address.m_group});
     return out + (address.m_strInterface.IsEmpty() ? "" : "%" + address.m_strInterface.str());
 }
 

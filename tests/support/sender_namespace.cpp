@@ -29,9 +29,10 @@ SenderNamespace::SenderNamespace() {
         !RunHere("ip link add name r1 type veth peer name s1 netns " + there + "\n" +
                  "ip link add name r2 type veth peer name s2 netns " + there + "\n" +
                  "ip link set dev r1 up\nip link set dev r2 up") ||
-        !Run("ip link set dev lo up\nip link set dev s1 up\nip link set dev s2 up\n"
-             "ip addr add 10.1.0.1/24 dev s1\nip addr add 10.1.0.3/24 dev s1\n"
-             "ip addr add 10.2.0.1/24 dev s2")) {
+        !RunHere("nsenter --net=" + there +
+                 " sh -ec 'ip link set dev lo up\n"
+                 "ip link set dev s1 up\nip link set dev s2 up\nip addr add 10.1.0.1/24 dev s1\n"
+                 "ip addr add 10.1.0.3/24 dev s1\nip addr add 10.2.0.1/24 dev s2'")) {
         m_whyNot = "ip could not join the two namespaces with veth pairs";
     }
 }
@@ -49,10 +50,6 @@ SenderNamespace::~SenderNamespace() {
     }
 }
 
-bool SenderNamespace::Enter() {
-    return setns(m_there, CLONE_NEWNET) == 0;
-}
-
 void SenderNamespace::Leave() {
     // Failing here would leave the test in the wrong namespace: nothing after it is to be
     // trusted.
@@ -61,14 +58,8 @@ void SenderNamespace::Leave() {
     }
 }
 
-bool SenderNamespace::Run(const std::string& commands) {
-    const bool done = Enter() && RunHere(commands);
-    Leave();
-    return done;
-}
-
 int SenderNamespace::MakeSender(const char* link, const char* source) {
-    if (!Enter()) {
+    if (setns(m_there, CLONE_NEWNET) != 0) {
         return -1;
     }
     // A socket stays in the namespace it was made in.
