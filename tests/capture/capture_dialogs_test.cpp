@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
-#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -86,17 +85,6 @@ TEST(DialogTemplates, EveryControlShowsWholeInsideItsDialogClearOfTheOthers) {
             }
         });
     }
-}
-
-// 53, 22, 40, 14 in dialog units of DejaVu Sans at 11 pixels, whose base units are 7 and 13.
-TEST(DialogTemplates, TheUdpPortEditIsWhereWindowsWouldPutIt) {
-    CUDPDia shown(nullptr);
-    Answer(shown, End::Escape, nullptr, [](QDialog* dialog) {
-        if (QFontInfo(dialog->font()).family() != "DejaVu Sans") {
-            GTEST_SKIP() << "the pixels are those of DejaVu Sans";
-        }
-        EXPECT_EQ(Controls<QLineEdit>(dialog)[0]->geometry(), QRect(93, 36, 70, 23));
-    });
 }
 
 TEST(CaptureDialogs, EnterAcceptsTheDigitsTypedAndTheCloseBoxCancels) {

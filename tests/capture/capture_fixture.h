@@ -25,18 +25,14 @@
 using Messages = std::vector<std::string>;
 using testing::HasSubstr;
 
-// A UDP socket of another program, bound to port, 0 for any free one (port is then set);
-// shared lets a capture bind the port too.
-inline int BindUdp(unsigned& port, bool shared = false) {
-    const int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    const int reuse = shared ? 1 : 0;
-    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-    sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(port)), {}, {}};
+// A UDP socket of another program, bound to any free port; returns the port.
+inline unsigned BindUdp(int& s) {
+    s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{AF_INET, 0, {}, {}};
     socklen_t length = sizeof address;
     EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&address), length), 0);
     getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-    return s;
+    return ntohs(address.sin_port);
 }
 
 class CaptureTest : public testing::Test {

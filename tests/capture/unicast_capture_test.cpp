@@ -84,8 +84,8 @@ TEST_F(UnicastCapture, AStartThatIsRefusedSaysWhyAndKeepsTheLastRecording) {
         m_driver.m_messages.clear();
         EXPECT_EQ(ReadFile(path), "the last capture");
     };
-    unsigned taken = 0;
-    const int blocker = BindUdp(taken);
+    int blocker = -1;
+    const unsigned taken = BindUdp(blocker);
     Unicast(std::to_string(taken));
     close(blocker);
     expectRefused("Could not Create UDP Port " + std::to_string(taken) + ", error = 10048 !");
