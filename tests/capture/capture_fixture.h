@@ -25,16 +25,6 @@
 using Messages = std::vector<std::string>;
 using testing::HasSubstr;
 
-// A UDP socket of another program, bound to any free port; returns the port.
-inline unsigned BindUdp(int& s) {
-    s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{AF_INET, 0, {}, {}};
-    socklen_t length = sizeof address;
-    EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&address), length), 0);
-    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-    return ntohs(address.sin_port);
-}
-
 class CaptureTest : public testing::Test {
 protected:
     class View : public CVandrelView {
@@ -72,37 +62,4 @@ protected:
     TempPrefix m_prefix;
     ModalDriver m_driver;
     std::unique_ptr<View> m_pView = std::make_unique<View>();
-};
-
-class UnicastCapture : public CaptureTest {
-protected:
-    void Unicast(const std::string& port) { Command(ID_UNICAST_RECEIVED, port.c_str()); }
-    // A capture on any free port, and a sender to it.
-    UdpSender OnFreePort() {
-        Unicast("0");
-        return UdpSender(BoundPort());
-    }
-    unsigned BoundPort() const {
-        CString address;
-        UINT port = 0;
-        return m_pView->Socket() && m_pView->Socket()->GetSockName(address, port) ? port : 0;
-    }
-    // The capture's bytes: in the file and held for the next block.
-    long long Captured() const {
-        return std::max(FileSize(m_prefix.CapturePath()), 0LL) + g_nRecvFill;
-    }
-    // Sends count datagrams of size bytes; returns them once the capture holds them and no
-    // box is open.
-    std::string SendAndWait(UdpSender& sender, size_t size, int count) {
-        const long long expected = Captured() + static_cast<long long>(size) * count;
-        std::string sent;
-        for (int i = 0; i < count; ++i) {
-            sent += sender.Send(size);
-        }
-        EXPECT_TRUE(WaitUntil([&] {
-            return Captured() == expected && QApplication::activeModalWidget() == nullptr;
-        })) << Captured()
-            << " of " << expected;
-        return sent;
-    }
 };

@@ -1,5 +1,7 @@
 // "UniCast Received" through the view's command: what the file holds, what is refused and said,
-// and what the capture does when its file or socket fails under it.
+// what the capture does when its file or socket fails under it, and whose loss each gap is: a
+// test stream whose sender skips datagrams (lost before this host), or that overflows the queue
+// and the kernel's buffer while the consumer is held (lost here).
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/resource.h>
@@ -7,30 +9,82 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <QMessageBox>
+#include <QTimer>
+#include <optional>
+#include <regex>
 #include <thread>
 
 #include "capture_fixture.h"
+#include "test_stream.h"
 #include "winsock.h"
 
 namespace {
 
 using End = ModalDriver::End;
 
+// A UDP socket of another program, bound to any free port; returns the port.
+inline unsigned BindUdp(int& s) {
+    s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{AF_INET, 0, {}, {}};
+    socklen_t length = sizeof address;
+    EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&address), length), 0);
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    return ntohs(address.sin_port);
+}
+
+class UnicastCapture : public CaptureTest {
+protected:
+    void Unicast(const std::string& port) { Command(ID_UNICAST_RECEIVED, port.c_str()); }
+    // Captures on a free port through a queue of queueBytes (0: the program's own), m_sender
+    // sending to it.
+    void Start(int queueBytes = 0) {
+        SetDatagramQueueBytes(queueBytes);
+        Unicast("0");
+        m_sender.emplace(BoundPort());
+    }
+    unsigned BoundPort() const {
+        CString address;
+        UINT port = 0;
+        return m_pView->Socket() && m_pView->Socket()->GetSockName(address, port) ? port : 0;
+    }
+    // The capture's bytes: in the file and held for the next block.
+    long long Captured() const {
+        return std::max(FileSize(m_prefix.CapturePath()), 0LL) + g_nRecvFill;
+    }
+    // Sends count datagrams of size bytes; returns them once the capture holds them and no
+    // box is open.
+    std::string SendAndWait(size_t size, int count) {
+        const long long expected = Captured() + static_cast<long long>(size) * count;
+        std::string sent;
+        for (int i = 0; i < count; ++i) {
+            sent += m_sender->Send(size);
+        }
+        EXPECT_TRUE(WaitUntil([&] {
+            return Captured() == expected && QApplication::activeModalWidget() == nullptr;
+        })) << Captured()
+            << " of " << expected;
+        return sent;
+    }
+
+    std::optional<UdpSender> m_sender;
+};
+
 TEST_F(UnicastCapture, AFullDiskDropsTheBlocksThatDidNotFitSaysSoOnceAndTheCaptureGoesOn) {
-    UdpSender sender = OnFreePort();
-    std::string kept = SendAndWait(sender, 1000, 66);
+    Start();
+    std::string kept = SendAndWait(1000, 66);
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     const rlimit full{100000, saved.rlim_max};  // the next block fits only in part
     setrlimit(RLIMIT_FSIZE, &full);
     for (int block = 0; block < 2; ++block) {
-        SendAndWait(sender, 1000, 65);
-        sender.Send(1000);  // the 66th hands the block to the file
+        SendAndWait(1000, 65);
+        m_sender->Send(1000);  // the 66th hands the block to the file
         EXPECT_TRUE(WaitUntil([] { return g_nRecvFill == 0; }));
     }
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(FileSize(m_prefix.CapturePath()), 66000) << "what fitted of a block is cut off";
-    kept += SendAndWait(sender, 1000, 66);
+    kept += SendAndWait(1000, 66);
     const std::string end = Close();
     EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == kept);
     EXPECT_EQ(m_driver.m_messages,
@@ -42,12 +96,12 @@ TEST_F(UnicastCapture, AFullDiskDropsTheBlocksThatDidNotFitSaysSoOnceAndTheCaptu
 
 // A datagram of 15,040 bytes is read whole and an empty one is no loss; a longer one is.
 TEST_F(UnicastCapture, DatagramsLongerThan15040BytesAreCountedLostAndSaidOnce) {
-    UdpSender sender = OnFreePort();
+    Start();
     std::string kept;
     for (int round = 0; round < 2; ++round) {
-        sender.Send(15041);
-        sender.Send(0);
-        kept += SendAndWait(sender, 15040, 1);
+        m_sender->Send(15041);
+        m_sender->Send(0);
+        kept += SendAndWait(15040, 1);
     }
     EXPECT_EQ(m_driver.m_messages,
               Messages{"Datagrams are lost = 1 ! 0 arrived while the receive buffer was full, 1 "
@@ -58,13 +112,13 @@ TEST_F(UnicastCapture, DatagramsLongerThan15040BytesAreCountedLostAndSaidOnce) {
 }
 
 TEST_F(UnicastCapture, AReadThatFailsEndsTheCaptureAndWritesWhatWasHeldAtOnce) {
-    UdpSender sender = OnFreePort();
-    const std::string held = SendAndWait(sender, 1000, 10);
+    Start();
+    const std::string held = SendAndWait(1000, 10);
     // The socket's descriptor now names something that cannot be read as a socket.
     const int notASocket = open("/dev/null", O_RDONLY | O_CLOEXEC);
     ASSERT_GE(dup2(notASocket, m_pView->Socket()->m_hSocket), 0);
     close(notASocket);
-    sender.Send(1000);
+    m_sender->Send(1000);
     ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
     EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == held);
     EXPECT_EQ(m_driver.m_messages,
@@ -154,7 +208,7 @@ TEST_F(UnicastCapture, EndingEitherCapturesDialogOtherwiseThanByOkChangesNothing
 }
 
 TEST_F(UnicastCapture, ASecondCaptureWhileOneRunsOnlyChangesThePortSetting) {
-    OnFreePort();
+    Start();
     const unsigned port = BoundPort();
     Unicast("4321");
     EXPECT_EQ(m_driver.m_messages, Messages{"m_hSocket Thread was run!"});
@@ -175,14 +229,148 @@ TEST_F(UnicastCapture, APipeWithAReaderIsHandedTheWholeStream) {
         }
         close(fd);
     });
-    UdpSender sender = OnFreePort();
+    Start();
     std::string sent;
     for (int i = 0; i < 200; ++i) {
-        sent += sender.Send(1316);
+        sent += m_sender->Send(1316);
     }
     Close();  // whatever the socket still holds is handed over too
     reader.join();
     EXPECT_TRUE(received == sent);
+}
+
+class UnicastLosses : public UnicastCapture {
+protected:
+    // Sends datagrams [from, to) of m_stream, but for every hundredth when skipping (none of
+    // them at the start or just before an announced discontinuity), without running the event
+    // loop: the capture reads nothing meanwhile. Returns how many went.
+    uint64_t Send(size_t from, size_t to, bool skipping = false) {
+        uint64_t sent = 0;
+        for (size_t i = from; i < to; ++i) {
+            sent += !(skipping && i % 100 == 21) && !m_sender->SendBytes(m_stream[i]).empty();
+        }
+        return sent;
+    }
+    // Every datagram in the ended capture's file is one that was sent, each once, in order, and
+    // as many as arrived.
+    void ExpectFileOfArrivals(uint64_t arrived) {
+        const std::string file = ReadFile(m_prefix.CapturePath());
+        const size_t size = m_stream.front().size();
+        EXPECT_EQ(file.size(), arrived * size);
+        for (uint64_t offset = 0, next = 0; offset + size <= file.size(); offset += size) {
+            const uint64_t index = TestStreamIndex(file.substr(offset, size));
+            ASSERT_TRUE(index >= next && index < m_stream.size() &&
+                        file.compare(offset, size, m_stream[index]) == 0)
+                << "not what was sent, at " << offset;
+            next = index + 1;
+        }
+    }
+
+    std::vector<std::string> m_stream;
+};
+
+// Plain TS counts each skip as a continuity gap for each PID with payload in the datagram.
+TEST_F(UnicastLosses, DatagramsTheSenderSkippedAreLostBeforeThisHost) {
+    Start();
+    m_stream = MakeTestStream(2000, false);
+    const uint64_t sent = Send(0, 2000, true);
+    CaptureStatusFigures figures;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return m_pView->Socket()->GetCaptureStatus(figures) && figures.datagramsArrived == sent;
+        },
+        10000));
+    EXPECT_EQ(figures.stream.kind, StreamKind::Ts);
+    EXPECT_EQ(figures.stream.lostBefore, 20 * kGapsPerSkip);
+    EXPECT_EQ(figures.capture.Lost(), 0u);
+    Close();
+    ExpectFileOfArrivals(sent);
+}
+
+// Calls act once, from the loop of the first message box shown.
+class ShowWatch : public QObject {
+public:
+    explicit ShowWatch(std::function<void()> act) : m_act(std::move(act)) {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && m_act && qobject_cast<QMessageBox*>(watched)) {
+            QTimer::singleShot(0, std::exchange(m_act, {}));
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_act;
+};
+
+// The consumer is held while the stream comes: the queue fills, then the kernel's buffer, which
+// drops the rest. The loss box's own loop goes on receiving while it waits for the user, and the
+// capture ends with datagrams still queued: the end line is the file's, and counts none of the
+// gaps before this host.
+TEST_F(UnicastLosses, FullBuffersAreSaidOnceAndTheEndLineCountsWhatTheFileHolds) {
+    Start(64 << 10);
+    const int small = 32 << 10;  // below what the program would ask for
+    setsockopt(m_pView->Socket()->m_hSocket, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    m_stream = MakeTestStream(4300, false);
+    uint64_t sent = 0;
+    ShowWatch watch([&] {
+        for (size_t from = 2000; from < 4000; from += 100) {
+            sent += Send(from, from + 100);
+            // The stimulus: a pause in the stream, in which the box's loop reads and writes.
+            WaitUntil([] { return false; }, 20);
+        }
+    });
+    sent += Send(0, 2000);  // overflows both buffers while the window is busy here
+    ASSERT_TRUE(WaitUntil([&] { return sent == 4000 && m_driver.m_messages.size() == 1; }, 10000));
+    sent += Send(4000, 4300);  // queued and in the kernel when the window goes
+    const std::string line = Close();
+    std::smatch end;
+    ASSERT_TRUE(std::regex_search(
+        line, end,
+        std::regex(": ([0-9]+) bytes in ([0-9]+) datagrams written; ([1-9][0-9]*) datagrams lost "
+                   "\\(\\3 receive buffer full, 0 longer than 15040 bytes, 0 not written\\); "
+                   "lost here \\3 datagrams; lost before this host 0 continuity gaps")))
+        << line;
+    const uint64_t written = std::stoull(end[2]);
+    EXPECT_EQ(written + std::stoull(end[3]), sent) << line;
+    EXPECT_EQ(std::stoull(end[1]), written * 1316);
+    ExpectFileOfArrivals(written);
+    EXPECT_TRUE(std::regex_match(
+        m_driver.m_messages[0],
+        std::regex("Datagrams are lost = ([1-9][0-9]*) ! \\1 arrived while the receive buffer was "
+                   "full, 0 were longer than 15040 bytes. The capture goes on.")))
+        << m_driver.m_messages[0];
+}
+
+// The consumer publishes on its thread while the view reads on its own, as with a multicast
+// capture: every reading is one whole publication (run under ThreadSanitizer too).
+TEST(CaptureStatusThreads, AReaderSeesWholePublicationsWhileTheConsumerWorks) {
+    CCaptureStatus status;
+    const auto stream = MakeTestStream(64, false);
+    std::thread consumer([&] {
+        for (int capture = 0; capture < 20; ++capture) {
+            status.Start(":1");
+            CaptureFigures figures;
+            for (const std::string& datagram : stream) {
+                status.Arrived(reinterpret_cast<const std::byte*>(datagram.data()), datagram.size(),
+                               0);
+                figures.bytesWritten += datagram.size();
+                ++figures.datagramsWritten;
+                status.Publish(figures);
+            }
+            status.End();
+        }
+    });
+    CaptureStatusFigures figures;
+    for (int i = 0; i < 20000; ++i) {
+        if (status.GetFigures(figures)) {
+            ASSERT_EQ(figures.datagramsArrived, figures.capture.datagramsWritten);
+            ASSERT_EQ(figures.bytesArrived, figures.capture.bytesWritten);
+        }
+    }
+    consumer.join();
+    EXPECT_FALSE(status.GetFigures(figures)) << "no capture runs";
 }
 
 }  // namespace
