@@ -55,13 +55,3 @@ std::vector<std::string> MakeTestStream(size_t count, bool rtp) {
     }
     return stream;
 }
-
-uint64_t TestStreamIndex(const std::string& datagram) {
-    const size_t start = datagram.size() == 7 * 188 + 12 ? 12 : 0;  // after an RTP header
-    if (datagram.size() != 7 * 188 + start || datagram[start] != 0x47) {
-        return UINT64_MAX;
-    }
-    uint64_t index = 0;
-    std::memcpy(&index, &datagram[start + 12], sizeof index);
-    return index;
-}

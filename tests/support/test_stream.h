@@ -44,6 +44,3 @@ std::vector<std::string> MakeTestStream(size_t count, bool rtp);
 // PID with payload in it, when the next datagram announces no discontinuity (index % 10 is
 // not 5, 6 or 7).
 inline constexpr uint64_t kGapsPerSkip = 3;
-
-// The index in a datagram of the stream (plain or RTP), or UINT64_MAX when it is not one.
-uint64_t TestStreamIndex(const std::string& datagram);
