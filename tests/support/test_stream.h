@@ -39,8 +39,3 @@ private:
 
 // The stream's first count datagrams.
 std::vector<std::string> MakeTestStream(size_t count, bool rtp);
-
-// Continuity gaps that leaving out datagram index alone makes in a plain stream: one for each
-// PID with payload in it, when the next datagram announces no discontinuity (index % 10 is
-// not 5, 6 or 7).
-inline constexpr uint64_t kGapsPerSkip = 3;
