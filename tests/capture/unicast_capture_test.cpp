@@ -23,16 +23,6 @@ namespace {
 
 using End = ModalDriver::End;
 
-// A UDP socket of another program, bound to any free port; returns the port.
-inline unsigned BindUdp(int& s) {
-    s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{AF_INET, 0, {}, {}};
-    socklen_t length = sizeof address;
-    EXPECT_EQ(bind(s, reinterpret_cast<sockaddr*>(&address), length), 0);
-    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-    return ntohs(address.sin_port);
-}
-
 class UnicastCapture : public CaptureTest {
 protected:
     void Unicast(const std::string& port) { Command(ID_UNICAST_RECEIVED, port.c_str()); }
@@ -138,11 +128,16 @@ TEST_F(UnicastCapture, AStartThatIsRefusedSaysWhyAndKeepsTheLastRecording) {
         m_driver.m_messages.clear();
         EXPECT_EQ(ReadFile(path), "the last capture");
     };
-    int blocker = -1;
-    const unsigned taken = BindUdp(blocker);
-    Unicast(std::to_string(taken));
+    // A port another program holds.
+    const int blocker = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{AF_INET, 0, {}, {}};
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), length), 0);
+    getsockname(blocker, reinterpret_cast<sockaddr*>(&address), &length);
+    const std::string taken = std::to_string(ntohs(address.sin_port));
+    Unicast(taken);
     close(blocker);
-    expectRefused("Could not Create UDP Port " + std::to_string(taken) + ", error = 10048 !");
+    expectRefused("Could not Create UDP Port " + taken + ", error = 10048 !");
     // Port 1 is refused for a user without the right to ports below the first free one; root
     // loses that right on this thread, where the view binds.
     if (const std::string firstFree = std::to_string(GetUnprivilegedPortStart());
@@ -171,10 +166,8 @@ TEST_F(UnicastCapture, AStartThatIsRefusedSaysWhyAndKeepsTheLastRecording) {
                       "(set VANDREL_PREFIX to one).");
     }
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizers' own checks need descriptors of their own
-    int lowestFree = 0;
-    while (fcntl(lowestFree, F_GETFD) >= 0) {
-        ++lowestFree;
-    }
+    const int lowestFree = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    close(lowestFree);
     rlimit saved{};
     getrlimit(RLIMIT_NOFILE, &saved);
     // No new descriptor: an open takes the lowest free number, which is then out of reach.
@@ -221,14 +214,7 @@ TEST_F(UnicastCapture, APipeWithAReaderIsHandedTheWholeStream) {
     ASSERT_EQ(mkfifo(m_prefix.CapturePath().c_str(), 0600), 0);
     std::string received;
     // Another program's end of the pipe: it reads all it is given.
-    std::thread reader([&, path = m_prefix.CapturePath()] {
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        char buffer[65536];
-        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
-            received.append(buffer, static_cast<size_t>(n));
-        }
-        close(fd);
-    });
+    std::thread reader([&] { received = ReadFile(m_prefix.CapturePath()); });
     Start();
     std::string sent;
     for (int i = 0; i < 200; ++i) {
