@@ -1,7 +1,6 @@
 // "UniCast Received" through the view's command: what the file holds, what is refused and said,
-// what the capture does when its file or socket fails under it, and whose loss each gap is: a
-// test stream whose sender skips datagrams (lost before this host), or that overflows the queue
-// and the kernel's buffer while the consumer is held (lost here).
+// what the capture does when its file or socket fails under it or its buffers overflow, and
+// the live figures read while its consumer publishes them.
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/resource.h>
