@@ -8,8 +8,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <QMessageBox>
-#include <QTimer>
 #include <optional>
 #include <regex>
 #include <thread>
@@ -224,23 +222,6 @@ TEST_F(UnicastCapture, APipeWithAReaderIsHandedTheWholeStream) {
     EXPECT_TRUE(received == sent);
 }
 
-// Calls act once, from the loop of the first message box shown.
-class ShowWatch : public QObject {
-public:
-    explicit ShowWatch(std::function<void()> act) : m_act(std::move(act)) {
-        qApp->installEventFilter(this);
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && m_act && qobject_cast<QMessageBox*>(watched)) {
-            QTimer::singleShot(0, std::exchange(m_act, {}));
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_act;
-};
-
 // The consumer is held while the stream comes: the queue fills, then the kernel's buffer, which
 // drops the rest. The loss box's own loop goes on receiving while it waits for the user, and the
 // capture ends with datagrams still queued: the end line is the file's, and counts none of the
@@ -257,13 +238,13 @@ TEST_F(UnicastCapture, FullBuffersAreSaidOnceAndTheEndLineCountsWhatTheFileHolds
             sent += !m_sender->SendBytes(stream[i]).empty();
         }
     };
-    ShowWatch watch([&] {
+    m_driver.m_afterBox = [&] {
         for (size_t from = 2000; from < 4000; from += 100) {
             send(from, from + 100);
             // The stimulus: a pause in the stream, in which the box's loop reads and writes.
             WaitUntil([] { return false; }, 20);
         }
-    });
+    };
     send(0, 2000);  // overflows both buffers while the window is busy here
     ASSERT_TRUE(WaitUntil([&] { return sent == 4000 && m_driver.m_messages.size() == 1; }, 10000));
     send(4000, 4300);  // queued and in the kernel when the window goes
@@ -281,11 +262,9 @@ TEST_F(UnicastCapture, FullBuffersAreSaidOnceAndTheEndLineCountsWhatTheFileHolds
     // Each datagram in the file is one that was sent, each once, in order (no two are alike).
     const std::string file = ReadFile(m_prefix.CapturePath());
     ASSERT_EQ(file.size(), written * 1316);
-    for (size_t at = 0, next = 0; at < file.size(); at += 1316, ++next) {
-        while (next < stream.size() && file.compare(at, 1316, stream[next]) != 0) {
-            ++next;
-        }
-        ASSERT_LT(next, stream.size()) << "not what was sent, at " << at;
+    for (auto [at, next] = std::pair{size_t{0}, stream.begin()}; at < file.size(); at += 1316) {
+        next = std::find(next, stream.end(), file.substr(at, 1316));
+        ASSERT_TRUE(next++ != stream.end()) << "not what was sent, at " << at;
     }
     EXPECT_TRUE(std::regex_match(
         m_driver.m_messages[0],

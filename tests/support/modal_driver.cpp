@@ -62,6 +62,9 @@ void ModalDriver::Tick() {
     if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr && m_boxes == Boxes::Answer) {
         m_messages.push_back(box->text().toStdString());
         box->button(QMessageBox::Ok)->click();
+        if (m_afterBox) {
+            std::exchange(m_afterBox, {})();
+        }
         return;
     }
     // A widget goes to one expectation only, however long it stays open.

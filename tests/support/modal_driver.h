@@ -37,6 +37,8 @@ public:
 
     std::vector<std::string> m_messages;
     std::function<void(QDialog*)> m_onDialog;
+    // Answer: called once, right after the first box is answered, from inside its modal loop.
+    std::function<void()> m_afterBox;
 
 private:
     struct Expected;
