@@ -1,7 +1,8 @@
-// "UniCast Received" and "Multicast Received" as a user runs them: the view's commands through
-// the real dialogs, sockets, thread and event loop, writing under a fresh prefix, message boxes
-// answered and recorded, each multicast test in a network namespace of its own. What the file
-// holds, what is refused and said, what ends a capture or fails under it, and closing the window.
+// "UniCast Received" and "Multicast Received" as a user runs them: their port dialogs, then the
+// view's commands through the real dialogs, sockets, thread and event loop, writing under a fresh
+// prefix, message boxes answered and recorded, each multicast test in a network namespace of its
+// own. What the file holds, what is refused and said, what ends a capture or fails under it, and
+// closing the window.
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/resource.h>
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -24,12 +26,14 @@
 #include "datagram_receiver.h"
 #include "files.h"
 #include "modal_driver.h"
+#include "multi_cast_d.h"
 #include "network_namespace.h"
 #include "resource.h"
 #include "sender_namespace.h"
 #include "temp_prefix.h"
 #include "test_stream.h"
 #include "threads.h"
+#include "udp_dia.h"
 #include "udp_receive_socket.h"
 #include "udp_sender.h"
 #include "vandrel_view.h"
@@ -44,6 +48,65 @@ using testing::HasSubstr;
 
 constexpr char kGroup[] = "228.7.7.7";
 constexpr unsigned kPort = 8001;
+
+// Opens the dialog, lets look check it or act on it, types port into its port edit (when given)
+// and ends it with end.
+INT_PTR Answer(CDialog& dialog, End end, const char* port,
+               std::function<void(QDialog*)> look = {}) {
+    ModalDriver driver;
+    driver.m_onDialog = std::move(look);
+    driver.AnswerDialog(port ? port : "", end, port != nullptr);
+    return dialog.DoModal();
+}
+
+TEST(CaptureDialogs, EnterAcceptsTheDigitsTypedAndTheCloseBoxCancels) {
+    const struct {
+        const char* typed;  // nullptr: the port as offered
+        End end;
+        INT_PTR result;
+        int port;
+    } udp[] = {{nullptr, End::Enter, IDOK, 1002},
+               {"8a0b0-1", End::Enter, IDOK, 8001},
+               {"0065535", End::Enter, IDOK, 65535},
+               {"", End::CloseBox, IDCANCEL, 0}};
+    for (const auto& c : udp) {
+        CUDPDia dialog(nullptr);
+        EXPECT_EQ(Answer(dialog, c.end, c.typed), c.result) << c.typed;
+        EXPECT_EQ(dialog.m_nPort, c.port) << c.typed;
+    }
+}
+
+// Pasted or typed, whatever is not a port is said and the dialog stays for a correction; only
+// spaces around are forgiven.
+template <class Dialog>
+void CheckPortsRefused() {
+    for (const char* typed : {"70000", "65536", "-5", "4294967297", "abc", "", "80 01"}) {
+        Dialog dialog(nullptr);
+        ModalDriver driver;
+        driver.AnswerDialog("", End::None);
+        driver.m_onDialog = [typed](QDialog* shown) {
+            shown->findChild<QLineEdit*>()->setText(typed);
+            QTest::keyClick(shown, Qt::Key_Return);
+            EXPECT_TRUE(shown->isVisible()) << typed;
+            shown->reject();
+        };
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+        EXPECT_EQ(driver.m_messages,
+                  std::vector<std::string>{"Port is error = \"" + std::string(typed) +
+                                           "\" ! A port is a whole number from 0 to 65535."});
+        EXPECT_EQ(dialog.m_nPort, 0) << typed;
+    }
+    Dialog spaced(nullptr);
+    EXPECT_EQ(Answer(spaced, End::Enter, nullptr,
+                     [](QDialog* shown) { shown->findChild<QLineEdit*>()->setText(" 5004 "); }),
+              IDOK);
+    EXPECT_EQ(spaced.m_nPort, 5004);
+}
+
+TEST(CaptureDialogs, APortThatIsNotAWholeNumberUpTo65535IsRefusedWithAMessage) {
+    CheckPortsRefused<CUDPDia>();
+    CheckPortsRefused<CMultiCastD>();
+}
 
 class CaptureTest : public testing::Test {
 protected:
@@ -395,36 +458,6 @@ TEST_F(UnicastCapture, FullBuffersAreSaidOnceAndTheEndLineCountsWhatTheFileHolds
         std::regex("Datagrams are lost = ([1-9][0-9]*) ! \\1 arrived while the receive buffer was "
                    "full, 0 were longer than 15040 bytes. The capture goes on.")))
         << m_driver.m_messages[0];
-}
-
-// The consumer publishes on its thread while the view reads on its own, as with a multicast
-// capture: every reading is one whole publication (run under ThreadSanitizer too).
-TEST(CaptureStatusThreads, AReaderSeesWholePublicationsWhileTheConsumerWorks) {
-    CCaptureStatus status;
-    const std::string datagram = TsMaker().Datagram();
-    std::thread consumer([&] {
-        for (int capture = 0; capture < 20; ++capture) {
-            status.Start(":1");
-            CaptureFigures figures;
-            for (int i = 0; i < 64; ++i) {
-                status.Arrived(reinterpret_cast<const std::byte*>(datagram.data()), datagram.size(),
-                               0);
-                figures.bytesWritten += datagram.size();
-                ++figures.datagramsWritten;
-                status.Publish(figures);
-            }
-            status.End();
-        }
-    });
-    CaptureStatusFigures figures;
-    for (int i = 0; i < 20000; ++i) {
-        if (status.GetFigures(figures)) {
-            ASSERT_EQ(std::pair(figures.datagramsArrived, figures.bytesArrived),
-                      std::pair(figures.capture.datagramsWritten, figures.capture.bytesWritten));
-        }
-    }
-    consumer.join();
-    EXPECT_FALSE(status.GetFigures(figures)) << "no capture runs";
 }
 
 TEST_F(MulticastCapture, AUnicastPortOfZeroEndsTheCaptureAfterItsNextDatagram) {
