@@ -11,11 +11,8 @@
 
 namespace {
 
-using namespace std::string_literals;
 using testing::HasSubstr;
 using testing::StartsWith;
-
-using Clock = CCaptureStatusText::Clock;
 
 class CaptureStatusText : public testing::Test {
 protected:
@@ -32,7 +29,7 @@ protected:
     }
     std::string Details() const { return m_text.GetDetails().str(); }
 
-    Clock::time_point m_start = Clock::now();
+    CCaptureStatusText::Clock::time_point m_start = CCaptureStatusText::Clock::now();
     CaptureStatusFigures m_figures;
     CCaptureStatusText m_text;
 };
@@ -69,7 +66,7 @@ TEST_F(CaptureStatusText, AStreamThatIsNotTsIsSaidToBeUnchecked) {
 
 TEST_F(CaptureStatusText, ANewCaptureStartsItsRateAndSilenceAfresh) {
     Tick(100, 1316 * 1000);
-    m_figures.started = m_start = Clock::now() + std::chrono::hours(1);
+    m_figures.started = m_start = CCaptureStatusText::Clock::now() + std::chrono::hours(1);
     EXPECT_THAT(Tick(1, 1316 * 95), HasSubstr(", 1.0 Mbit/s, 0:00:01, "));
 }
 
@@ -133,7 +130,8 @@ std::string Read(const char* text) {
     if (!ParseMulticastAddress(text, address)) {
         return address.m_strInterface.str() == "untouched" ? "refused" : "refused, but changed";
     }
-    std::string out = address.m_source != INADDR_ANY ? inet_ntoa({address.m_source}) + "@"s : "";
+    std::string out =
+        address.m_source != INADDR_ANY ? std::string(inet_ntoa({address.m_source})) + "@" : "";
     out += inet_ntoa({address.m_group});
     return out + (address.m_strInterface.IsEmpty() ? "" : "%" + address.m_strInterface.str());
 }

@@ -41,16 +41,6 @@ struct Feed {
     uint16_t m_sequence;
 };
 
-TEST(StreamChecker, KindIsDecidedByFourDatagramsInARow) {
-    Feed feed;
-    feed.Raw(std::string(1000, '\0'));
-    feed.Clean(3);
-    EXPECT_EQ(feed.Figures().kind, StreamKind::Undecided);
-    feed.Clean(1);
-    EXPECT_EQ(std::tuple(feed.Figures().kind, feed.Figures().datagramsChecked),
-              std::tuple(StreamKind::Ts, uint64_t{4}));
-}
-
 // Plain TS: one gap for each PID the loss interrupts (video, audio, PAT; never the null PID).
 // RTP: the missing numbers. Neither counts what this host lost itself.
 TEST(StreamChecker, DatagramsLostUpstreamAreCountedButNotThoseThisHostLost) {

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
+#include <algorithm>
 #include <chrono>
 
 using Clock = std::chrono::steady_clock;
@@ -68,10 +69,8 @@ void ModalDriver::Tick() {
         return;
     }
     // A widget goes to one expectation only, however long it stays open.
-    bool claimed = false;
-    for (const auto& expected : m_expected) {
-        claimed = claimed || expected->widget == modal;
-    }
+    bool claimed =
+        std::ranges::any_of(m_expected, [modal](const auto& e) { return e->widget == modal; });
     // Each in turn: given the modal widget it waits for, done once nothing is modal after it
     // acted, or failed and forgotten at its deadline.
     std::erase_if(m_expected, [&](const std::shared_ptr<Expected>& expected) {

@@ -43,11 +43,8 @@ SenderNamespace::~SenderNamespace() {
     if (m_whyNot.empty()) {
         RunHere("ip link del dev r1\nip link del dev r2");
     }
-    for (const int fd : {m_there, m_here}) {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
+    close(m_there);  // -1 when not made: nothing to close
+    close(m_here);
 }
 
 void SenderNamespace::Leave() {
