@@ -183,10 +183,10 @@ protected:
             }
         });
     }
-    std::string Path() const { return m_prefix.m_path + "/drives/d/receivedMulticast.ts"; }
+    std::string MulticastPath() const { return m_prefix.m_path + "/drives/d/receivedMulticast.ts"; }
     // Holds size bytes; 0 once a member, as the thread then creates the file.
     bool FileHolds(size_t size) {
-        return WaitUntil([&] { return FileSize(Path()) == static_cast<long long>(size); });
+        return WaitUntil([&] { return FileSize(MulticastPath()) == static_cast<long long>(size); });
     }
     // Starts a capture as Multicast does; true once it is a member.
     bool Joined(const char* group = nullptr, const char* port = nullptr) {
@@ -217,7 +217,7 @@ protected:
     // Closes the window once the file holds size bytes and the capture has said something;
     // returns the end line.
     std::string CloseOnceSaid(size_t size) {
-        EXPECT_TRUE(FileHolds(size)) << FileSize(Path());
+        EXPECT_TRUE(FileHolds(size)) << FileSize(MulticastPath());
         EXPECT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
         return Close();
     }
@@ -409,9 +409,9 @@ TEST_F(UnicastCapture, APipeWithAReaderIsHandedTheWholeStream) {
 }
 
 // The consumer is held while the stream comes: the queue fills, then the kernel's buffer, which
-// drops the rest. The loss box's own loop goes on receiving while it waits for the user, and the
-// capture ends with datagrams still queued: the end line is the file's, and counts none of the
-// gaps before this host.
+// drops the rest. More comes while the loss box's own loop runs, and the capture ends with
+// datagrams still queued: the end line is the file's, and counts none of the gaps before this
+// host.
 TEST_F(UnicastCapture, FullBuffersAreSaidOnceAndTheEndLineCountsWhatTheFileHolds) {
     Start(64 << 10);
     const int small = 32 << 10;  // below what the program would ask for
@@ -493,7 +493,7 @@ TEST_F(MulticastCapture, AUnicastPortOfZeroEndsTheCaptureAfterItsNextDatagram) {
     Command(ID_UNICAST_RECEIVED, "0");
     sent += m_sender->Send(500);
     EXPECT_EQ(Ended(), 1u);
-    EXPECT_TRUE(ReadFile(Path()) == sent);
+    EXPECT_TRUE(ReadFile(MulticastPath()) == sent);
 }
 
 // The user-interface thread does not come back to its event loop before the window goes, so
@@ -517,7 +517,7 @@ TEST_F(MulticastCapture, ClosingWhileTheCaptureAsksForABoxNeitherHangsNorLosesTh
     alarm(0);
     QCoreApplication::processEvents();  // a box still on its way would show now
     EXPECT_TRUE(m_driver.m_messages.empty()) << m_driver.m_messages.front();
-    EXPECT_TRUE(ReadFile(Path()) == sent);
+    EXPECT_TRUE(ReadFile(MulticastPath()) == sent);
 }
 
 // The second start shows the way stays open after a failed one.
@@ -525,10 +525,10 @@ TEST_F(MulticastCapture, ACaptureThatCannotStartSaysWhyAtOnceAndRecordsNothing) 
     Multicast("10.1.2.3");
     EXPECT_EQ(Ended(1), 0u);
     EXPECT_EQ(m_driver.m_messages, Messages{"Could not Add member!"});
-    EXPECT_EQ(FileSize(Path()), -1) << "no file before the join";
+    EXPECT_EQ(FileSize(MulticastPath()), -1) << "no file before the join";
     m_driver.m_messages.clear();
     std::filesystem::create_directories(m_prefix.m_path + "/drives/d");
-    ASSERT_EQ(mkfifo(Path().c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(MulticastPath().c_str(), 0600), 0);
     Multicast(kGroup);
     EXPECT_EQ(Ended(1), 0u);
     EXPECT_EQ(m_driver.m_messages,
@@ -545,7 +545,7 @@ TEST_F(MulticastCapture, ADatagramThatCannotBeReadWholeEndsTheCaptureKeepingWhat
     m_sender->Send(10);
     EXPECT_EQ(Ended(1), 0u);
     EXPECT_EQ(m_driver.m_messages, Messages{"Could not Receive Message!"});
-    EXPECT_TRUE(ReadFile(Path()) == sent);
+    EXPECT_TRUE(ReadFile(MulticastPath()) == sent);
 }
 
 // The test stream, three datagrams skipped by its sender, and the writes slowed as on a slow
@@ -559,10 +559,11 @@ TEST_F(MulticastCapture, ClosingTheWindowMidStreamWritesEveryDatagramReadAndSays
     for (size_t i = 0; i < stream.size(); ++i) {
         sent += i != 51 && i != 122 && i != 203 ? m_sender->SendBytes(stream[i]) : "";
     }
-    ASSERT_TRUE(WaitUntil([&] { return FileSize(Path()) > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return FileSize(MulticastPath()) > 0; }));
     const std::string end = Close();
     SetWriteDelayForTesting(0);
-    EXPECT_TRUE(ReadFile(Path()) == sent) << FileSize(Path()) << " of " << sent.size();
+    EXPECT_TRUE(ReadFile(MulticastPath()) == sent)
+        << FileSize(MulticastPath()) << " of " << sent.size();
     EXPECT_THAT(end, HasSubstr(": 394416 bytes in 297 datagrams written; 0 datagrams lost (0 "
                                "receive buffer full, 0 longer than 4096 bytes, 0 not written); "
                                "lost here 0 datagrams; lost before this host 3 datagrams (RTP "
@@ -570,11 +571,11 @@ TEST_F(MulticastCapture, ClosingTheWindowMidStreamWritesEveryDatagramReadAndSays
 }
 
 TEST_F(MulticastCapture, PortZeroStartsNoCaptureAndKeepsTheLastRecording) {
-    KeepLastRecording(Path());
+    KeepLastRecording(MulticastPath());
     Multicast(kGroup, "0");
     EXPECT_EQ(m_pView->Thread(), nullptr);
     EXPECT_TRUE(m_driver.m_messages.empty());
-    EXPECT_EQ(ReadFile(Path()), "the last capture");
+    EXPECT_EQ(ReadFile(MulticastPath()), "the last capture");
 }
 
 TEST_F(MulticastCapture, TheInterfaceAndTheSourceNamedAreAllTheFileHoldsAndStraysAreSaidOnce) {
@@ -588,7 +589,7 @@ TEST_F(MulticastCapture, TheInterfaceAndTheSourceNamedAreAllTheFileHoldsAndStray
     Send("s2", "10.2.0.1", "u", 2, "10.2.0.2");  // to the port, but not to the group
     Send("s1", "10.1.0.3", "n", 4);
     const std::string end = CloseOnceSaid(4);
-    EXPECT_EQ(ReadFile(Path()), "nnnn");
+    EXPECT_EQ(ReadFile(MulticastPath()), "nnnn");
     EXPECT_EQ(m_driver.m_messages,
               Messages{"Datagrams not for the group = 2 ! They reached port 5004 but were not "
                        "sent to 232.1.1.1 by 10.1.0.3; they are not written. The capture goes "
@@ -608,7 +609,7 @@ TEST_F(MulticastCapture, TwoSendersToTheGroupAreSaidOnceAndBothRecorded) {
     Send("s1", "10.1.0.3", "b", 3);
     Send("s1", "10.1.0.1", "a", 3);
     const std::string end = CloseOnceSaid(9);
-    EXPECT_EQ(ReadFile(Path()), "aaabbbaaa");
+    EXPECT_EQ(ReadFile(MulticastPath()), "aaabbbaaa");
     EXPECT_EQ(m_driver.m_messages,
               Messages{"More than one sender ! 10.1.0.1 and 10.1.0.3 both send to 232.1.1.1:5004, "
                        "and the file interleaves their streams. The capture goes on."});

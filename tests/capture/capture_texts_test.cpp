@@ -136,8 +136,15 @@ std::string Read(const char* text) {
     return out + (address.m_strInterface.IsEmpty() ? "" : "%" + address.m_strInterface.str());
 }
 
+// Read gives each text the reading paired with it.
+void ExpectReads(std::initializer_list<std::pair<const char*, const char*>> cases) {
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(Read(text), expected) << text;
+    }
+}
+
 TEST(ParseMulticastAddress, TakesAGroupWithAnInterfaceOrASourceOrBothAndRefusesTheRest) {
-    const std::pair<const char*, const char*> cases[] = {
+    ExpectReads({
         {"232.1.1.1%eth0", "232.1.1.1%eth0"},
         {"10.0.0.1@232.1.1.1", "10.0.0.1@232.1.1.1"},
         {"  10.0.0.1 @ 232.1.1.1 % eth0\t", "10.0.0.1@232.1.1.1%eth0"},
@@ -145,10 +152,7 @@ TEST(ParseMulticastAddress, TakesAGroupWithAnInterfaceOrASourceOrBothAndRefusesT
         {"232.1.1.1%veth0@if7", "232.1.1.1%veth0@if7"},
         {"239.255.255.255%br-lan.5", "239.255.255.255%br-lan.5"},
         {"224.0.0.0%lo", "224.0.0.0%lo"},
-    };
-    for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(Read(text), expected) << text;
-    }
+    });
     for (const char* text :
          {"192.168.1.1%eth0", "240.0.0.1%eth0", "232.1.1.1%", "232.1.1.1% ", "232.1.1.1%eth 0",
           "%eth0", "@232.1.1.1", "10.0.0.1@", "10.0.0.1@@232.1.1.1", "10.0.0.1@232.1.1.1@x",
@@ -160,7 +164,7 @@ TEST(ParseMulticastAddress, TakesAGroupWithAnInterfaceOrASourceOrBothAndRefusesT
 }
 
 TEST(ParseMulticastAddress, APlainGroupIsReadByInetAddrAsItAlwaysWas) {
-    const std::pair<const char*, const char*> cases[] = {
+    ExpectReads({
         {"228.7.7.7", "228.7.7.7"},
         {" 228.7.7.7 ", "228.7.7.7"},
         {"0xE4070707", "228.7.7.7"},
@@ -170,10 +174,7 @@ TEST(ParseMulticastAddress, APlainGroupIsReadByInetAddrAsItAlwaysWas) {
         {"192.168.1.1", "192.168.1.1"},
         {"", "255.255.255.255"},
         {"group", "255.255.255.255"},
-    };
-    for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(Read(text), expected) << text;
-    }
+    });
     CMulticastAddress address;
     ASSERT_TRUE(ParseMulticastAddress(nullptr, address));
     EXPECT_EQ(address.m_group, INADDR_NONE);
