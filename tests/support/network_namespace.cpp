@@ -27,8 +27,8 @@ bool SelectsOnlyRegisteredSuites(const std::string& filter) {
     std::istringstream patterns(filter.substr(0, filter.find('-')));
     bool any = false;
     for (std::string pattern; std::getline(patterns, pattern, ':'); any = true) {
-        if (Suites().count(pattern.substr(0, pattern.find('.'))) == 0 ||
-            pattern.find('.') == std::string::npos) {
+        const auto dot = pattern.find('.');
+        if (dot == std::string::npos || Suites().count(pattern.substr(0, dot)) == 0) {
             return false;
         }
     }
