@@ -18,8 +18,8 @@ constexpr auto kDeadline = std::chrono::seconds(5);
 struct ModalDriver::Expected {
     const char* type;  // a class name, matched as qobject_cast matches it
     std::function<void(QWidget*)> act;
-    Clock::time_point deadline;
-    QPointer<QWidget> widget;  // the one it acts on
+    Clock::time_point deadline;  // to appear, then to close
+    QPointer<QWidget> widget;    // the one it acts on
     bool acting = false, acted = false;
 };
 
@@ -29,7 +29,9 @@ ModalDriver::ModalDriver(Boxes boxes) : m_boxes(boxes) {
 }
 
 ModalDriver::~ModalDriver() {
-    Verify();
+    for (const auto& expected : m_expected) {
+        EXPECT_TRUE(expected->acted) << "an expected " << expected->type << " never appeared";
+    }
 }
 
 void ModalDriver::Expect(const char* type, std::function<void(QWidget*)> act) {
@@ -56,23 +58,19 @@ void ModalDriver::AnswerDialog(const QString& typed, End end, bool clearFirst) {
     });
 }
 
-void ModalDriver::Verify() {
-    for (const auto& expected : m_expected) {
-        EXPECT_TRUE(expected->acted) << "an expected " << expected->type << " never appeared";
-    }
-    m_expected.clear();
-}
-
 void ModalDriver::Tick() {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr && m_boxes == Boxes::Answer) {
         m_messages.push_back(box->text().toStdString());
         box->button(QMessageBox::Ok)->click();
+        if (m_afterBox) {
+            std::exchange(m_afterBox, {})();
+        }
         return;
     }
     // A widget goes to one expectation only, however long it stays open.
-    bool claimed = std::any_of(m_expected.begin(), m_expected.end(),
-                               [modal](const auto& expected) { return expected->widget == modal; });
+    bool claimed =
+        std::ranges::any_of(m_expected, [modal](const auto& e) { return e->widget == modal; });
     // Each in turn: given the modal widget it waits for, done once nothing is modal after it
     // acted, or failed and forgotten at its deadline.
     std::erase_if(m_expected, [&](const std::shared_ptr<Expected>& expected) {

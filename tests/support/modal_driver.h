@@ -20,6 +20,7 @@ public:
     enum class Boxes { Answer, Leave };
 
     explicit ModalDriver(Boxes boxes = Boxes::Answer);  // not copied: it owns a QTimer
+    // Fails the test for every expected widget that has not appeared.
     ~ModalDriver();
 
     // Calls act with the first modal widget of type T that appears within five seconds. If
@@ -33,11 +34,11 @@ public:
     // Answers the next dialog: m_onDialog first, then typed into its first edit (cleared
     // first if asked), then ends it with a key or its close box, or leaves it to m_onDialog.
     void AnswerDialog(const QString& typed, End end, bool clearFirst = true);
-    // Fails the test for every expected widget that has not appeared, and forgets them.
-    void Verify();
 
     std::vector<std::string> m_messages;
     std::function<void(QDialog*)> m_onDialog;
+    // Answer: called once, right after the first box is answered, from inside its modal loop.
+    std::function<void()> m_afterBox;
 
 private:
     struct Expected;

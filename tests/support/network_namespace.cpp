@@ -35,17 +35,6 @@ bool SelectsOnlyRegisteredSuites(const std::string& filter) {
     return any;
 }
 
-// Empty once in a namespace with lo set up; otherwise why not.
-std::string EnterNetworkNamespace() {
-    if (std::string reason = UnshareAsRoot(CLONE_NEWNET); !reason.empty()) {
-        return reason;
-    }
-    if (std::system("ip link set lo up multicast on && ip route add 224.0.0.0/4 dev lo") != 0) {
-        return "ip could not set up lo in the namespace (lo up, multicast, 224.0.0.0/4)";
-    }
-    return "";
-}
-
 }  // namespace
 
 std::string UnshareAsRoot(int flags) {
@@ -66,8 +55,7 @@ std::string UnshareAsRoot(int flags) {
 }
 
 bool RunInNetworkNamespace(const char* suite) {
-    Suites().insert(suite);
-    return true;
+    return Suites().insert(suite), true;
 }
 
 void EnterNetworkNamespaceIfSelected() {
@@ -75,8 +63,10 @@ void EnterNetworkNamespaceIfSelected() {
         g_whyNot =
             "runs only in a network namespace of its own, when run alone "
             "(ctest, or --gtest_filter=Suite.*)";
-    } else if (const std::string reason = EnterNetworkNamespace(); !reason.empty()) {
+    } else if (const std::string reason = UnshareAsRoot(CLONE_NEWNET); !reason.empty()) {
         g_whyNot = "no network namespace could be made: " + reason;
+    } else if (std::system("ip link set lo up multicast on && ip route add 224.0.0.0/4 dev lo")) {
+        g_whyNot = "ip could not set up lo in its namespace (lo up, multicast, 224.0.0.0/4)";
     }
 }
 

@@ -11,35 +11,28 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-
-int OpenOwnNamespace() {
-    // Without O_CLOEXEC: `ip` reaches it as /proc/self/fd/N to move a link there.
-    return open("/proc/thread-self/ns/net", O_RDONLY);
-}
-
-}  // namespace
-
 bool RunHere(const std::string& commands) {
     return std::system(("set -e\n" + commands).c_str()) == 0;
 }
 
 SenderNamespace::SenderNamespace() {
-    m_here = OpenOwnNamespace();
+    // Without O_CLOEXEC: `ip` reaches it as /proc/self/fd/N to move a link there.
+    m_here = open("/proc/thread-self/ns/net", O_RDONLY);
     if (m_here < 0 || unshare(CLONE_NEWNET) != 0) {
         m_whyNot = std::string("no second network namespace: ") + std::strerror(errno);
         return;
     }
-    m_there = OpenOwnNamespace();
+    m_there = open("/proc/thread-self/ns/net", O_RDONLY);
     Leave();
     const std::string there = "/proc/self/fd/" + std::to_string(m_there);
     if (m_there < 0 ||
         !RunHere("ip link add name r1 type veth peer name s1 netns " + there + "\n" +
                  "ip link add name r2 type veth peer name s2 netns " + there + "\n" +
                  "ip link set dev r1 up\nip link set dev r2 up") ||
-        !Run("ip link set dev lo up\nip link set dev s1 up\nip link set dev s2 up\n"
-             "ip addr add 10.1.0.1/24 dev s1\nip addr add 10.1.0.3/24 dev s1\n"
-             "ip addr add 10.2.0.1/24 dev s2")) {
+        !RunHere("nsenter --net=" + there +
+                 " sh -ec 'ip link set dev lo up\n"
+                 "ip link set dev s1 up\nip link set dev s2 up\nip addr add 10.1.0.1/24 dev s1\n"
+                 "ip addr add 10.1.0.3/24 dev s1\nip addr add 10.2.0.1/24 dev s2'")) {
         m_whyNot = "ip could not join the two namespaces with veth pairs";
     }
 }
@@ -50,16 +43,8 @@ SenderNamespace::~SenderNamespace() {
     if (m_whyNot.empty()) {
         RunHere("ip link del dev r1\nip link del dev r2");
     }
-    if (m_there >= 0) {
-        close(m_there);
-    }
-    if (m_here >= 0) {
-        close(m_here);
-    }
-}
-
-bool SenderNamespace::Enter() {
-    return setns(m_there, CLONE_NEWNET) == 0;
+    close(m_there);  // -1 when not made: nothing to close
+    close(m_here);
 }
 
 void SenderNamespace::Leave() {
@@ -70,26 +55,15 @@ void SenderNamespace::Leave() {
     }
 }
 
-bool SenderNamespace::Run(const std::string& commands) {
-    if (!Enter()) {
-        return false;
-    }
-    const bool done = RunHere(commands);
-    Leave();
-    return done;
-}
-
 int SenderNamespace::MakeSender(const char* link, const char* source) {
-    if (!Enter()) {
+    if (setns(m_there, CLONE_NEWNET) != 0) {
         return -1;
     }
     // A socket stays in the namespace it was made in.
     int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     ip_mreqn out{};
     out.imr_ifindex = static_cast<int>(if_nametoindex(link));
-    sockaddr_in from{};
-    from.sin_family = AF_INET;
-    from.sin_addr.s_addr = inet_addr(source);
+    sockaddr_in from{AF_INET, 0, {inet_addr(source)}, {}};
     if (s >= 0 && (setsockopt(s, IPPROTO_IP, IP_MULTICAST_IF, &out, sizeof out) != 0 ||
                    bind(s, reinterpret_cast<const sockaddr*>(&from), sizeof from) != 0)) {
         close(s);
@@ -101,16 +75,11 @@ int SenderNamespace::MakeSender(const char* link, const char* source) {
 
 int SendDatagrams(int s, const char* address, unsigned port, const std::string& payload,
                   int count) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<uint16_t>(port));
-    to.sin_addr.s_addr = inet_addr(address);
+    const sockaddr_in to{AF_INET, htons(static_cast<uint16_t>(port)), {inet_addr(address)}, {}};
     int sent = 0;
     for (int i = 0; i < count; ++i) {
-        if (sendto(s, payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&to),
-                   sizeof to) == static_cast<ssize_t>(payload.size())) {
-            ++sent;
-        }
+        sent += sendto(s, payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                       sizeof to) == static_cast<ssize_t>(payload.size());
     }
     return sent;
 }

@@ -16,13 +16,10 @@ public:
 
     // Empty once made; otherwise why not, to skip with.
     const std::string& WhyNot() const { return m_whyNot; }
-    // Runs commands (sh) in the senders' namespace; true when they all succeeded.
-    bool Run(const std::string& commands);
     // A datagram socket there, bound to source, that sends groups out of link; -1 on failure.
     int MakeSender(const char* link, const char* source);
 
 private:
-    bool Enter();
     void Leave();
 
     int m_here = -1;

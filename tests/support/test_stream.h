@@ -28,7 +28,9 @@ class TsMaker {
 public:
     // Appends a packet of pid that carries index in its bytes.
     void Add(std::string& out, unsigned pid, int flags = kPayload, uint64_t index = 0);
-    // Seven packets: three PIDs with payload, a null packet and two without payload.
+    // The stream's datagram index: seven packets of three PIDs with payload, one of them
+    // without, and a null packet; with a repeat when index % 10 is 5 and a discontinuity
+    // announced when it is 7.
     std::string Datagram(uint64_t index = 0);
 
 private:
@@ -37,11 +39,3 @@ private:
 
 // The stream's first count datagrams.
 std::vector<std::string> MakeTestStream(size_t count, bool rtp);
-
-// Continuity gaps that leaving out datagram index alone makes in a plain stream: one for each
-// PID with payload in it, when the next datagram announces no discontinuity (index % 10 is
-// not 5, 6 or 7).
-inline constexpr uint64_t kGapsPerSkip = 3;
-
-// The index in a datagram of the stream (plain or RTP), or UINT64_MAX when it is not one.
-uint64_t TestStreamIndex(const std::string& datagram);
