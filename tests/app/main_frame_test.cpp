@@ -27,6 +27,14 @@ protected:
     }
 };
 
+TEST_F(MainFrameTest, TheWindowOpensUntitledAtItsSizeWithItsIcon) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window()));
+    // The offscreen platform adds no decorations: outer and inner sizes agree.
+    EXPECT_EQ(Window()->frameGeometry().size(), QSize(400, 300));
+    EXPECT_EQ(Window()->windowTitle(), QStringLiteral("无标题 - Vandrel"));
+    EXPECT_FALSE(Window()->windowIcon().isNull());
+}
+
 TEST_F(MainFrameTest, EachMenuOpensWithTheCommandsThatHaveAHandlerEnabledAndTheRestGreyed) {
     std::set<UINT> items[2];  // greyed, enabled
     for (QAction* popup : Window()->menuBar()->actions()) {

@@ -27,6 +27,7 @@
 #include "files.h"
 #include "modal_driver.h"
 #include "multi_cast_d.h"
+#include "multicast_receive.h"
 #include "network_namespace.h"
 #include "resource.h"
 #include "sender_namespace.h"
@@ -362,6 +363,12 @@ TEST_F(UnicastCapture, AStartThatIsRefusedSaysWhyAndKeepsTheLastRecording) {
         "Open file is error !\nThe program has run out of file descriptors (error = 4): close "
         "other captures or raise the limit (ulimit -n).");
 #endif
+    // A file another program holds.
+    const HANDLE holder =
+        CreateFileA("d:\\ReceivedUDP.ts", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Unicast("0");
+    CloseHandle(holder);
+    expectRefused("Open file is error !");
     std::filesystem::rename(path, path + ".kept");
     std::filesystem::create_symlink("/dev/null", path);
     Unicast("0");
@@ -390,6 +397,27 @@ TEST_F(UnicastCapture, ASecondCaptureWhileOneRunsOnlyChangesThePortSetting) {
     EXPECT_EQ(m_driver.m_messages, Messages{"m_hSocket Thread was run!"});
     EXPECT_EQ(g_nRecvPort.load(), 4321u);
     EXPECT_EQ(BoundPort(), port) << "the capture goes on where it was";
+}
+
+// 24,000 datagrams of 1,316 bytes, one each 105 microseconds: 2.5 s at 100 Mbit/s.
+TEST_F(UnicastCapture, ABusyUserInterfaceThreadLosesNothingOf100MbitPerSecond) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "ThreadSanitizer's slowdown keeps the sender from 100 Mbit/s";
+#endif
+    Start();
+    std::string sent;
+    std::thread paced([&, at = std::chrono::steady_clock::now()]() mutable {
+        for (int i = 0; i < 24000; ++i) {
+            std::this_thread::sleep_until(at += std::chrono::microseconds(105));
+            sent += m_sender->Send(1316);
+        }
+    });
+    WaitUntil([&] { return Captured() > 0; });
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // the stimulus: the window is busy
+    paced.join();
+    EXPECT_TRUE(WaitUntil([&] { return Captured() == 24000 * 1316; }));
+    Close();
+    EXPECT_TRUE(ReadFile(m_prefix.CapturePath()) == sent);
 }
 
 TEST_F(UnicastCapture, APipeWithAReaderIsHandedTheWholeStream) {
@@ -598,6 +626,22 @@ TEST_F(MulticastCapture, TheInterfaceAndTheSourceNamedAreAllTheFileHoldsAndStray
                                "buffer full, 0 longer than 4096 bytes, 0 not written); lost here "
                                "0 datagrams"));
     EXPECT_THAT(end, HasSubstr("; 2 not for the group\n"));
+}
+
+TEST_F(MulticastCapture, AGroupThatDoesNotArriveIsExplainedOnceAndInTheEndLine) {
+    if (const std::string why = MakeNetworks(); !why.empty()) {
+        GTEST_SKIP() << why;
+    }
+    SetSilenceWindowForTesting(std::chrono::milliseconds(400));
+    ASSERT_TRUE(Joined("232.1.1.1%r1", "5004"));
+    ASSERT_TRUE(WaitUntil([&] { return !m_driver.m_messages.empty(); }));
+    // The stimulus: more than two further windows of silence, in which a repeat would show.
+    WaitUntil([] { return false; }, 1000);
+    const std::string end = Close();
+    ASSERT_EQ(m_driver.m_messages.size(), 1u);
+    EXPECT_THAT(m_driver.m_messages[0],
+                testing::StartsWith("No datagram of 232.1.1.1:5004 arrived in "));
+    EXPECT_THAT(end, HasSubstr(m_driver.m_messages[0]));
 }
 
 TEST_F(MulticastCapture, TwoSendersToTheGroupAreSaidOnceAndBothRecorded) {

@@ -26,7 +26,7 @@ protected:
     const std::string m_home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
 };
 
-// The sharing of an open file is the framework's CFile test's.
+// The sharing of an open file is the unicast capture's test's (tests/capture).
 TEST_F(Files, AMissingFileOrFolderIsNotFoundAndNothingIsMade) {
     const auto error = [](const char* path, DWORD disposition) {
         const HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, disposition, 0, nullptr);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QPalette>
 #include <algorithm>
 #include <cstdlib>
 
@@ -105,6 +107,33 @@ TEST_F(RateGraphTest, AWindowTooNarrowForAGraphShowsTheLinesAlone) {
     for (const DrawnItem& item : m_view->GetRetainedSurface()) {
         EXPECT_TRUE(std::holds_alternative<DrawnText>(item));
     }
+}
+
+// A shape's pen and fill stand apart from the window's background by their luma (0 to 255).
+TEST_F(RateGraphTest, EveryShapeReadsOnALightAndOnADarkWindow) {
+    const auto luma = [](COLORREF c) {
+        return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000;
+    };
+    const QPalette saved = QApplication::palette();
+    for (const auto& [base, text] : {std::pair<QColor, QColor>(Qt::white, Qt::black),
+                                     std::pair<QColor, QColor>(QColor(30, 30, 30), Qt::white)}) {
+        QPalette palette = saved;
+        palette.setColor(QPalette::Base, base);
+        palette.setColor(QPalette::Text, text);
+        QApplication::setPalette(palette);
+        Tick(0, 0);
+        Tick(1024, 1024);
+        const int background = luma(GetSysColor(COLOR_WINDOW));
+        for (const DrawnItem& item : m_view->GetRetainedSurface()) {
+            if (const auto* shape = std::get_if<DrawnShape>(&item)) {
+                EXPECT_GE(std::abs(luma(shape->pen) - background), 50) << base.name().toStdString();
+                if (shape->fill) {
+                    EXPECT_GE(std::abs(luma(*shape->fill) - background), 30);
+                }
+            }
+        }
+    }
+    QApplication::setPalette(saved);
 }
 
 }  // namespace
