@@ -64,12 +64,6 @@ TEST_F(CaptureStatusText, AStreamThatIsNotTsIsSaidToBeUnchecked) {
                 HasSubstr("Lost before this host: not checked (not an MPEG transport stream)"));
 }
 
-TEST_F(CaptureStatusText, ANewCaptureStartsItsRateAndSilenceAfresh) {
-    Tick(100, 1316 * 1000);
-    m_figures.started = m_start = CCaptureStatusText::Clock::now() + std::chrono::hours(1);
-    EXPECT_THAT(Tick(1, 1316 * 95), HasSubstr(", 1.0 Mbit/s, 0:00:01, "));
-}
-
 TEST(FormatJoinDiagnosis, SaysWhatTheHostShowsAndWhatToDoInOneLine) {
     const MulticastMembership any{inet_addr("232.1.1.1")};
     const MulticastMembership one{any.group, inet_addr("10.1.0.3")};

@@ -114,16 +114,6 @@ TEST_F(StreamWriter, AStopWhileTheEndMessageWaitsNeitherHangsNorDropsIt) {
     EXPECT_EQ(m_driver.m_messages, kExit);
 }
 
-// That a stop cuts the pause short, and that the writes go over the log from its start, are the
-// diagnostics' tests', through the window (tests/app).
-TEST_F(StreamWriter, ASecondStartWhileItRunsOpensNothing) {
-    CStreamWriterThread::s_sleep = 60s;
-    MakeLog("");
-    ASSERT_TRUE(Run(1));
-    Test_stream_writer(m_writer);
-    EXPECT_EQ(LogOpenCount(), 1);
-}
-
 // A pipe that nobody drains fills up; the writer then gives up on it instead of holding the
 // program's end.
 TEST_F(StreamWriter, APipeThatIsNotReadEndsTheLoopSoClosingNeverWaitsForIt) {

@@ -73,12 +73,6 @@ protected:
     TestFrame* m_pFrame = new TestFrame;
 };
 
-TEST_F(FrameResourcesTest, AStatusPaneWithoutAStringIsRefusedAndTheBarKeptAsItWas) {
-    const UINT missing[] = {ID_SEPARATOR, ID_NO_STRING};
-    EXPECT_FALSE(m_pFrame->m_wndStatusBar.SetIndicators(missing, 2));
-    EXPECT_EQ(m_pFrame->m_wndStatusBar.GetPaneText(1), CString("CAP"));
-}
-
 // A command's string: the prompt up to its newline, the button's tooltip after it.
 TEST_F(FrameResourcesTest, TheMessagePaneShowsAPromptAndAButtonTheTooltipOfItsString) {
     const std::pair<UINT, const char*> prompts[] = {{ID_HANDLED, "Does it"}, {ID_NO_STRING, ""}};

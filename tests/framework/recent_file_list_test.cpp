@@ -57,9 +57,4 @@ TEST_F(RecentFileListTest, TheProfileKeepsTheEntriesDropsStaleOnesAndAShorterLis
     EXPECT_EQ(Shown(read), QStringList({"&1 /c", "&2 /a&&b.txt", "Exit"}));
 }
 
-TEST_F(RecentFileListTest, ALongPathIsShownShortenedInItsMiddle) {
-    m_list.Add("/very/long/folder/names/that/go/on/and/on/for/ever/report.txt");
-    EXPECT_EQ(Shown(m_list), QStringList({"&1 /very/long/folder/names/th.../report.txt", "Exit"}));
-}
-
 }  // namespace

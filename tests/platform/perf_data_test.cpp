@@ -19,11 +19,11 @@ using namespace std::chrono_literals;
 TEST_F(PerfSourceTest, OneGoodReadServesEveryQueryWithinTheReuseAgeAndAnyBufferThatHoldsIt) {
     samples = {{"eth0", 1, 2, 0}, {"lo", 3, 4, 0}};
     std::vector<BYTE> buffer;
-    DWORD size = 0, type = 0, reserved = 0;
-    const auto query = [&](DWORD length, LPCSTR name = "510", LPDWORD pReserved = nullptr) {
+    DWORD size = 0, type = 0;
+    const auto query = [&](DWORD length, LPCSTR name = "510") {
         buffer.assign(length, 0xAB);
         size = length;
-        return RegQueryValueExA(HKEY_PERFORMANCE_DATA, name, pReserved, &type,
+        return RegQueryValueExA(HKEY_PERFORMANCE_DATA, name, nullptr, &type,
                                 length == 0 ? nullptr : buffer.data(), &size);
     };
     SetPerfDataSnapshotReuse(1h);
@@ -43,13 +43,7 @@ TEST_F(PerfSourceTest, OneGoodReadServesEveryQueryWithinTheReuseAgeAndAnyBufferT
     EXPECT_EQ(query(needed), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(PerfDataStillServed(LastPerfDataServed())) << "a failed read serves nothing";
     fail = false;
-
-    EXPECT_EQ(query(0, "511") + query(0, nullptr), 2 * ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(query(0, "510", &reserved), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(RegQueryValueExA(HKEY_PERFORMANCE_DATA, "510", nullptr, nullptr, nullptr, nullptr),
-              ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(RegQueryValueExA(HKEY_LOCAL_MACHINE, "510", nullptr, nullptr, nullptr, &size),
-              ERROR_INVALID_HANDLE);
+    EXPECT_EQ(query(0, "511"), ERROR_FILE_NOT_FOUND) << "another counter";
 }
 
 }  // namespace

@@ -76,8 +76,6 @@ TEST_F(MachineRegistry, KeysOpenByAnyCaseWithTheirParentsAndValuesCopyOut) {
     EXPECT_TRUE(size == 4 && type == REG_SZ);
     EXPECT_STREQ(text, "") << "a short buffer is left alone";
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
 }
 
 // Only a regular export is read: a device would be read without end, a FIFO with no writer

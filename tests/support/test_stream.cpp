@@ -28,13 +28,9 @@ void TsMaker::Add(std::string& out, unsigned pid, int flags, uint64_t index) {
 
 std::string TsMaker::Datagram(uint64_t index) {
     // A legal duplicate now and then: the PID's last packet sent again as it was.
-    const int flags[] = {index % 10 == 7 ? kDiscontinuity : kPayload,
-                         kPayload,
-                         kPayload,
-                         kPayload,
-                         kNoPayload,
-                         kPayload,
-                         index % 10 == 5 ? kRepeat : kPayload};
+    int flags[] = {kPayload, kPayload, kPayload, kPayload, kNoPayload, kPayload, kPayload};
+    flags[0] = index % 10 == 7 ? kDiscontinuity : kPayload;
+    flags[6] = index % 10 == 5 ? kRepeat : kPayload;
     const unsigned pids[] = {kVideo, kAudio, kNull, kVideo, kVideo, kPat, kAudio};
     std::string out;
     for (int p = 0; p < 7; ++p) {
